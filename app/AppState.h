@@ -1,0 +1,61 @@
+// The shell's process-wide state: the application record handed to every
+// modal dialog and the runtime fields that the shell's parts share.
+#pragma once
+
+#include <windows.h>
+#include <richedit.h>
+
+constexpr int kPathSize = 600;
+
+struct AppRecord {
+    HINSTANCE instance;
+    HWND toolTipWindow;
+    HICON smallIcon;
+    HICON largeIcon;
+    WNDCLASSEXA windowClass;
+};
+
+struct RunFileEntry {
+    char caption[30];
+    char target[270];
+};
+static_assert(sizeof(RunFileEntry) == 300, "Run File records are 300 bytes");
+
+struct InsertTextEntry {
+    char text[200];
+};
+
+struct AppState {
+    char programFolder[kPathSize];
+    char dataFolder[kPathSize];
+    HWND mainWindow;
+    HWND editorWindow;
+    WNDPROC oldEditorProc;
+    HWND findDialog;
+    int findState;
+    HWND toolBar;
+    HWND statusBar;
+    int toolbarHeight;
+    int statusHeight;
+    int clientWidth;
+    int clientHeight;
+    int wordWrap;
+    CHARRANGE selectionSave;
+    int quickMarks[5];
+    int modifiedShown;
+    volatile LONG printAvailable;
+    // The lists are published by the start-up thread: records first, then
+    // the count, so a reader sees either no list or the whole list.
+    RunFileEntry* volatile runFileList;
+    volatile LONG runFileCount;
+    InsertTextEntry* volatile insertTextList;
+    volatile LONG insertTextCount;
+    // Editor subclass state
+    int ctrlDown;
+    int altDown;
+    int insertShown;
+};
+
+extern AppRecord* appRecord;
+extern AppState app;
+extern UINT WM_TASKBAR_CREATED;
