@@ -7,7 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
-  wine wine32:i386 xvfb xauth xdotool x11-apps imagemagick
+  wine wine32:i386 xvfb xauth xdotool x11-utils x11-apps imagemagick
   python3
 )
 

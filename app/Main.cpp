@@ -1,0 +1,3 @@
+#include "app/Startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { InitApplication(); }

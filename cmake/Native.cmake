@@ -1,0 +1,35 @@
+# Native (Linux) build of the window-free core: unit tests with sanitizers,
+# fuzz targets and core benchmarks.
+find_package(GTest REQUIRED)
+
+set(KORVID_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+if(KORVID_SANITIZE)
+  target_compile_options(korvid_core PUBLIC ${KORVID_SANITIZER_FLAGS})
+  target_link_options(korvid_core PUBLIC ${KORVID_SANITIZER_FLAGS})
+endif()
+
+file(GLOB KORVID_CORE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/*CoreTest.cpp)
+add_executable(korvid_native_tests ${KORVID_CORE_TESTS})
+target_link_libraries(korvid_native_tests PRIVATE korvid_core GTest::gtest_main)
+target_compile_definitions(korvid_native_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME native_unit COMMAND korvid_native_tests)
+
+if(KORVID_FUZZ)
+  file(GLOB KORVID_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/Fuzz*.cpp)
+  foreach(src ${KORVID_FUZZERS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE korvid_core)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    # A short run on every test pass; longer runs by hand (see README).
+    add_test(NAME fuzz_${name} COMMAND ${name} -max_total_time=10 -seed=1)
+  endforeach()
+endif()
+
+if(KORVID_BENCH)
+  find_package(benchmark REQUIRED)
+  file(GLOB KORVID_CORE_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*CoreBench.cpp)
+  add_executable(korvid_core_bench ${KORVID_CORE_BENCH})
+  target_link_libraries(korvid_core_bench PRIVATE korvid_core benchmark::benchmark_main)
+endif()

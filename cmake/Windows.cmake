@@ -1,0 +1,73 @@
+# Windows build: Korvid.exe, the Windows tests and the end-to-end tests,
+# all run under Wine by ctest.
+set(KORVID_STATIC_LINK -static -static-libgcc -static-libstdc++)
+set(KORVID_WIN_LIBS comctl32 comdlg32 shell32 ole32 gdi32 user32 kernel32 advapi32 winmm)
+
+# Every Windows source of the program except the entry point, so the tests
+# link the same code the program runs.
+file(GLOB KORVID_WIN_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*.cpp
+  ${CMAKE_SOURCE_DIR}/document/*.cpp
+  ${CMAKE_SOURCE_DIR}/settings/*.cpp
+  ${CMAKE_SOURCE_DIR}/tools/*.cpp
+  ${CMAKE_SOURCE_DIR}/shell/*.cpp)
+list(FILTER KORVID_WIN_SOURCES EXCLUDE REGEX "/(Main|CommandLine|Geometry|SettingsCore)\\.cpp$")
+add_library(korvid_win STATIC ${KORVID_WIN_SOURCES})
+target_link_libraries(korvid_win PUBLIC korvid_core ${KORVID_WIN_LIBS})
+target_compile_definitions(korvid_win PUBLIC WINVER=0x0600 _WIN32_WINNT=0x0600 _WIN32_IE=0x0600 NOMINMAX)
+target_compile_definitions(korvid_core PUBLIC WINVER=0x0600 _WIN32_WINNT=0x0600 _WIN32_IE=0x0600 NOMINMAX)
+
+add_executable(Korvid WIN32 app/Main.cpp resources/Korvid.rc)
+target_link_libraries(Korvid PRIVATE korvid_win)
+target_link_options(Korvid PRIVATE ${KORVID_STATIC_LINK})
+set_target_properties(Korvid PROPERTIES OUTPUT_NAME Korvid)
+set_source_files_properties(resources/Korvid.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h")
+target_include_directories(Korvid PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+# The toolbar strip is looked for beside the program.
+add_custom_command(TARGET Korvid POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar.bmp
+          $<TARGET_FILE_DIR:Korvid>/ToolBar.bmp)
+
+# GoogleTest, cross-built from Debian's sources.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -w)
+target_compile_options(gtest_main PRIVATE -w)
+
+# Windows tests: the core tests again, plus the tests that drive real
+# windows, files and the registry inside the test process.
+file(GLOB KORVID_WIN_TESTS CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/tests/*/*CoreTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/*/*WinTest.cpp
+  ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(korvid_win_tests ${KORVID_WIN_TESTS} resources/Korvid.rc)
+target_include_directories(korvid_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(korvid_win_tests PRIVATE korvid_win gtest)
+target_link_options(korvid_win_tests PRIVATE ${KORVID_STATIC_LINK})
+target_compile_definitions(korvid_win_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+add_test(NAME windows COMMAND korvid_win_tests)
+
+# End-to-end tests: the real Korvid.exe started and driven from outside.
+file(GLOB KORVID_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+if(KORVID_E2E_SOURCES)
+  add_executable(korvid_e2e_tests ${KORVID_E2E_SOURCES})
+  target_include_directories(korvid_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+  target_link_libraries(korvid_e2e_tests PRIVATE gtest ${KORVID_WIN_LIBS})
+  target_link_options(korvid_e2e_tests PRIVATE ${KORVID_STATIC_LINK})
+  target_compile_definitions(korvid_e2e_tests PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
+  add_dependencies(korvid_e2e_tests Korvid)
+  add_test(NAME end_to_end COMMAND korvid_e2e_tests)
+  set_tests_properties(end_to_end PROPERTIES
+    ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endif()
+
+# Window-side benchmarks, run under Wine by scripts/bench.sh.
+file(GLOB KORVID_WIN_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*WinBench.cpp)
+if(KORVID_WIN_BENCH)
+  add_executable(korvid_win_bench ${KORVID_WIN_BENCH})
+  target_link_libraries(korvid_win_bench PRIVATE korvid_win)
+  target_link_options(korvid_win_bench PRIVATE ${KORVID_STATIC_LINK})
+endif()

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <windows.h>
+
+void SetAutosaveTimer();
+void OnMainTimer(HWND window, UINT_PTR timerId);

@@ -1,0 +1,3 @@
+#include "document/DocumentState.h"
+
+DocumentState doc;

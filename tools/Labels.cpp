@@ -1,0 +1,4 @@
+#include "tools/Tools.h"
+
+// Filled in with the labels window.
+void ShowLabelsWindow(HWND) {}
