@@ -1,0 +1,814 @@
+#include "tests/e2e/KorvidDriver.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace korvid_e2e {
+namespace {
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string LastErrorText() {
+    return "error " + std::to_string(GetLastError());
+}
+
+bool IsWindowsPath(const std::string& path) {
+    return (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
+}
+
+std::string WithSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\')
+        folder += '\\';
+    return folder;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((WithSlash(folder) + "*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = entry.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = WithSlash(folder) + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Deletes the files (not the subfolders) of a folder.
+void DeleteFilesIn(const std::string& folder) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((WithSlash(folder) + "*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            std::string path = WithSlash(folder) + entry.cFileName;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+}
+
+void MakeFolders(const std::string& folder) {
+    for (size_t at = 3; at <= folder.size(); ++at) {
+        if (at == folder.size() || folder[at] == '\\')
+            CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    }
+}
+
+std::string AppDataFolder() {
+    // CSIDL_APPDATA through the environment the program also sees.
+    char buffer[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("APPDATA", buffer, sizeof buffer);
+    if (length == 0 || length >= sizeof buffer)
+        throw DriverError("APPDATA is not set in the test process");
+    return WithSlash(buffer);
+}
+
+// Quotes one argument so that the Windows command-line rules give it back
+// unchanged (Wine splits the command line of a Unix program by the same rules).
+std::string QuoteArgument(const std::string& argument) {
+    std::string quoted = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            quoted.append(backslashes * 2 + 1, '\\');
+        } else {
+            quoted.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, '\\');
+    quoted += '"';
+    return quoted;
+}
+
+std::string ShellQuote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::string ClassOf(HWND window) {
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// WM_GETTEXT across processes; Wine marshals the buffer.
+std::string WindowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kUiTimeout, &length))
+        throw DriverError("WM_GETTEXTLENGTH did not answer (" + ClassOf(window) + ")");
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kUiTimeout, &copied))
+        throw DriverError("WM_GETTEXT did not answer (" + ClassOf(window) + ")");
+    text.resize(copied < text.size() ? copied : text.size() - 1);
+    return text;
+}
+
+struct ProcessWindows {
+    DWORD processId;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    auto* collected = reinterpret_cast<ProcessWindows*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == collected->processId)
+        collected->windows.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+    ProcessWindows collected{processId, {}};
+    if (processId != 0)
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&collected));
+    return collected.windows;
+}
+
+// A block of memory inside the program, for messages whose pointers the
+// system does not carry across processes.
+class RemoteBuffer {
+  public:
+    RemoteBuffer(HANDLE process, size_t size) : process_(process), size_(size) {
+        address_ = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!address_)
+            throw DriverError("VirtualAllocEx failed: " + LastErrorText());
+    }
+    ~RemoteBuffer() { VirtualFreeEx(process_, address_, 0, MEM_RELEASE); }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    LPARAM Address() const { return reinterpret_cast<LPARAM>(address_); }
+    void Read(void* out, size_t size) const {
+        SIZE_T done = 0;
+        if (size > size_ || !ReadProcessMemory(process_, address_, out, size, &done) ||
+            done != size)
+            throw DriverError("ReadProcessMemory failed: " + LastErrorText());
+    }
+    void Zero() {
+        std::vector<char> zeros(size_, 0);
+        SIZE_T done = 0;
+        WriteProcessMemory(process_, address_, zeros.data(), size_, &done);
+    }
+
+  private:
+    HANDLE process_;
+    size_t size_;
+    void* address_;
+};
+
+LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const char* what) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kUiTimeout,
+                             &result))
+        throw DriverError(std::string(what) + " did not answer within " +
+                          std::to_string(kUiTimeout) + " ms");
+    return static_cast<LRESULT>(result);
+}
+
+KeyMethod ChosenKeyMethod() {
+    std::string choice = Env("KORVID_E2E_KEYS");
+    if (choice == "sendinput")
+        return KeyMethod::SendInput;
+    return KeyMethod::XTest;
+}
+
+// Virtual keys for the xdotool key names the tests use.
+WORD VirtualKeyOf(const std::string& name) {
+    static const std::map<std::string, WORD> keys = {
+        {"ctrl", VK_CONTROL},  {"control", VK_CONTROL}, {"shift", VK_SHIFT},
+        {"alt", VK_MENU},      {"Return", VK_RETURN},   {"BackSpace", VK_BACK},
+        {"Delete", VK_DELETE}, {"Escape", VK_ESCAPE},   {"Tab", VK_TAB},
+        {"space", VK_SPACE},   {"Home", VK_HOME},       {"End", VK_END},
+        {"Left", VK_LEFT},     {"Right", VK_RIGHT},     {"Up", VK_UP},
+        {"Down", VK_DOWN},     {"Prior", VK_PRIOR},     {"Next", VK_NEXT},
+        {"Insert", VK_INSERT},
+    };
+    auto found = keys.find(name);
+    if (found != keys.end())
+        return found->second;
+    if (name.size() == 1 && isalnum(static_cast<unsigned char>(name[0])))
+        return static_cast<WORD>(toupper(static_cast<unsigned char>(name[0])));
+    if (name.size() >= 2 && name[0] == 'F' && isdigit(static_cast<unsigned char>(name[1]))) {
+        int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12)
+            return static_cast<WORD>(VK_F1 + n - 1);
+    }
+    throw DriverError("no virtual key known for the key name \"" + name + "\"");
+}
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void SendInputs(std::vector<INPUT>& inputs) {
+    if (inputs.empty())
+        return;
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size())
+        throw DriverError("SendInput sent " + std::to_string(sent) + " of " +
+                          std::to_string(inputs.size()) + " events");
+}
+
+int counter = 0;
+
+} // namespace
+
+// ---- files and settings ----------------------------------------------------
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Bytes ReadFileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw DriverError("cannot read " + path + ": " + LastErrorText());
+    Bytes bytes(GetFileSize(file, nullptr));
+    DWORD done = 0;
+    BOOL ok = bytes.empty() ||
+              ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    if (!ok || done != bytes.size())
+        throw DriverError("short read of " + path);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw DriverError("cannot create " + path + ": " + LastErrorText());
+    DWORD done = 0;
+    BOOL ok = bytes.empty() ||
+              WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    if (!ok || done != bytes.size())
+        throw DriverError("short write of " + path);
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    WriteFileBytes(path, Bytes(text.begin(), text.end()));
+}
+
+Bytes MakeSettingsFile() {
+    Bytes file(kSettingsFileSize, 0);
+    std::memcpy(file.data(), kSettingsTag, 8);
+    return file;
+}
+
+int32_t GetSettingsField(const Bytes& file, size_t offset) {
+    if (offset + 4 > file.size())
+        throw DriverError("settings field at " + std::to_string(offset) + " is past the end");
+    int32_t value;
+    std::memcpy(&value, file.data() + offset, 4);
+    return value;
+}
+
+void SetSettingsField(Bytes& file, size_t offset, int32_t value) {
+    if (offset + 4 > file.size())
+        throw DriverError("settings field at " + std::to_string(offset) + " is past the end");
+    std::memcpy(file.data() + offset, &value, 4);
+}
+
+// ---- paths -------------------------------------------------------------------
+
+std::string WindowsPathOf(const std::string& unixPath) {
+    if (IsWindowsPath(unixPath))
+        return unixPath;
+    using ToDos = WCHAR*(CDECL*)(const char*);
+    auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
+    if (toDos) {
+        if (WCHAR* wide = toDos(unixPath.c_str())) {
+            char narrow[1024] = {};
+            WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+            HeapFree(GetProcessHeap(), 0, wide);
+            return narrow;
+        }
+    }
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string UnixPathOf(const std::string& windowsPath) {
+    using ToUnix = char*(CDECL*)(const WCHAR*);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        throw DriverError("not running under Wine: no wine_get_unix_file_name");
+    WCHAR wide[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, 1024);
+    char* unixName = toUnix(wide);
+    if (!unixName)
+        throw DriverError("no Unix path for " + windowsPath);
+    std::string result = unixName;
+    HeapFree(GetProcessHeap(), 0, unixName);
+    return result;
+}
+
+std::string KorvidExePath() {
+    std::string exe = Env("KORVID_EXE");
+    if (exe.empty())
+        throw DriverError("KORVID_EXE is not set: it names the Korvid.exe to test");
+    std::string path = WindowsPathOf(exe);
+    if (!FileExists(path))
+        throw DriverError("KORVID_EXE names " + exe + " (" + path + "), which does not exist");
+    return path;
+}
+
+std::string ArtifactsFolder() {
+    std::string folder = Env("KORVID_ARTIFACTS_DIR");
+    folder = folder.empty() ? FolderOf(KorvidExePath()) + "artifacts" : WindowsPathOf(folder);
+    folder = WithSlash(folder);
+    MakeFolders(folder);
+    return folder;
+}
+
+int RunUnixCommand(const std::string& shellCommand, DWORD timeoutMs) {
+    // A Unix program started by Wine gives no process handle to wait on, so
+    // the command leaves its exit status in a marker file, renamed into
+    // place so that it is never seen half-written.
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string marker = WithSlash(temp) + "korvid-e2e-" + std::to_string(GetCurrentProcessId()) +
+                         "-cmd" + std::to_string(++counter);
+    DeleteFileA(marker.c_str());
+    std::string unixMarker = UnixPathOf(marker);
+    std::string script = "{ " + shellCommand + "; } ; echo $? > " +
+                         ShellQuote(unixMarker + ".part") + " && mv " +
+                         ShellQuote(unixMarker + ".part") + " " + ShellQuote(unixMarker);
+    std::string commandLine = WindowsPathOf("/bin/sh") + " -c " + QuoteArgument(script);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        throw DriverError("cannot start /bin/sh: " + LastErrorText());
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    if (info.hThread)
+        CloseHandle(info.hThread);
+    DWORD start = GetTickCount();
+    while (!FileExists(marker)) {
+        if (GetTickCount() - start > timeoutMs)
+            throw DriverError("the Unix command did not finish within " +
+                              std::to_string(timeoutMs) + " ms: " + shellCommand);
+        Sleep(5);
+    }
+    Bytes status = ReadFileBytes(marker);
+    DeleteFileA(marker.c_str());
+    return std::atoi(std::string(status.begin(), status.end()).c_str());
+}
+
+std::string Notification::ButtonText(int id) const {
+    for (const auto& button : buttons)
+        if (button.first == id)
+            return button.second;
+    return "";
+}
+
+// ---- the program ---------------------------------------------------------------
+
+KorvidApp::KorvidApp(bool separateDataFolder)
+    : separateDataFolder_(separateDataFolder), keyMethod_(ChosenKeyMethod()) {
+    std::string exe = KorvidExePath();
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    root_ = WithSlash(temp) + "korvid-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter) + "\\";
+    DeleteTree(root_);
+    programFolder_ = root_ + "prog\\";
+    MakeFolders(programFolder_);
+    if (!CopyFileA(exe.c_str(), (programFolder_ + "Korvid.exe").c_str(), FALSE))
+        throw DriverError("cannot copy " + exe + " into " + programFolder_ + ": " +
+                          LastErrorText());
+    std::string bitmap = FolderOf(exe) + "ToolBar.bmp";
+    if (FileExists(bitmap))
+        CopyFileA(bitmap.c_str(), (programFolder_ + "ToolBar.bmp").c_str(), FALSE);
+    if (separateDataFolder) {
+        WriteTextFile(programFolder_ + "DefSet.txt", "");
+        dataFolder_ = AppDataFolder() + "Tavish\\Korvid\\";
+        // Every test that uses the profile's data folder starts from an
+        // empty one.
+        DeleteFilesIn(dataFolder_);
+    } else {
+        dataFolder_ = programFolder_;
+    }
+}
+
+KorvidApp::~KorvidApp() {
+    try {
+        Kill();
+    } catch (...) {
+    }
+    if (processInfo_.hProcess)
+        CloseHandle(processInfo_.hProcess);
+    if (processInfo_.hThread)
+        CloseHandle(processInfo_.hThread);
+    if (Env("KORVID_E2E_KEEP").empty())
+        RemoveFolders();
+}
+
+void KorvidApp::RemoveFolders() {
+    if (separateDataFolder_)
+        DeleteFilesIn(dataFolder_);
+    DeleteTree(root_);
+}
+
+void KorvidApp::Fail(const std::string& message) const {
+    std::string report = message + "\n  Korvid.exe pid " + std::to_string(processInfo_.dwProcessId);
+    if (processInfo_.hProcess) {
+        DWORD code = 0;
+        GetExitCodeProcess(processInfo_.hProcess, &code);
+        report +=
+            code == STILL_ACTIVE ? " is running" : " has ended with code " + std::to_string(code);
+    } else {
+        report += " was not started";
+    }
+    for (HWND window : TopLevelWindowsOf(processInfo_.dwProcessId)) {
+        char title[256] = {};
+        GetWindowTextA(window, title, sizeof title);
+        report += "\n  window " + ClassOf(window) + " \"" + title + "\"" +
+                  (IsWindowVisible(window) ? " visible" : " hidden");
+    }
+    throw DriverError(report);
+}
+
+void KorvidApp::Start(const std::string& arguments) {
+    if (processInfo_.hProcess)
+        Fail("Start called twice");
+    std::string exe = programFolder_ + "Korvid.exe";
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        programFolder_.c_str(), &startup, &processInfo_))
+        throw DriverError("cannot start " + exe + ": " + LastErrorText());
+}
+
+bool KorvidApp::Running() const {
+    return processInfo_.hProcess && WaitForSingleObject(processInfo_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+HWND KorvidApp::FindMainWindow() const {
+    for (HWND window : TopLevelWindowsOf(processInfo_.dwProcessId))
+        if (ClassOf(window) == "KorvidBox")
+            return window;
+    return nullptr;
+}
+
+HWND KorvidApp::WaitForMainWindow(DWORD timeoutMs) {
+    HWND main = nullptr;
+    WaitUntil(
+        [&] {
+            if (HWND note = FindNotification())
+                Fail("a notification showed instead of the main window: \"" +
+                     ReadNotification(note).message + "\"");
+            if (!Running())
+                Fail("the program ended before its main window showed");
+            main = FindMainWindow();
+            return main && IsWindowVisible(main);
+        },
+        "the main window (class KorvidBox)", timeoutMs);
+    return main;
+}
+
+HWND KorvidApp::Editor() const {
+    HWND main = FindMainWindow();
+    if (!main)
+        return nullptr;
+    HWND editor = GetDlgItem(main, kEditorId);
+    return editor && ClassOf(editor) == "RichEdit20A" ? editor : nullptr;
+}
+
+HWND KorvidApp::WaitForEditor(DWORD timeoutMs) {
+    WaitForMainWindow(timeoutMs);
+    HWND editor = nullptr;
+    WaitUntil(
+        [&] {
+            editor = Editor();
+            return editor != nullptr;
+        },
+        "the editor control (RichEdit20A, id 1000)", timeoutMs);
+    return editor;
+}
+
+HWND KorvidApp::FindChild(const char* className) const {
+    HWND main = FindMainWindow();
+    return main ? FindWindowExA(main, nullptr, className, nullptr) : nullptr;
+}
+
+HWND KorvidApp::FindNotification() const {
+    for (HWND window : TopLevelWindowsOf(processInfo_.dwProcessId)) {
+        if (ClassOf(window) != "#32770" || !IsWindowVisible(window))
+            continue;
+        char title[64] = {};
+        GetWindowTextA(window, title, sizeof title);
+        if (std::strcmp(title, kNotifyCaption) == 0)
+            return window;
+    }
+    return nullptr;
+}
+
+Notification KorvidApp::ReadNotification(HWND dialog) const {
+    Notification note;
+    note.window = dialog;
+    if (HWND text = GetDlgItem(dialog, kNotifyTextId))
+        note.message = WindowText(text);
+    for (int id : {1, 2, 1612}) {
+        HWND button = GetDlgItem(dialog, id);
+        if (button && IsWindowVisible(button))
+            note.buttons.emplace_back(id, WindowText(button));
+    }
+    return note;
+}
+
+Notification KorvidApp::WaitForNotification(DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            dialog = FindNotification();
+            if (!dialog && !Running())
+                Fail("the program ended while a notification was expected");
+            return dialog != nullptr;
+        },
+        "a notification dialog (caption \"Korvid 1.2\")", timeoutMs);
+    return ReadNotification(dialog);
+}
+
+void KorvidApp::Answer(const Notification& dialog, int buttonId, Press how) {
+    HWND button = GetDlgItem(dialog.window, buttonId);
+    if (!button)
+        Fail("the notification \"" + dialog.message + "\" has no button " +
+             std::to_string(buttonId));
+    // Posted, not sent: a button may open another modal dialog before the
+    // click returns.
+    if (how == Press::Click)
+        PostMessageA(button, BM_CLICK, 0, 0);
+    else
+        PostMessageA(dialog.window, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+    WaitUntil([&] { return !IsWindow(dialog.window) || !IsWindowVisible(dialog.window); },
+              "the notification to close after button " + std::to_string(buttonId));
+}
+
+void KorvidApp::PostCommand(int commandId) {
+    HWND main = FindMainWindow();
+    if (!main)
+        Fail("no main window to post command " + std::to_string(commandId) + " to");
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+void KorvidApp::Close() {
+    HWND main = FindMainWindow();
+    if (!main)
+        Fail("no main window to close");
+    PostMessageA(main, WM_CLOSE, 0, 0);
+}
+
+std::string KorvidApp::Title() const {
+    HWND main = FindMainWindow();
+    if (!main)
+        Fail("no main window to read the title of");
+    return WindowText(main);
+}
+
+std::string KorvidApp::EditorText() const {
+    HWND editor = Editor();
+    if (!editor)
+        Fail("no editor control to read");
+    return WindowText(editor);
+}
+
+void KorvidApp::SetEditorText(const std::string& text) {
+    HWND editor = Editor();
+    if (!editor)
+        Fail("no editor control to write");
+    SendOrThrow(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+}
+
+std::pair<long, long> KorvidApp::Selection() const {
+    HWND editor = Editor();
+    if (!editor)
+        Fail("no editor control to read the selection of");
+    RemoteBuffer remote(processInfo_.hProcess, sizeof(CHARRANGE));
+    SendOrThrow(editor, EM_EXGETSEL, 0, remote.Address(), "EM_EXGETSEL");
+    CHARRANGE range{};
+    remote.Read(&range, sizeof range);
+    return {range.cpMin, range.cpMax};
+}
+
+std::vector<int> KorvidApp::StatusParts() const {
+    HWND bar = FindChild(STATUSCLASSNAMEA);
+    if (!bar)
+        return {};
+    constexpr int kMaxParts = 32;
+    RemoteBuffer remote(processInfo_.hProcess, kMaxParts * sizeof(int));
+    LRESULT count = SendOrThrow(bar, SB_GETPARTS, kMaxParts, remote.Address(), "SB_GETPARTS");
+    if (count < 0 || count > kMaxParts)
+        Fail("SB_GETPARTS answered " + std::to_string(count));
+    std::vector<int> edges(static_cast<size_t>(count));
+    if (count > 0)
+        remote.Read(edges.data(), edges.size() * sizeof(int));
+    return edges;
+}
+
+std::vector<std::string> KorvidApp::StatusTexts() const {
+    HWND bar = FindChild(STATUSCLASSNAMEA);
+    if (!bar)
+        return {};
+    size_t parts = StatusParts().size();
+    std::vector<std::string> texts;
+    for (size_t part = 0; part < parts; ++part) {
+        LRESULT info = SendOrThrow(bar, SB_GETTEXTLENGTHA, part, 0, "SB_GETTEXTLENGTHA");
+        size_t length = LOWORD(info);
+        RemoteBuffer remote(processInfo_.hProcess, length + 1);
+        remote.Zero();
+        SendOrThrow(bar, SB_GETTEXTA, part, remote.Address(), "SB_GETTEXTA");
+        std::string text(length + 1, '\0');
+        remote.Read(&text[0], text.size());
+        text.resize(std::strlen(text.c_str()));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+void KorvidApp::Focus(HWND window) {
+    if (GetForegroundWindow() != window)
+        SetForegroundWindow(window);
+    // Keys go to the focus window of the program's interface thread, which
+    // the program sets itself when it sees the activation: wait for it.
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    WaitUntil(
+        [&] {
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            return GetForegroundWindow() == window && GetGUIThreadInfo(thread, &info) &&
+                   (info.hwndFocus == window || IsChild(window, info.hwndFocus));
+        },
+        "the main window to come to the front with the keyboard focus");
+}
+
+// The X window that Wine made for a top-level window, as an xdotool command
+// that gives it the X input focus. Wine moves the X focus by itself only
+// when a window of its own process is activated, not when another process
+// brings it to the front.
+std::string KorvidApp::XFocusCommand(HWND window) const {
+    auto xid = reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window"));
+    if (!xid)
+        Fail("the main window has no X window (property __wine_x11_whole_window)");
+    return "windowfocus " + std::to_string(xid) + " ";
+}
+
+void KorvidApp::PressKeys(const std::string& keys) {
+    HWND main = WaitForMainWindow(kUiTimeout);
+    Focus(main);
+    if (keyMethod_ == KeyMethod::XTest) {
+        int status = RunUnixCommand("xdotool " + XFocusCommand(main) + "key --delay 10 " + keys);
+        if (status != 0)
+            Fail("xdotool key " + keys + " ended with status " + std::to_string(status));
+        return;
+    }
+    std::vector<INPUT> inputs;
+    size_t at = 0;
+    while (at < keys.size()) {
+        size_t end = keys.find(' ', at);
+        if (end == std::string::npos)
+            end = keys.size();
+        std::string chord = keys.substr(at, end - at);
+        at = end + 1;
+        if (chord.empty())
+            continue;
+        std::vector<WORD> pressed;
+        size_t from = 0;
+        while (from <= chord.size()) {
+            size_t plus = chord.find('+', from);
+            if (plus == std::string::npos)
+                plus = chord.size();
+            pressed.push_back(VirtualKeyOf(chord.substr(from, plus - from)));
+            from = plus + 1;
+        }
+        for (WORD vk : pressed)
+            inputs.push_back(KeyInput(vk, false));
+        for (auto vk = pressed.rbegin(); vk != pressed.rend(); ++vk)
+            inputs.push_back(KeyInput(*vk, true));
+    }
+    SendInputs(inputs);
+}
+
+void KorvidApp::TypeText(const std::string& text) {
+    HWND main = WaitForMainWindow(kUiTimeout);
+    Focus(main);
+    if (keyMethod_ == KeyMethod::XTest) {
+        int status = RunUnixCommand("xdotool " + XFocusCommand(main) + "type --delay 10 -- " +
+                                    ShellQuote(text));
+        if (status != 0)
+            Fail("xdotool type ended with status " + std::to_string(status));
+        return;
+    }
+    std::vector<INPUT> inputs;
+    for (char c : text) {
+        if (c == '\n') {
+            inputs.push_back(KeyInput(VK_RETURN, false));
+            inputs.push_back(KeyInput(VK_RETURN, true));
+            continue;
+        }
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = static_cast<unsigned char>(c);
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+        inputs.push_back(input);
+        input.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInputs(inputs);
+}
+
+DWORD KorvidApp::WaitForExit(DWORD timeoutMs) {
+    if (!processInfo_.hProcess)
+        Fail("the program was never started");
+    if (WaitForSingleObject(processInfo_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        Fail("the program did not end within " + std::to_string(timeoutMs) + " ms");
+    DWORD code = 0;
+    GetExitCodeProcess(processInfo_.hProcess, &code);
+    return code;
+}
+
+void KorvidApp::Kill() {
+    if (Running()) {
+        TerminateProcess(processInfo_.hProcess, 1);
+        WaitForSingleObject(processInfo_.hProcess, kExitTimeout);
+    }
+}
+
+std::string KorvidApp::SaveScreenshot(const std::string& name) {
+    HWND main = WaitForMainWindow(kUiTimeout);
+    RECT rect{};
+    GetWindowRect(main, &rect);
+    std::string path = ArtifactsFolder() + name + ".png";
+    DeleteFileA(path.c_str());
+    // The whole display, cut to the window: without a window manager the
+    // screen coordinates are those of the X root window.
+    std::string geometry = std::to_string(rect.right - rect.left) + "x" +
+                           std::to_string(rect.bottom - rect.top) + "+" +
+                           std::to_string(rect.left < 0 ? 0 : rect.left) + "+" +
+                           std::to_string(rect.top < 0 ? 0 : rect.top);
+    std::string unixPath = UnixPathOf(path);
+    int status = RunUnixCommand("import -window root -crop " + geometry + " +repage " +
+                                    ShellQuote(unixPath) + " 2>/dev/null",
+                                15000);
+    if (status != 0 || !FileExists(path))
+        Fail("the screenshot command (import) ended with status " + std::to_string(status));
+    return path;
+}
+
+} // namespace korvid_e2e

@@ -1,0 +1,205 @@
+// Drives a real Korvid.exe from outside, the way a user would: it starts
+// the program in a folder of its own, finds its windows, sends it commands,
+// keys and text, reads back what it shows and waits for it to end.
+//
+// Every wait polls with a time-out. A wait that runs out throws
+// DriverError with a message that says what was expected and what was seen;
+// GoogleTest reports the message and fails the test. The KorvidApp
+// destructor ends a program that is still running, so a test that fails
+// midway leaks no process.
+//
+// Environment:
+//   KORVID_EXE            Linux or Windows path of the built Korvid.exe
+//   KORVID_ARTIFACTS_DIR  where screenshots go (default: "artifacts" beside
+//                         Korvid.exe)
+//   KORVID_E2E_KEEP       when set, the program folders are not deleted
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvid_e2e {
+
+struct DriverError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Time-outs, in milliseconds. Start-up under Wine takes about a second when
+// the machine is busy; these leave room for a slow CI machine.
+constexpr DWORD kStartTimeout = 15000;
+constexpr DWORD kExitTimeout = 10000;
+constexpr DWORD kUiTimeout = 5000;
+
+// The caption of every notification dialog of the program.
+constexpr const char* kNotifyCaption = "Korvid 1.2";
+constexpr int kNotifyTextId = 1601;
+constexpr int kEditorId = 1000;
+
+// Size and tag of a complete settings file.
+constexpr size_t kSettingsFileSize = 8208;
+constexpr const char* kSettingsTag = "KRVD1170";
+
+// File offsets of settings fields the tests use.
+namespace offsets {
+constexpr size_t StatusBarEnabled = 12;
+constexpr size_t StayOnTop = 20;
+constexpr size_t WindowSizeMode = 32;
+constexpr size_t WindowSizeValue = 36;
+constexpr size_t WindowHeight = 40;
+constexpr size_t WordWrap = 48;
+constexpr size_t ExitSave = 4946;
+constexpr size_t EscapeCloses = 7230;
+} // namespace offsets
+
+using Bytes = std::vector<uint8_t>;
+
+// File helpers (Windows paths).
+bool FileExists(const std::string& path);
+Bytes ReadFileBytes(const std::string& path); // throws when unreadable
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
+void WriteTextFile(const std::string& path, const std::string& text);
+
+// A settings file image: tag, then a record of 8200 bytes.
+Bytes MakeSettingsFile(); // "KRVD1170" + zero record
+int32_t GetSettingsField(const Bytes& file, size_t offset);
+void SetSettingsField(Bytes& file, size_t offset, int32_t value);
+
+// Conversions between the Linux and the Windows view of a path, through
+// Wine's kernel32 exports (drive Z: mapping as a fallback).
+std::string WindowsPathOf(const std::string& unixPath);
+std::string UnixPathOf(const std::string& windowsPath);
+
+// The built Korvid.exe (Windows path), from KORVID_EXE.
+std::string KorvidExePath();
+// Folder for test artifacts (Windows path); created on demand.
+std::string ArtifactsFolder();
+
+// Runs a shell command line on the Linux side (/bin/sh -c) and waits for it.
+// Returns its exit status; throws when it does not finish in time.
+int RunUnixCommand(const std::string& shellCommand, DWORD timeoutMs = kUiTimeout);
+
+// A notification dialog of the program as the user sees it.
+struct Notification {
+    HWND window = nullptr;
+    std::string message;                              // text of control 1601
+    std::vector<std::pair<int, std::string>> buttons; // visible buttons 1, 2, 1612
+    std::string ButtonText(int id) const;             // "" when absent
+};
+
+// How a button of a dialog is pressed.
+enum class Press { Click, Command };
+
+// How keys are sent to the program.
+//   XTest:     xdotool on the X display: real key events through the X
+//              server, as a keyboard would (the default).
+//   SendInput: the system's input queue of the Wine session; needs no X
+//              tools. Fallback when xdotool is missing (KORVID_E2E_KEYS=sendinput).
+enum class KeyMethod { XTest, SendInput };
+
+struct StartOptions {
+    // Raw text after the program name on the command line.
+    std::string arguments;
+    // Put "DefSet.txt" beside the program so that the data folder is
+    // %APPDATA%\Tavish\Korvid\ (emptied of files before the start).
+    bool separateDataFolder = false;
+};
+
+class KorvidApp {
+  public:
+    // Makes a fresh program folder and copies Korvid.exe (and ToolBar.bmp
+    // when it exists beside it) into it.
+    explicit KorvidApp(bool separateDataFolder = false);
+    ~KorvidApp();
+    KorvidApp(const KorvidApp&) = delete;
+    KorvidApp& operator=(const KorvidApp&) = delete;
+
+    const std::string& ProgramFolder() const { return programFolder_; } // ends with "\"
+    const std::string& DataFolder() const { return dataFolder_; }       // ends with "\"
+    std::string SettingsPathInData() const { return dataFolder_ + "Korvid.Dat"; }
+    std::string SettingsPathInProgram() const { return programFolder_ + "Korvid.Dat"; }
+
+    // Starts the program with the given raw arguments (may be empty).
+    void Start(const std::string& arguments = "");
+    DWORD ProcessId() const { return processInfo_.dwProcessId; }
+    bool Running() const;
+
+    // Waits for the visible main window ("KorvidBox") of this process. Fails
+    // at once, with its text, when a notification shows up instead.
+    HWND WaitForMainWindow(DWORD timeoutMs = kStartTimeout);
+    // The main window, or null when it does not exist (yet).
+    HWND FindMainWindow() const;
+    // Waits for the main window and its editor control (start-up complete).
+    HWND WaitForEditor(DWORD timeoutMs = kStartTimeout);
+    HWND Editor() const;                         // null when absent
+    HWND FindChild(const char* className) const; // child of the main window
+
+    // Notification dialogs (caption "Korvid 1.2") of this process.
+    HWND FindNotification() const;
+    Notification WaitForNotification(DWORD timeoutMs = kStartTimeout);
+    Notification ReadNotification(HWND dialog) const;
+    // Presses a button (1, 2 or 1612) and waits until the dialog is gone.
+    void Answer(const Notification& dialog, int buttonId, Press how = Press::Click);
+
+    // Commands and window messages.
+    void PostCommand(int commandId);
+    void Close(); // WM_CLOSE, as the close box sends it
+    std::string Title() const;
+
+    // The editor.
+    std::string EditorText() const;
+    void SetEditorText(const std::string& text);
+    std::pair<long, long> Selection() const; // EM_EXGETSEL: {cpMin, cpMax}
+
+    // The status bar: texts and right edges of its parts; empty when absent.
+    std::vector<std::string> StatusTexts() const;
+    std::vector<int> StatusParts() const;
+
+    // Keys. `keys` uses xdotool's key names, blank-separated
+    // ("ctrl+a", "Return", "shift+End BackSpace"). The main window is
+    // brought to the front first.
+    void PressKeys(const std::string& keys);
+    void TypeText(const std::string& text);
+    KeyMethod Keys() const { return keyMethod_; }
+
+    // Waits for the process to end; returns its exit code.
+    DWORD WaitForExit(DWORD timeoutMs = kExitTimeout);
+    // Ends the process if it still runs.
+    void Kill();
+
+    // Saves a PNG of the main window into the artifacts folder and returns
+    // its Windows path.
+    std::string SaveScreenshot(const std::string& name);
+
+    // Polls `condition` every few milliseconds until it holds; throws with
+    // `what` on time-out.
+    template <typename F>
+    void WaitUntil(F condition, const std::string& what, DWORD timeoutMs = kUiTimeout) {
+        DWORD start = GetTickCount();
+        while (!condition()) {
+            if (GetTickCount() - start > timeoutMs)
+                Fail("timed out after " + std::to_string(timeoutMs) + " ms waiting for " + what);
+            Sleep(10);
+        }
+    }
+
+    [[noreturn]] void Fail(const std::string& message) const;
+
+  private:
+    void Focus(HWND window);
+    std::string XFocusCommand(HWND window) const;
+    void RemoveFolders();
+
+    std::string root_;          // %TEMP%\korvid-e2e-<pid>-<n>\ .
+    std::string programFolder_; // root_ + "prog\"
+    std::string dataFolder_;
+    bool separateDataFolder_ = false;
+    PROCESS_INFORMATION processInfo_{};
+    KeyMethod keyMethod_ = KeyMethod::XTest;
+};
+
+} // namespace korvid_e2e
