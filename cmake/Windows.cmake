@@ -44,8 +44,8 @@ file(GLOB KORVID_WIN_TESTS CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/tests/*/*WinTest.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(korvid_win_tests ${KORVID_WIN_TESTS} resources/Korvid.rc)
-target_include_directories(korvid_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(korvid_win_tests PRIVATE korvid_win gtest)
+target_include_directories(korvid_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/tests/win)
+target_link_libraries(korvid_win_tests PRIVATE korvid_win gtest_main)
 target_link_options(korvid_win_tests PRIVATE ${KORVID_STATIC_LINK})
 target_compile_definitions(korvid_win_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows COMMAND korvid_win_tests)

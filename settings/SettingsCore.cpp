@@ -227,3 +227,5 @@ SettingsLoadResult LoadSettingsWith(SettingsRecord& record, const char* dataFold
     hooks.save();
     return SettingsLoadResult::FirstRunGreeted;
 }
+
+SettingsRecord settings;
