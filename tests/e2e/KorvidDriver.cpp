@@ -1,5 +1,7 @@
 #include "tests/e2e/KorvidDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 #include <richedit.h>
 
@@ -482,8 +484,13 @@ void KorvidApp::Fail(const std::string& message) const {
 }
 
 void KorvidApp::Start(const std::string& arguments) {
-    if (processInfo_.hProcess)
-        Fail("Start called twice");
+    if (Running())
+        Fail("Start called while the program still runs");
+    if (processInfo_.hProcess) {
+        CloseHandle(processInfo_.hProcess);
+        CloseHandle(processInfo_.hThread);
+        processInfo_ = PROCESS_INFORMATION{};
+    }
     std::string exe = programFolder_ + "Korvid.exe";
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty())
@@ -583,6 +590,15 @@ Notification KorvidApp::WaitForNotification(DWORD timeoutMs) {
         },
         "a notification dialog (caption \"Korvid 1.2\")", timeoutMs);
     return ReadNotification(dialog);
+}
+
+void KorvidApp::ExpectNoNotification(DWORD forMs) {
+    DWORD start = GetTickCount();
+    do {
+        if (HWND note = FindNotification())
+            Fail("an unexpected notification showed: \"" + ReadNotification(note).message + "\"");
+        Sleep(10);
+    } while (GetTickCount() - start < forMs);
 }
 
 void KorvidApp::Answer(const Notification& dialog, int buttonId, Press how) {
@@ -812,3 +828,14 @@ std::string KorvidApp::SaveScreenshot(const std::string& name) {
 }
 
 } // namespace korvid_e2e
+
+// The test program's entry: GoogleTest, after a line that says how keys are
+// sent.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    const char* keys = std::getenv("KORVID_E2E_KEYS");
+    std::printf("korvid e2e: keys through %s\n",
+                keys && std::string(keys) == "sendinput" ? "SendInput" : "xdotool (XTEST)");
+    std::fflush(stdout);
+    return RUN_ALL_TESTS();
+}

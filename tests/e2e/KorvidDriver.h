@@ -123,7 +123,8 @@ class KorvidApp {
     std::string SettingsPathInData() const { return dataFolder_ + "Korvid.Dat"; }
     std::string SettingsPathInProgram() const { return programFolder_ + "Korvid.Dat"; }
 
-    // Starts the program with the given raw arguments (may be empty).
+    // Starts the program with the given raw arguments (may be empty). The
+    // program may be started again once the previous run has ended.
     void Start(const std::string& arguments = "");
     DWORD ProcessId() const { return processInfo_.dwProcessId; }
     bool Running() const;
@@ -142,6 +143,9 @@ class KorvidApp {
     HWND FindNotification() const;
     Notification WaitForNotification(DWORD timeoutMs = kStartTimeout);
     Notification ReadNotification(HWND dialog) const;
+    // Fails when a notification shows at any time during the next `forMs`
+    // milliseconds (for checks that nothing asks the user).
+    void ExpectNoNotification(DWORD forMs = 300);
     // Presses a button (1, 2 or 1612) and waits until the dialog is gone.
     void Answer(const Notification& dialog, int buttonId, Press how = Press::Click);
 
