@@ -1,0 +1,128 @@
+// Window-side benchmarks, run under Wine by scripts/bench.sh: the settings
+// file on disk, moving text between files and the rich-edit control, and
+// the time from starting Korvid.exe to its main window.
+#include "app/AppState.h"
+#include "document/Load.h"
+#include "document/Save.h"
+#include "settings/SettingsFile.h"
+#include "text/TextRoutines.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Seconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Median wall time of `runs` calls, in milliseconds.
+double MedianMs(int runs, const std::function<void()>& body) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        double start = Seconds();
+        body();
+        times.push_back((Seconds() - start) * 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+std::string Folder() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    std::string folder = std::string(base) + "korvid-bench\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+void WriteText(const std::string& path, std::size_t bytes) {
+    std::string text;
+    const char* line = "The quick brown fox jumps over the lazy dog; 0123456789.\r\n";
+    while (text.size() < bytes)
+        text += line;
+    text.resize(bytes);
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD done = 0;
+    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    CloseHandle(f);
+}
+
+void BenchSettings(const std::string& folder) {
+    TextCopy(folder.c_str(), app.dataFolder);
+    TextCopy(folder.c_str(), app.programFolder);
+    RestoreDefaultSettings();
+    double save = MedianMs(50, [] { SaveSettings(); });
+    double load = MedianMs(50, [] { LoadSettings(); });
+    std::printf("settings save (temp file, flush, replace)  %8.3f ms\n", save);
+    std::printf("settings load                              %8.3f ms\n", load);
+}
+
+void BenchTransfer(const std::string& folder) {
+    LoadLibraryA("RichEd20.dll");
+    for (std::size_t kb : {256, 1024, 2048}) {
+        std::string in = folder + "in.txt", out = folder + "out.txt";
+        WriteText(in, kb * 1024);
+        double load = MedianMs(3, [&] {
+            HWND editor = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 400,
+                                          300, nullptr, nullptr, nullptr, nullptr);
+            SendMessageA(editor, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(0xFFFFFFFF));
+            LoadDocumentFile(editor, in.c_str());
+            DestroyWindow(editor);
+        });
+        HWND editor = CreateWindowExA(0, "RichEdit20A", "", WS_POPUP | ES_MULTILINE, 0, 0, 400, 300,
+                                      nullptr, nullptr, nullptr, nullptr);
+        SendMessageA(editor, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(0xFFFFFFFF));
+        LoadDocumentFile(editor, in.c_str());
+        double save = MedianMs(5, [&] { SaveDocumentFile(editor, out.c_str()); });
+        DestroyWindow(editor);
+        std::printf("plain text %5zu KB: load %9.1f ms, save %7.1f ms\n", kb, load, save);
+    }
+}
+
+void BenchStartup(const char* exe) {
+    double ms = MedianMs(5, [exe] {
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        std::string line = std::string("\"") + exe + "\"";
+        if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return;
+        WaitForInputIdle(pi.hProcess, 10000);
+        HWND found = nullptr;
+        for (int i = 0; i < 1000 && found == nullptr; ++i) {
+            found = FindWindowA("KorvidBox", nullptr);
+            if (found == nullptr)
+                Sleep(1);
+        }
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    });
+    std::printf("start to main window                       %8.1f ms\n", ms);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string folder = Folder();
+    BenchSettings(folder);
+    BenchTransfer(folder);
+    if (argc > 1)
+        BenchStartup(argv[1]);
+    return 0;
+}
