@@ -1,0 +1,83 @@
+# Sourced by the scripts that run Windows programs: a 32-bit Wine prefix made
+# once and shared by every test of a run, and a virtual X display when there
+# is no usable one.
+#   KORVID_WINEPREFIX  prefix to use (default: build/wineprefix in the tree)
+#   DISPLAY            used as it is when a display answers there; otherwise
+#                      korvid_start_display starts Xvfb on a free display,
+#                      exports DISPLAY and KORVID_XVFB_PID (the caller kills it)
+
+KORVID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEPREFIX="${KORVID_WINEPREFIX:-$KORVID_ROOT/build/wineprefix}"
+
+korvid_display_works() {
+    [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1
+}
+
+# Starts Xvfb unless a display already answers. Xvfb picks a free display
+# number itself (-displayfd), so parallel runs never race for one.
+korvid_start_display() {
+    if korvid_display_works; then
+        return 0
+    fi
+    local numberfile
+    numberfile="$(mktemp /tmp/korvid-xvfb-XXXXXX)"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$numberfile" </dev/null >/dev/null 2>&1 &
+    export KORVID_XVFB_PID=$!
+    local i number=""
+    for i in $(seq 1 200); do
+        number="$(tr -dc '0-9' <"$numberfile")"
+        [ -n "$number" ] && break
+        if ! kill -0 "$KORVID_XVFB_PID" 2>/dev/null; then
+            break
+        fi
+        sleep 0.05
+    done
+    rm -f "$numberfile"
+    if [ -z "$number" ]; then
+        echo "wine-env: Xvfb did not start" >&2
+        kill "$KORVID_XVFB_PID" 2>/dev/null || true
+        unset KORVID_XVFB_PID
+        return 1
+    fi
+    export DISPLAY=":$number"
+    for i in $(seq 1 100); do
+        korvid_display_works && return 0
+        sleep 0.05
+    done
+    echo "wine-env: Xvfb on $DISPLAY does not answer" >&2
+    return 1
+}
+
+# Makes the prefix unless it is ready for this Wine version. A lock keeps
+# two runs that start together from building it twice.
+korvid_make_prefix() {
+    local version
+    version="$(wine --version 2>/dev/null || echo unknown)"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock -w 300 9 || { echo "wine-env: prefix lock timed out" >&2; exit 1; }
+        if [ -f "$WINEPREFIX/.korvid-ready" ] && [ "$(cat "$WINEPREFIX/.korvid-ready")" = "$version" ]; then
+            exit 0
+        fi
+        wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        # Without a window manager Wine waits about two seconds whenever a
+        # window hides; unmanaged windows do not.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            </dev/null >/dev/null 2>&1
+        wineserver -w
+        echo "$version" >"$WINEPREFIX/.korvid-ready"
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# Ends every process of the prefix and its wineserver, and waits for the
+# server to go (bounded: a server that will not end is no reason to hang).
+korvid_end_session() {
+    wineserver -k >/dev/null 2>&1 || true
+    timeout 20 wineserver -w >/dev/null 2>&1 || true
+}
