@@ -33,6 +33,9 @@ trap cleanup EXIT
 
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.run-lock"
+if ! flock -n 9; then
+    echo "wine-run: waiting for another Wine program on $WINEPREFIX to end" >&2
+fi
 if ! flock -w 3600 9; then
     echo "wine-run: the prefix stayed busy for an hour" >&2
     exit 1

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -82,11 +83,10 @@ void MakeFolders(const std::string& folder) {
 }
 
 std::string AppDataFolder() {
-    // CSIDL_APPDATA through the environment the program also sees.
+    // The same call the program makes for its data folder.
     char buffer[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA("APPDATA", buffer, sizeof buffer);
-    if (length == 0 || length >= sizeof buffer)
-        throw DriverError("APPDATA is not set in the test process");
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, buffer)))
+        throw DriverError("no application-data folder (CSIDL_APPDATA)");
     return WithSlash(buffer);
 }
 
@@ -207,10 +207,19 @@ LRESULT SendOrThrow(HWND window, UINT message, WPARAM wParam, LPARAM lParam, con
 }
 
 KeyMethod ChosenKeyMethod() {
-    std::string choice = Env("KORVID_E2E_KEYS");
-    if (choice == "sendinput")
-        return KeyMethod::SendInput;
-    return KeyMethod::XTest;
+    static int chosen = -1;
+    if (chosen < 0) {
+        std::string choice = Env("KORVID_E2E_KEYS");
+        if (choice == "sendinput")
+            chosen = static_cast<int>(KeyMethod::SendInput);
+        else if (choice == "xdotool")
+            chosen = static_cast<int>(KeyMethod::XTest);
+        else
+            chosen = static_cast<int>(RunUnixCommand("command -v xdotool >/dev/null") == 0
+                                          ? KeyMethod::XTest
+                                          : KeyMethod::SendInput);
+    }
+    return static_cast<KeyMethod>(chosen);
 }
 
 // Virtual keys for the xdotool key names the tests use.
@@ -417,6 +426,10 @@ std::string Notification::ButtonText(int id) const {
 }
 
 // ---- the program ---------------------------------------------------------------
+
+KeyMethod DefaultKeyMethod() {
+    return ChosenKeyMethod();
+}
 
 KorvidApp::KorvidApp(bool separateDataFolder)
     : separateDataFolder_(separateDataFolder), keyMethod_(ChosenKeyMethod()) {
@@ -833,9 +846,14 @@ std::string KorvidApp::SaveScreenshot(const std::string& name) {
 // sent.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    const char* keys = std::getenv("KORVID_E2E_KEYS");
-    std::printf("korvid e2e: keys through %s\n",
-                keys && std::string(keys) == "sendinput" ? "SendInput" : "xdotool (XTEST)");
+    const char* method = "xdotool (XTEST)";
+    try {
+        if (korvid_e2e::DefaultKeyMethod() == korvid_e2e::KeyMethod::SendInput)
+            method = "SendInput";
+    } catch (const korvid_e2e::DriverError& error) {
+        method = error.what();
+    }
+    std::printf("korvid e2e: keys through %s\n", method);
     std::fflush(stdout);
     return RUN_ALL_TESTS();
 }

@@ -13,6 +13,7 @@
 //   KORVID_ARTIFACTS_DIR  where screenshots go (default: "artifacts" beside
 //                         Korvid.exe)
 //   KORVID_E2E_KEEP       when set, the program folders are not deleted
+//   KORVID_E2E_KEYS       "sendinput" or "xdotool" (see KeyMethod)
 #pragma once
 
 #include <windows.h>
@@ -96,18 +97,23 @@ enum class Press { Click, Command };
 
 // How keys are sent to the program.
 //   XTest:     xdotool on the X display: real key events through the X
-//              server, as a keyboard would (the default).
-//   SendInput: the system's input queue of the Wine session; needs no X
-//              tools. Fallback when xdotool is missing (KORVID_E2E_KEYS=sendinput).
+//              server, as a keyboard would type them (the default). The
+//              driver first brings the main window to the front
+//              (SetForegroundWindow, then waits until the program's focus
+//              window is inside it) and hands xdotool the X window of the
+//              main window to focus ("windowfocus"): Wine does not move the
+//              X focus when another process activates a window, and keys
+//              would go to whichever window had it. xdotool runs as a Unix
+//              program started by Wine (/bin/sh -c through CreateProcess),
+//              which gives no handle to wait on, so the command leaves its
+//              exit status in a marker file that the driver polls; one call
+//              takes about 20 ms for the shell and 35 ms with xdotool.
+//   SendInput: the Wine session's own input queue; needs no X tools and
+//              takes a few milliseconds. Chosen with KORVID_E2E_KEYS=sendinput,
+//              and by itself when xdotool is not installed.
+// Keys are not synchronous with the program: poll for their effect.
 enum class KeyMethod { XTest, SendInput };
-
-struct StartOptions {
-    // Raw text after the program name on the command line.
-    std::string arguments;
-    // Put "DefSet.txt" beside the program so that the data folder is
-    // %APPDATA%\Tavish\Korvid\ (emptied of files before the start).
-    bool separateDataFolder = false;
-};
+KeyMethod DefaultKeyMethod();
 
 class KorvidApp {
   public:

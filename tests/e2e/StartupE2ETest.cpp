@@ -37,6 +37,7 @@ constexpr size_t kFontGroup1Font = 7694;
 constexpr size_t kFontGroup3Extensions = 7874;
 constexpr size_t kLabelsMaxFileSize = 8174;
 constexpr size_t kLabelsMax = 8178;
+constexpr size_t kCurrentFontGroup = 8190;
 constexpr size_t kReserved3 = 8202;
 
 // Writes `text` and its terminator into a text field, and fills the rest of
@@ -249,6 +250,24 @@ TEST(FirstRunE2E, NoGreetingAndNoFileWhenTheDataStaysBesideTheProgram) {
     app.Close();
     app.WaitForExit();
     EXPECT_FALSE(FileExists(app.SettingsPathInProgram()));
+}
+
+TEST(FirstRunE2E, FirstSaveOccasionWritesTheFileBesideTheProgram) {
+    KorvidApp app;
+    app.Start();
+    app.WaitForEditor();
+    EXPECT_FALSE(FileExists(app.SettingsPathInProgram()));
+    app.PostCommand(40052); // font group Three: a save occasion
+    app.WaitUntil([&] { return FileExists(app.SettingsPathInProgram()); },
+                  "the settings file beside the program after choosing a font group");
+    app.WaitUntil(
+        [&] { return ReadFileBytes(app.SettingsPathInProgram()).size() == kSettingsFileSize; },
+        "the whole settings file");
+    Bytes file = ReadFileBytes(app.SettingsPathInProgram());
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 8), kSettingsTag);
+    EXPECT_EQ(GetSettingsField(file, kCurrentFontGroup), 2);
+    EXPECT_EQ(GetSettingsField(file, kLabelsMax), 1000); // the defaults were saved
+    app.ExpectNoNotification();
 }
 
 TEST(FirstRunE2E, GreetingComesBeforeTheMainWindowAndOkWritesTheDefaults) {
