@@ -51,4 +51,6 @@ void RelayoutMainWindow() {
 void CreateToolbar() {}
 void CreateStatusBar() {}
 void SetStatusParts() {}
-LRESULT OnToolbarTooltip(NMHDR*) { return 0; }
+LRESULT OnToolbarTooltip(NMHDR*) {
+    return 0;
+}

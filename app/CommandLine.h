@@ -6,10 +6,10 @@
 #include <cstddef>
 
 enum CommandLineResult {
-    ArgCopied = 1,     // the argument is in the output
-    ArgMissing = 2,    // no such argument (or too long to hold); output empty
-    ArgOddQuotes = 3,  // odd number of double quotes; output untouched
-    ArgEmpty = 4,      // the argument was an empty pair of quotes
+    ArgCopied = 1,    // the argument is in the output
+    ArgMissing = 2,   // no such argument (or too long to hold); output empty
+    ArgOddQuotes = 3, // odd number of double quotes; output untouched
+    ArgEmpty = 4,     // the argument was an empty pair of quotes
 };
 
 // Longest argument kept: a path buffer holds 599 characters and a terminator.

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr DWORD kEditorEvents = ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE |
-                                ENM_DROPFILES | ENM_LINK;
+constexpr DWORD kEditorEvents =
+    ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_DROPFILES | ENM_LINK;
 static_assert(kEditorEvents == 0x041B0001, "editor event mask");
 
 struct FontGroupView {
@@ -46,8 +46,8 @@ HWND CreateEditor(HWND parent) {
     app.editorWindow = editor;
     if (editor == nullptr)
         return nullptr;
-    app.oldEditorProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorSubclassProc)));
+    app.oldEditorProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(editor, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorSubclassProc)));
     SendMessageA(editor, EM_SETEVENTMASK, 0, kEditorEvents);
     SendMessageA(editor, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(0xFFFFFFFF));
     if (settings.SelectionBar == 1)
@@ -119,6 +119,10 @@ void CollapseSelection(HWND editor) {
 
 // The key rules, the wheel zoom, the status texts and the link clicks are
 // filled in with the editor's keyboard and status work.
-int ZoomFontByWheel(HWND, WPARAM) { return 0; }
+int ZoomFontByWheel(HWND, WPARAM) {
+    return 0;
+}
 void UpdateStatusBar() {}
-LRESULT OnEditorNotify(HWND, NMHDR*) { return 0; }
+LRESULT OnEditorNotify(HWND, NMHDR*) {
+    return 0;
+}

@@ -1,3 +1,5 @@
 #include "app/Startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { InitApplication(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    InitApplication();
+}

@@ -62,10 +62,9 @@ bool AppendFolder(char* path, const char* name) {
 }
 
 void CreateToolTipWindow() {
-    appRecord->toolTipWindow =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                        appRecord->instance, nullptr);
+    appRecord->toolTipWindow = CreateWindowExA(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, appRecord->instance, nullptr);
 }
 
 void RegisterMainClass() {
@@ -83,16 +82,15 @@ void RegisterMainClass() {
 }
 
 HWND CreateMainWindow() {
-    InitialGeometry g =
-        ComputeInitialGeometry(settings.WindowSizeMode, settings.WindowSizeValue,
-                               settings.WindowHeight, GetSystemMetrics(SM_CXSCREEN),
-                               GetSystemMetrics(SM_CYSCREEN));
+    InitialGeometry g = ComputeInitialGeometry(settings.WindowSizeMode, settings.WindowSizeValue,
+                                               settings.WindowHeight, GetSystemMetrics(SM_CXSCREEN),
+                                               GetSystemMetrics(SM_CYSCREEN));
     app.clientWidth = g.width;
     app.clientHeight = g.height;
-    app.mainWindow = CreateWindowExA(
-        WS_EX_ACCEPTFILES, "KorvidBox", "Untitled",
-        WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, g.x, g.y, g.width,
-        g.height, nullptr, nullptr, appRecord->instance, nullptr);
+    app.mainWindow =
+        CreateWindowExA(WS_EX_ACCEPTFILES, "KorvidBox", "Untitled",
+                        WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, g.x,
+                        g.y, g.width, g.height, nullptr, nullptr, appRecord->instance, nullptr);
     ShowWindow(app.mainWindow, g.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     return app.mainWindow;
 }
@@ -162,8 +160,8 @@ void SetUpFolders(int chooseDataFolder, AppRecord*) {
 }
 
 void InitApplication() {
-    appRecord = static_cast<AppRecord*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                                  sizeof(AppRecord)));
+    appRecord =
+        static_cast<AppRecord*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(AppRecord)));
     if (appRecord == nullptr)
         ExitProcess(0);
     appRecord->instance = GetModuleHandleA(nullptr);
@@ -248,7 +246,8 @@ void RebuildEditor() {
     char source[kPathSize];
     bool fromEditor = doc.openingFile == 0 && app.editorWindow != nullptr;
     if (fromEditor) {
-        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&app.selectionSave));
+        SendMessageA(app.editorWindow, EM_EXGETSEL, 0,
+                     reinterpret_cast<LPARAM>(&app.selectionSave));
         // The text must survive the rebuild: if it cannot be written to the
         // working file, the old editor stays.
         if (!MakePath(app.dataFolder, "Tmp", source) ||

@@ -98,8 +98,7 @@ void BenchStartup(const char* exe) {
         si.cb = sizeof si;
         PROCESS_INFORMATION pi = {};
         std::string line = std::string("\"") + exe + "\"";
-        if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi))
+        if (!CreateProcessA(exe, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
             return;
         WaitForInputIdle(pi.hProcess, 10000);
         HWND found = nullptr;

@@ -51,7 +51,8 @@ HANDLE CreateTemporaryBeside(const char* path, char* temporary) {
 bool FinishReplacing(HANDLE file, const char* temporary, const char* path, bool ok) {
     ok = ok && FlushFileBuffers(file) != 0;
     ok = CloseHandle(file) != 0 && ok;
-    ok = ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    ok =
+        ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok)
         DeleteFileA(temporary);
     return ok;
@@ -84,4 +85,6 @@ int SaveDocumentFile(HWND editor, const char* path) {
 }
 
 // Filled in with the document saving work (names, dialogs, reports).
-int SaveDocument() { return 1; }
+int SaveDocument() {
+    return 1;
+}

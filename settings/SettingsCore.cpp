@@ -16,7 +16,8 @@ struct TextField {
     std::size_t size;
 };
 
-#define KORVID_TEXT(field) {offsetof(SettingsRecord, field), sizeof(SettingsRecord::field)}
+#define KORVID_TEXT(field)                                                                         \
+    { offsetof(SettingsRecord, field), sizeof(SettingsRecord::field) }
 const TextField kTextFields[] = {
     KORVID_TEXT(RunFileA),
     KORVID_TEXT(RunFileB),
@@ -185,8 +186,8 @@ void WriteSettingsImage(const SettingsRecord& record, uint8_t* out) {
     std::memcpy(out + kSettingsTagSize, &record, kSettingsRecordSize);
 }
 
-SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes,
-                                     std::size_t size, const MachineDefaults& machine) {
+SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes, std::size_t size,
+                                     const MachineDefaults& machine) {
     int tag = CheckSettingsTagBytes(bytes, size);
     if (tag == kSettingsTagForeign) {
         RestoreDefaultsInto(record, machine);

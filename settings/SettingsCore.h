@@ -40,15 +40,15 @@ void WriteSettingsImage(const SettingsRecord& record, uint8_t* out);
 
 // How the record was filled by LoadSettingsFromImage.
 enum class SettingsSource {
-    Defaults,    // foreign file: full defaults
-    Current,     // version 170 or later, taken as it is
-    Upgraded,    // older version: read, then the version-170 fields reset
+    Defaults, // foreign file: full defaults
+    Current,  // version 170 or later, taken as it is
+    Upgraded, // older version: read, then the version-170 fields reset
 };
 
 // Fills `record` from a settings file's bytes (`size` may be anything, the
 // record is read as far as the file reaches).
-SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes,
-                                     std::size_t size, const MachineDefaults& machine);
+SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes, std::size_t size,
+                                     const MachineDefaults& machine);
 
 // The whole load decision, with the platform's parts passed in.
 struct SettingsLoadHooks {

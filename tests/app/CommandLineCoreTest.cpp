@@ -30,7 +30,7 @@ TEST(CommandLine, QuotedPathWithBlanksArrivesWholeWithoutQuotes) {
 TEST(CommandLine, OnlyTheIndexedArgumentIsTaken) {
     EXPECT_EQ(Arg("Korvid.exe one.txt two.txt", 1).text, "one.txt");
     EXPECT_EQ(Arg("Korvid.exe one.txt two.txt", 2).text, "two.txt");
-    EXPECT_EQ(Arg("  Korvid.exe\t\tone.txt  ", 1).text, "one.txt");  // tabs are blanks
+    EXPECT_EQ(Arg("  Korvid.exe\t\tone.txt  ", 1).text, "one.txt"); // tabs are blanks
 }
 
 TEST(CommandLine, MissingOddAndEmptyArguments) {
@@ -42,7 +42,7 @@ TEST(CommandLine, MissingOddAndEmptyArguments) {
 
     auto odd = Arg("Korvid.exe \"unterminated", 1);
     EXPECT_EQ(odd.result, ArgOddQuotes);
-    EXPECT_EQ(odd.text, "untouched");  // the output is left alone
+    EXPECT_EQ(odd.text, "untouched"); // the output is left alone
 
     auto empty = Arg("Korvid.exe \"\" next", 1);
     EXPECT_EQ(empty.result, ArgEmpty);

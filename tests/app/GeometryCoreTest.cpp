@@ -7,7 +7,7 @@ TEST(InitialGeometry, PercentModeCentresAndMaximisesAtHundred) {
     EXPECT_TRUE(full.maximised);
     auto g = ComputeInitialGeometry(0, 99, 0, 1280, 1024);
     EXPECT_FALSE(g.maximised);
-    EXPECT_EQ(g.width, 1267);  // 1280 * 99 / 100
+    EXPECT_EQ(g.width, 1267); // 1280 * 99 / 100
     EXPECT_EQ(g.height, 1013);
     EXPECT_EQ(g.x, (1280 - 1267) / 2);
     EXPECT_EQ(g.y, (1024 - 1013) / 2);

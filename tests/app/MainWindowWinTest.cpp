@@ -4,6 +4,7 @@
 #include "app/Commands.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "document/DocumentState.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
@@ -43,12 +44,14 @@ class MainWindowTest : public ::testing::Test {
         RestoreDefaultSettings();
         app.wordWrap = 1;
         app.mainWindow =
-            CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
-                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                            640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(app.mainWindow, nullptr);
+        // Posted messages come before paint requests, so start-up completion
+        // is the first message the new (visible, unpainted) window receives.
         MSG msg;
-        startupPosted = PeekMessageA(&msg, app.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE) &&
-                        msg.wParam == IDM_STARTUP && msg.lParam == 0;
+        startupPosted = PeekMessageA(&msg, app.mainWindow, 0, 0, PM_REMOVE) &&
+                        msg.message == WM_COMMAND && msg.wParam == IDM_STARTUP && msg.lParam == 0;
         CreateEditor(app.mainWindow);
     }
     void TearDown() override {
@@ -60,9 +63,12 @@ class MainWindowTest : public ::testing::Test {
     static bool DrainQuit() {
         MSG msg;
         bool quit = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT)
                 quit = true;
+            else
+                DispatchMessageA(&msg); // paints validate; undispatched they repeat
+        }
         return quit;
     }
     void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
@@ -79,14 +85,26 @@ class MainWindowTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(MainWindowTest, CreationPostsStartupCompletion) { EXPECT_TRUE(startupPosted); }
+TEST_F(MainWindowTest, StartupCompletionIsTheFirstMessageBeforeAnyPaint) {
+    EXPECT_TRUE(startupPosted);
+}
+
+TEST(Paths, JoinAtTheLimitAndRefuseBeyondIt) {
+    char path[kPathSize];
+    std::string folder(589, 'f');
+    EXPECT_TRUE(MakePath(folder.c_str(), "Korvid.Dat", path)); // 599 characters
+    EXPECT_EQ(std::strlen(path), 599u);
+    folder += "f";
+    EXPECT_FALSE(MakePath(folder.c_str(), "Korvid.Dat", path));
+    EXPECT_STREQ(path, "");
+}
 
 TEST_F(MainWindowTest, CloseBoxWritesSettingsOnlyWithExitSave) {
     settings.ExitSave = 0;
     SendMessageA(app.mainWindow, WM_CLOSE, 0, 0);
     EXPECT_TRUE(DrainQuit());
     EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));
-    EXPECT_TRUE(IsWindow(app.mainWindow));  // the loop ends; the window is not destroyed
+    EXPECT_TRUE(IsWindow(app.mainWindow)); // the loop ends; the window is not destroyed
     EXPECT_EQ(app.editorWindow, nullptr);
 
     CreateEditor(app.mainWindow);
@@ -172,7 +190,7 @@ TEST_F(MainWindowTest, OnTopTogglesTheWindowAndTheSetting) {
     Command(IDM_ON_TOP);
     EXPECT_EQ(+settings.StayOnTop, 0);
     EXPECT_FALSE(GetWindowLongA(app.mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));  // stored at the next write
+    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat"))); // stored at the next write
 }
 
 TEST_F(MainWindowTest, FontGroupFormattingKeepsTheModifiedFlag) {
@@ -195,17 +213,18 @@ TEST_F(MainWindowTest, FontGroupFormattingKeepsTheModifiedFlag) {
 }
 
 TEST(CommandTable, HoldsEveryCommandOnce) {
-    const WORD ids[] = {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_UNDO,
-                        IDM_REDO, IDM_FIND, IDM_GOTO_LINE, IDM_INSERT_TIME, IDM_INSERT_TEXT,
-                        IDM_INDENT, IDM_OUTDENT, IDM_RUN_A, IDM_RUN_B, IDM_RUN_C,
-                        IDM_NEW_INSTANCE, IDM_OPTIONS, IDM_ON_TOP, IDM_RICH_TEXT, IDM_WORD_WRAP,
-                        IDM_TO_TRAY, IDM_README, IDM_GOTO_MARK1, IDM_GOTO_MARK2, IDM_GOTO_MARK3,
-                        IDM_GOTO_MARK4, IDM_GOTO_MARK5, IDM_STARTUP, IDM_DELETE, IDM_SAVE_AS,
-                        IDM_EXIT, IDM_SELECT_ALL, IDM_REPLACE, IDM_FONT, IDM_EXECUTE, IDM_RELOAD,
-                        IDM_REVERT, IDM_FILE_INFO, IDM_PRINT, IDM_DEDOUBLE, IDM_SCAN_MARKS,
-                        IDM_SET_MARK1, IDM_SET_MARK2, IDM_SET_MARK3, IDM_SET_MARK4, IDM_SET_MARK5,
-                        IDM_SET_DEF_SIZE, IDM_BACKGROUND, IDM_COLOUR, IDM_LABELS,
-                        IDM_FONT_GROUP1, IDM_FONT_GROUP2, IDM_FONT_GROUP3};
+    const WORD ids[] = {
+        IDM_NEW,         IDM_OPEN,        IDM_SAVE,         IDM_CUT,          IDM_COPY,
+        IDM_PASTE,       IDM_UNDO,        IDM_REDO,         IDM_FIND,         IDM_GOTO_LINE,
+        IDM_INSERT_TIME, IDM_INSERT_TEXT, IDM_INDENT,       IDM_OUTDENT,      IDM_RUN_A,
+        IDM_RUN_B,       IDM_RUN_C,       IDM_NEW_INSTANCE, IDM_OPTIONS,      IDM_ON_TOP,
+        IDM_RICH_TEXT,   IDM_WORD_WRAP,   IDM_TO_TRAY,      IDM_README,       IDM_GOTO_MARK1,
+        IDM_GOTO_MARK2,  IDM_GOTO_MARK3,  IDM_GOTO_MARK4,   IDM_GOTO_MARK5,   IDM_STARTUP,
+        IDM_DELETE,      IDM_SAVE_AS,     IDM_EXIT,         IDM_SELECT_ALL,   IDM_REPLACE,
+        IDM_FONT,        IDM_EXECUTE,     IDM_RELOAD,       IDM_REVERT,       IDM_FILE_INFO,
+        IDM_PRINT,       IDM_DEDOUBLE,    IDM_SCAN_MARKS,   IDM_SET_MARK1,    IDM_SET_MARK2,
+        IDM_SET_MARK3,   IDM_SET_MARK4,   IDM_SET_MARK5,    IDM_SET_DEF_SIZE, IDM_BACKGROUND,
+        IDM_COLOUR,      IDM_LABELS,      IDM_FONT_GROUP1,  IDM_FONT_GROUP2,  IDM_FONT_GROUP3};
     int count = 0;
     const CommandEntry* table = CommandTable(&count);
     EXPECT_EQ(count, static_cast<int>(sizeof ids / sizeof ids[0]));
@@ -221,8 +240,8 @@ TEST(CommandTable, HoldsEveryCommandOnce) {
 
 TEST_F(MainWindowTest, ListIdsWithoutEntriesAndUnknownIdsDoNothing) {
     SetWindowTextA(app.editorWindow, "keep");
-    for (WORD id : {WORD(41000), WORD(41001), WORD(42000), WORD(42001), WORD(42999),
-                    WORD(12345), WORD(0)})
+    for (WORD id :
+         {WORD(41000), WORD(41001), WORD(42000), WORD(42001), WORD(42999), WORD(12345), WORD(0)})
         Command(id);
     EXPECT_EQ(EditorText(), "keep");
 
@@ -233,7 +252,7 @@ TEST_F(MainWindowTest, ListIdsWithoutEntriesAndUnknownIdsDoNothing) {
     app.insertTextCount = 2;
     SendMessageA(app.editorWindow, EM_SETSEL, 0, 0);
     Command(42002);
-    Command(42003);  // past the end of the list
+    Command(42003); // past the end of the list
     EXPECT_EQ(EditorText(), "twokeep");
     app.insertTextList = nullptr;
     app.insertTextCount = 0;

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     int index = data[0] % 4;
     std::string line(reinterpret_cast<const char*>(data + 1), size - 1);
-    line = line.c_str();  // the process command line ends at its first zero
+    line = line.c_str(); // the process command line ends at its first zero
     char out[kMaxArgumentLength + 1];
     int result = SplitCommandLineArg(line.c_str(), index, out);
     if (result < 1 || result > 4)

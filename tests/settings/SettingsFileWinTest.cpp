@@ -76,7 +76,7 @@ TEST_F(SettingsFileTest, ProgramFolderCopyIsReadAndSavedToTheDataFolder) {
     RestoreDefaultSettings();
     settings.LabelsMax = 77;
     TextCopy(program.path().c_str(), app.dataFolder);
-    SaveSettings();  // writes the copy beside the program
+    SaveSettings(); // writes the copy beside the program
     TextCopy(data.path().c_str(), app.dataFolder);
     std::memset(&settings, 0, sizeof settings);
     LoadSettings();

@@ -7,38 +7,41 @@
 #include <string>
 
 TEST(TextSearch, ResultsFollowTheStartAndLengthRules) {
-    EXPECT_EQ(TextSearch(1, "abc", "abc"), -1);  // identical text is never found
+    EXPECT_EQ(TextSearch(1, "abc", "abc"), -1); // identical text is never found
     EXPECT_EQ(TextSearch(1, "xabc", "abc"), 2);
     EXPECT_EQ(TextSearch(3, "abcab", "ab"), 4);
-    EXPECT_EQ(TextSearch(5, "abcab", "ab"), -2);  // no room left after start
-    EXPECT_EQ(TextSearch(4, "abcab", "ab"), 4);   // last possible place
-    EXPECT_EQ(TextSearch(0, "ab", "abc"), -2);    // the start test comes first
+    EXPECT_EQ(TextSearch(5, "abcab", "ab"), -2); // no room left after start
+    EXPECT_EQ(TextSearch(4, "abcab", "ab"), 4);  // last possible place
+    EXPECT_EQ(TextSearch(0, "ab", "abc"), -2);   // the start test comes first
     EXPECT_EQ(TextSearch(-7, "abcd", "b"), -2);
     EXPECT_EQ(TextSearch(1, "abcd", "xy"), 0);
     EXPECT_EQ(TextSearch(1, "abcd", ""), 0);
-    EXPECT_EQ(TextSearch(1, "aAbB", "B"), 4);  // exact bytes, no case folding
+    EXPECT_EQ(TextSearch(1, "aAbB", "B"), 4); // exact bytes, no case folding
     EXPECT_EQ(TextSearch(1, "\xC4\xE4x", "\xE4"), 2);
 }
 
 TEST(DecimalToInt, ConvertsWithoutValidating) {
     EXPECT_EQ(DecimalToInt("170"), 170);
     EXPECT_EQ(DecimalToInt("007"), 7);
-    EXPECT_EQ(DecimalToInt("12a"), 169);  // 'a' adds 49
+    EXPECT_EQ(DecimalToInt("12a"), 169); // 'a' adds 49
     EXPECT_EQ(DecimalToInt("-25"), -25);
     EXPECT_EQ(DecimalToInt(""), 0);
     EXPECT_EQ(DecimalToInt("-"), 0);
-    EXPECT_EQ(DecimalToInt("1 "), 10 + 240);  // a blank adds 240
+    EXPECT_EQ(DecimalToInt("1 "), 10 + 240); // a blank adds 240
     EXPECT_EQ(DecimalToInt("2147483647"), INT32_MAX);
-    EXPECT_EQ(DecimalToInt("4294967295"), -1);  // wraps modulo 2^32
+    EXPECT_EQ(DecimalToInt("4294967295"), -1); // wraps modulo 2^32
     EXPECT_EQ(DecimalToInt("-2147483648"), INT32_MIN);
 }
 
 TEST(IntToDecimal, WritesEverySignedValueInFull) {
     char out[12];
     const std::pair<int32_t, const char*> cases[] = {
-        {0, "0"},          {-1, "-1"},
-        {7, "7"},          {static_cast<int32_t>(0xFFFFFFFFu), "-1"},
-        {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"},
+        {0, "0"},
+        {-1, "-1"},
+        {7, "7"},
+        {static_cast<int32_t>(0xFFFFFFFFu), "-1"},
+        {INT32_MIN, "-2147483648"},
+        {INT32_MAX, "2147483647"},
         {1000000, "1000000"},
     };
     for (auto& c : cases) {
@@ -83,8 +86,10 @@ TEST(TextTailReverseLower, EdgeCases) {
     EXPECT_STREQ(TextReverse("", out), "");
     EXPECT_STREQ(TextReverse("abc", out), "cba");
     EXPECT_STREQ(TextReverse("abcd", out), "dcba");
-    char mixed[] = "\xC4" "BC-x@[Z";
-    EXPECT_STREQ(TextLowerAscii(mixed), "\xC4" "bc-x@[z");
+    char mixed[] = "\xC4"
+                   "BC-x@[Z";
+    EXPECT_STREQ(TextLowerAscii(mixed), "\xC4"
+                                        "bc-x@[z");
 }
 
 TEST(TextCopyBounded, NeverWritesPastTheBuffer) {
