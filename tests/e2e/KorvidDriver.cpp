@@ -274,6 +274,19 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool TryReadFileBytes(const std::string& path, Bytes& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bytes.assign(GetFileSize(file, nullptr), 0);
+    DWORD done = 0;
+    BOOL ok = bytes.empty() ||
+              ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    CloseHandle(file);
+    return ok && done == bytes.size();
+}
+
 Bytes ReadFileBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -553,12 +566,14 @@ HWND KorvidApp::Editor() const {
 HWND KorvidApp::WaitForEditor(DWORD timeoutMs) {
     WaitForMainWindow(timeoutMs);
     HWND editor = nullptr;
+    // The control exists before its creation is complete; a user sees it
+    // once it is visible.
     WaitUntil(
         [&] {
             editor = Editor();
-            return editor != nullptr;
+            return editor != nullptr && IsWindowVisible(editor);
         },
-        "the editor control (RichEdit20A, id 1000)", timeoutMs);
+        "the visible editor control (RichEdit20A, id 1000)", timeoutMs);
     return editor;
 }
 
@@ -603,6 +618,21 @@ Notification KorvidApp::WaitForNotification(DWORD timeoutMs) {
         },
         "a notification dialog (caption \"Korvid 1.2\")", timeoutMs);
     return ReadNotification(dialog);
+}
+
+Bytes KorvidApp::WaitForFile(const std::string& path, size_t size, DWORD timeoutMs) {
+    Bytes bytes;
+    size_t seen = 0;
+    WaitUntil(
+        [&] {
+            if (!TryReadFileBytes(path, bytes))
+                return false;
+            seen = bytes.size();
+            return seen == size;
+        },
+        path + " with " + std::to_string(size) + " bytes (last seen: " + std::to_string(seen) + ")",
+        timeoutMs);
+    return bytes;
 }
 
 void KorvidApp::ExpectNoNotification(DWORD forMs) {

@@ -62,6 +62,8 @@ using Bytes = std::vector<uint8_t>;
 // File helpers (Windows paths).
 bool FileExists(const std::string& path);
 Bytes ReadFileBytes(const std::string& path); // throws when unreadable
+// False while the file is missing or the program holds it open unshared.
+bool TryReadFileBytes(const std::string& path, Bytes& bytes);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 void WriteTextFile(const std::string& path, const std::string& text);
 
@@ -149,6 +151,9 @@ class KorvidApp {
     HWND FindNotification() const;
     Notification WaitForNotification(DWORD timeoutMs = kStartTimeout);
     Notification ReadNotification(HWND dialog) const;
+    // Waits until `path` can be read and holds `size` bytes (the program
+    // writes files unshared, so a read can meet the file half-written).
+    Bytes WaitForFile(const std::string& path, size_t size, DWORD timeoutMs = kUiTimeout);
     // Fails when a notification shows at any time during the next `forMs`
     // milliseconds (for checks that nothing asks the user).
     void ExpectNoNotification(DWORD forMs = 300);

@@ -258,12 +258,7 @@ TEST(FirstRunE2E, FirstSaveOccasionWritesTheFileBesideTheProgram) {
     app.WaitForEditor();
     EXPECT_FALSE(FileExists(app.SettingsPathInProgram()));
     app.PostCommand(40052); // font group Three: a save occasion
-    app.WaitUntil([&] { return FileExists(app.SettingsPathInProgram()); },
-                  "the settings file beside the program after choosing a font group");
-    app.WaitUntil(
-        [&] { return ReadFileBytes(app.SettingsPathInProgram()).size() == kSettingsFileSize; },
-        "the whole settings file");
-    Bytes file = ReadFileBytes(app.SettingsPathInProgram());
+    Bytes file = app.WaitForFile(app.SettingsPathInProgram(), kSettingsFileSize);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 8), kSettingsTag);
     EXPECT_EQ(GetSettingsField(file, kCurrentFontGroup), 2);
     EXPECT_EQ(GetSettingsField(file, kLabelsMax), 1000); // the defaults were saved
