@@ -51,6 +51,4 @@ void RelayoutMainWindow() {
 void CreateToolbar() {}
 void CreateStatusBar() {}
 void SetStatusParts() {}
-LRESULT OnToolbarTooltip(NMHDR*) {
-    return 0;
-}
+LRESULT OnToolbarTooltip(NMHDR*) { return 0; }

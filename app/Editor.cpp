@@ -119,10 +119,6 @@ void CollapseSelection(HWND editor) {
 
 // The key rules, the wheel zoom, the status texts and the link clicks are
 // filled in with the editor's keyboard and status work.
-int ZoomFontByWheel(HWND, WPARAM) {
-    return 0;
-}
+int ZoomFontByWheel(HWND, WPARAM) { return 0; }
 void UpdateStatusBar() {}
-LRESULT OnEditorNotify(HWND, NMHDR*) {
-    return 0;
-}
+LRESULT OnEditorNotify(HWND, NMHDR*) { return 0; }

@@ -1,5 +1,3 @@
 #include "app/Startup.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    InitApplication();
-}
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { InitApplication(); }

@@ -7,9 +7,7 @@
 
 // The close check, new, open, revert and the title are filled in with the
 // document lifecycle work. Until then nothing stops a close.
-int ConfirmDiscard() {
-    return 0;
-}
+int ConfirmDiscard() { return 0; }
 
 void OpenDocument() {
     RebuildEditor();
@@ -20,6 +18,4 @@ void OpenDocument() {
 void OpenDocumentDialog(HWND) {}
 void NewDocument() {}
 void RevertDocument() {}
-void UpdateWindowTitle() {
-    SetWindowTextA(app.mainWindow, doc.fileName);
-}
+void UpdateWindowTitle() { SetWindowTextA(app.mainWindow, doc.fileName); }

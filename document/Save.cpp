@@ -85,6 +85,4 @@ int SaveDocumentFile(HWND editor, const char* path) {
 }
 
 // Filled in with the document saving work (names, dialogs, reports).
-int SaveDocument() {
-    return 1;
-}
+int SaveDocument() { return 1; }

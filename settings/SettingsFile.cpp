@@ -104,13 +104,9 @@ void FindWordPad() {
     ComposeWordPadSetting(settings, found ? programFiles : nullptr, IsWindowsNt());
 }
 
-void RestoreDefaultSettings() {
-    RestoreDefaultsInto(settings, CurrentMachineDefaults());
-}
+void RestoreDefaultSettings() { RestoreDefaultsInto(settings, CurrentMachineDefaults()); }
 
-void ApplyVersion170Defaults() {
-    ApplyVersion170DefaultsInto(settings, AnsiFixedFont());
-}
+void ApplyVersion170Defaults() { ApplyVersion170DefaultsInto(settings, AnsiFixedFont()); }
 
 void LoadSettings() {
     SettingsLoadHooks hooks;

@@ -51,9 +51,7 @@ TempFolder::TempFolder() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() {
-    RemoveTree(path_);
-}
+TempFolder::~TempFolder() { RemoveTree(path_); }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
