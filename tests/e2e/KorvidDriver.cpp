@@ -19,9 +19,7 @@ std::string Env(const char* name) {
     return value ? value : "";
 }
 
-std::string LastErrorText() {
-    return "error " + std::to_string(GetLastError());
-}
+std::string LastErrorText() { return "error " + std::to_string(GetLastError()); }
 
 bool IsWindowsPath(const std::string& path) {
     return (path.size() >= 2 && path[1] == ':') || (!path.empty() && path[0] == '\\');
@@ -185,10 +183,11 @@ class RemoteBuffer {
             done != size)
             throw DriverError("ReadProcessMemory failed: " + LastErrorText());
     }
-    void Zero() {
-        std::vector<char> zeros(size_, 0);
+    void Write(const void* in, size_t size) {
         SIZE_T done = 0;
-        WriteProcessMemory(process_, address_, zeros.data(), size_, &done);
+        if (size > size_ || !WriteProcessMemory(process_, address_, in, size, &done) ||
+            done != size)
+            throw DriverError("WriteProcessMemory failed: " + LastErrorText());
     }
 
   private:
@@ -214,10 +213,16 @@ KeyMethod ChosenKeyMethod() {
             chosen = static_cast<int>(KeyMethod::SendInput);
         else if (choice == "xdotool")
             chosen = static_cast<int>(KeyMethod::XTest);
-        else
-            chosen = static_cast<int>(RunUnixCommand("command -v xdotool >/dev/null") == 0
-                                          ? KeyMethod::XTest
-                                          : KeyMethod::SendInput);
+        else {
+            // xdotool when it can be run; SendInput without it (or without
+            // Wine, where no Unix program can be started).
+            chosen = static_cast<int>(KeyMethod::SendInput);
+            try {
+                if (RunUnixCommand("command -v xdotool >/dev/null") == 0)
+                    chosen = static_cast<int>(KeyMethod::XTest);
+            } catch (const DriverError&) {
+            }
+        }
     }
     return static_cast<KeyMethod>(chosen);
 }
@@ -440,9 +445,7 @@ std::string Notification::ButtonText(int id) const {
 
 // ---- the program ---------------------------------------------------------------
 
-KeyMethod DefaultKeyMethod() {
-    return ChosenKeyMethod();
-}
+KeyMethod DefaultKeyMethod() { return ChosenKeyMethod(); }
 
 KorvidApp::KorvidApp(bool separateDataFolder)
     : separateDataFolder_(separateDataFolder), keyMethod_(ChosenKeyMethod()) {
@@ -695,14 +698,26 @@ void KorvidApp::SetEditorText(const std::string& text) {
     SendOrThrow(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
 }
 
+LRESULT KorvidApp::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendOrThrow(window, message, wParam, lParam,
+                       ("message " + std::to_string(message)).c_str());
+}
+
+LRESULT KorvidApp::SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* buffer,
+                                  size_t size) const {
+    RemoteBuffer remote(processInfo_.hProcess, size);
+    remote.Write(buffer, size);
+    LRESULT result = Send(window, message, wParam, remote.Address());
+    remote.Read(buffer, size);
+    return result;
+}
+
 std::pair<long, long> KorvidApp::Selection() const {
     HWND editor = Editor();
     if (!editor)
         Fail("no editor control to read the selection of");
-    RemoteBuffer remote(processInfo_.hProcess, sizeof(CHARRANGE));
-    SendOrThrow(editor, EM_EXGETSEL, 0, remote.Address(), "EM_EXGETSEL");
-    CHARRANGE range{};
-    remote.Read(&range, sizeof range);
+    CHARRANGE range{-2, -2};
+    SendWithBuffer(editor, EM_EXGETSEL, 0, &range, sizeof range);
     return {range.cpMin, range.cpMax};
 }
 
@@ -711,13 +726,12 @@ std::vector<int> KorvidApp::StatusParts() const {
     if (!bar)
         return {};
     constexpr int kMaxParts = 32;
-    RemoteBuffer remote(processInfo_.hProcess, kMaxParts * sizeof(int));
-    LRESULT count = SendOrThrow(bar, SB_GETPARTS, kMaxParts, remote.Address(), "SB_GETPARTS");
+    std::vector<int> edges(kMaxParts, 0);
+    LRESULT count =
+        SendWithBuffer(bar, SB_GETPARTS, kMaxParts, edges.data(), kMaxParts * sizeof(int));
     if (count < 0 || count > kMaxParts)
         Fail("SB_GETPARTS answered " + std::to_string(count));
-    std::vector<int> edges(static_cast<size_t>(count));
-    if (count > 0)
-        remote.Read(edges.data(), edges.size() * sizeof(int));
+    edges.resize(static_cast<size_t>(count));
     return edges;
 }
 
@@ -728,13 +742,9 @@ std::vector<std::string> KorvidApp::StatusTexts() const {
     size_t parts = StatusParts().size();
     std::vector<std::string> texts;
     for (size_t part = 0; part < parts; ++part) {
-        LRESULT info = SendOrThrow(bar, SB_GETTEXTLENGTHA, part, 0, "SB_GETTEXTLENGTHA");
-        size_t length = LOWORD(info);
-        RemoteBuffer remote(processInfo_.hProcess, length + 1);
-        remote.Zero();
-        SendOrThrow(bar, SB_GETTEXTA, part, remote.Address(), "SB_GETTEXTA");
+        size_t length = LOWORD(Send(bar, SB_GETTEXTLENGTHA, part, 0));
         std::string text(length + 1, '\0');
-        remote.Read(&text[0], text.size());
+        SendWithBuffer(bar, SB_GETTEXTA, part, &text[0], text.size());
         text.resize(std::strlen(text.c_str()));
         texts.push_back(text);
     }
@@ -876,14 +886,8 @@ std::string KorvidApp::SaveScreenshot(const std::string& name) {
 // sent.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    const char* method = "xdotool (XTEST)";
-    try {
-        if (korvid_e2e::DefaultKeyMethod() == korvid_e2e::KeyMethod::SendInput)
-            method = "SendInput";
-    } catch (const korvid_e2e::DriverError& error) {
-        method = error.what();
-    }
-    std::printf("korvid e2e: keys through %s\n", method);
+    bool xtest = korvid_e2e::DefaultKeyMethod() == korvid_e2e::KeyMethod::XTest;
+    std::printf("korvid e2e: keys through %s\n", xtest ? "xdotool (XTEST)" : "SendInput");
     std::fflush(stdout);
     return RUN_ALL_TESTS();
 }

@@ -165,6 +165,17 @@ class KorvidApp {
     void Close(); // WM_CLOSE, as the close box sends it
     std::string Title() const;
 
+    // Sends a message and returns its result; throws when the program does
+    // not answer in time.
+    LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Sends a message whose lParam points to `size` bytes: the bytes are
+    // copied into the program's memory, the message gets their address
+    // there, and what the program left in them is copied back into
+    // `buffer` (EM_EXGETSEL, SB_GETTEXTA, TB_GETBUTTON, LVM_GETITEMTEXTA...;
+    // pointers inside the block must point into the program as well).
+    LRESULT SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* buffer,
+                           size_t size) const;
+
     // The editor.
     std::string EditorText() const;
     void SetEditorText(const std::string& text);
