@@ -698,6 +698,30 @@ void KorvidApp::SetEditorText(const std::string& text) {
     SendOrThrow(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
 }
 
+void KorvidApp::WaitForEditorText(const std::string& expected, DWORD timeoutMs) {
+    std::string seen;
+    DWORD start = GetTickCount();
+    while ((seen = EditorText()) != expected) {
+        if (GetTickCount() - start > timeoutMs)
+            Fail("timed out after " + std::to_string(timeoutMs) +
+                 " ms waiting for the editor text \"" + expected + "\"; it shows \"" + seen + "\"");
+        Sleep(10);
+    }
+}
+
+void KorvidApp::WaitForSelection(long first, long last, DWORD timeoutMs) {
+    std::pair<long, long> seen;
+    DWORD start = GetTickCount();
+    while ((seen = Selection()) != std::make_pair(first, last)) {
+        if (GetTickCount() - start > timeoutMs)
+            Fail("timed out after " + std::to_string(timeoutMs) +
+                 " ms waiting for the selection {" + std::to_string(first) + ", " +
+                 std::to_string(last) + "}; it is {" + std::to_string(seen.first) + ", " +
+                 std::to_string(seen.second) + "}");
+        Sleep(10);
+    }
+}
+
 LRESULT KorvidApp::Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendOrThrow(window, message, wParam, lParam,
                        ("message " + std::to_string(message)).c_str());

@@ -3,8 +3,9 @@
 // keys and text, reads back what it shows and waits for it to end.
 //
 // Every wait polls with a time-out. A wait that runs out throws
-// DriverError with a message that says what was expected and what was seen;
-// GoogleTest reports the message and fails the test. The KorvidApp
+// DriverError with a message that says what it waited for and how the
+// program stood (running or ended, its top-level windows); GoogleTest
+// reports the message and fails the test. The KorvidApp
 // destructor ends a program that is still running, so a test that fails
 // midway leaks no process.
 //
@@ -180,6 +181,10 @@ class KorvidApp {
     std::string EditorText() const;
     void SetEditorText(const std::string& text);
     std::pair<long, long> Selection() const; // EM_EXGETSEL: {cpMin, cpMax}
+    // Wait for the editor to show `expected` / for the selection to be
+    // {first, last}; a time-out names what was last seen.
+    void WaitForEditorText(const std::string& expected, DWORD timeoutMs = kUiTimeout);
+    void WaitForSelection(long first, long last, DWORD timeoutMs = kUiTimeout);
 
     // The status bar: texts and right edges of its parts; empty when absent.
     std::vector<std::string> StatusTexts() const;

@@ -178,15 +178,11 @@ TEST(StartupE2E, TypedKeysAndSelectAllReachTheEditor) {
     app.Start();
     app.WaitForEditor();
     app.TypeText("Hello there");
-    app.WaitUntil([&] { return app.EditorText() == "Hello there"; },
-                  "the typed text in the editor");
+    app.WaitForEditorText("Hello there");
     app.PressKeys("Home shift+End");
-    app.WaitUntil([&] { return app.Selection() == std::make_pair(0L, 11L); },
-                  "Shift+End to select the line");
-
+    app.WaitForSelection(0, 11);
     app.PressKeys("End");
-    app.WaitUntil([&] { return app.Selection() == std::make_pair(11L, 11L); },
-                  "End to put the caret after the text");
+    app.WaitForSelection(11, 11);
     app.PostCommand(40014); // Select All
     app.WaitUntil(
         [&] {
@@ -195,7 +191,7 @@ TEST(StartupE2E, TypedKeysAndSelectAllReachTheEditor) {
         },
         "Select All to select the whole text");
     app.PressKeys("Delete");
-    app.WaitUntil([&] { return app.EditorText().empty(); }, "Delete to remove the selection");
+    app.WaitForEditorText("");
 }
 
 TEST(StartupE2E, CloseBoxEndsTheProcess) {
