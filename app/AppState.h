@@ -37,6 +37,8 @@ struct AppState {
     HWND statusBar;
     int toolbarHeight;
     int statusHeight;
+    // The toolbar image strip, loaded once and kept for the life of the process.
+    HBITMAP toolbarBitmap;
     int clientWidth;
     int clientHeight;
     int wordWrap;

@@ -2,10 +2,159 @@
 
 #include "app/AppState.h"
 #include "app/Editor.h"
+#include "app/Startup.h"
 #include "app/Tray.h"
 #include "document/DocumentState.h"
-#include "settings/SettingsRecord.h"
+#include "document/Notify.h"
+#include "resource.h"
 #include "text/TextRoutines.h"
+#include "tools/Tools.h"
+
+namespace {
+
+constexpr int IDC_TOOLBAR = 1;
+constexpr int IDC_STATUSBAR = 60;
+
+enum ToolbarGroup { Always, Search, Insert, Indent, Run, Bookmark };
+
+struct ToolbarButton {
+    ToolbarGroup group;
+    int image; // -1: separator
+    WORD command;
+    BYTE style;
+    const char* tooltip;
+};
+
+// The whole toolbar in order. A group that is present starts with a
+// separator; the run tooltips are the run descriptions.
+const ToolbarButton kToolbar[] = {
+    {Always, 0, IDM_NEW, TBSTYLE_BUTTON, "Create New File in Existing Window"},
+    {Always, 1, IDM_OPEN, TBSTYLE_BUTTON, "Open New File in Existing Window"},
+    {Always, 2, IDM_SAVE, TBSTYLE_BUTTON, "Save Current File"},
+    {Always, -1, 0, TBSTYLE_SEP, nullptr},
+    {Always, 3, IDM_CUT, TBSTYLE_BUTTON, "Cut Selected Text"},
+    {Always, 4, IDM_COPY, TBSTYLE_BUTTON, "Copy Selected Text"},
+    {Always, 5, IDM_PASTE, TBSTYLE_BUTTON, "Paste Clipboard at Cursor"},
+    {Always, 6, IDM_UNDO, TBSTYLE_BUTTON, "Undo Last Action"},
+    {Always, 7, IDM_REDO, TBSTYLE_BUTTON, "Undo Undo"},
+    {Search, 8, IDM_FIND, TBSTYLE_BUTTON, "Search for Text Within File"},
+    {Search, 9, IDM_GOTO_LINE, TBSTYLE_BUTTON, "Goto Line"},
+    {Insert, 10, IDM_INSERT_TIME, TBSTYLE_BUTTON, "Insert Current Time"},
+    {Insert, 11, IDM_INSERT_TEXT, TBSTYLE_BUTTON, "Insert Text Window"},
+    {Indent, 12, IDM_INDENT, TBSTYLE_BUTTON, "Increase Selected Text Indent"},
+    {Indent, 13, IDM_OUTDENT, TBSTYLE_BUTTON, "Decrease Selected Text Indent"},
+    {Run, 14, IDM_RUN_A, TBSTYLE_BUTTON, settings.RunDescriptionA},
+    {Run, 15, IDM_RUN_B, TBSTYLE_BUTTON, settings.RunDescriptionB},
+    {Run, 16, IDM_RUN_C, TBSTYLE_BUTTON, settings.RunDescriptionC},
+    {Bookmark, 17, IDM_GOTO_MARK1, TBSTYLE_BUTTON, "One"},
+    {Bookmark, 18, IDM_GOTO_MARK2, TBSTYLE_BUTTON, "Two"},
+    {Bookmark, 19, IDM_GOTO_MARK3, TBSTYLE_BUTTON, "Three"},
+    {Bookmark, 20, IDM_GOTO_MARK4, TBSTYLE_BUTTON, "Four"},
+    {Bookmark, 21, IDM_GOTO_MARK5, TBSTYLE_BUTTON, "Five"},
+    {Always, -1, 0, TBSTYLE_SEP, nullptr},
+    {Always, 22, IDM_NEW_INSTANCE, TBSTYLE_BUTTON, "New Instance of Korvid"},
+    {Always, 23, IDM_OPTIONS, TBSTYLE_BUTTON, "Korvid Options"},
+    {Always, 24, IDM_ON_TOP, TBSTYLE_CHECK, "Window On-Top Toggle"},
+    {Always, 25, IDM_RICH_TEXT, TBSTYLE_CHECK, "Rich Text Toggle"},
+    {Always, 26, IDM_WORD_WRAP, TBSTYLE_CHECK, "WordWrap Toggle"},
+    {Always, 27, IDM_TO_TRAY, TBSTYLE_BUTTON, "Minimise to tray"},
+    {Always, 28, IDM_README, TBSTYLE_BUTTON, "Opens ReadMe"},
+};
+
+bool GroupPresent(const SettingsRecord& r, ToolbarGroup group) {
+    switch (group) {
+    case Search:
+        return r.ToolbarSearchButtons != 0;
+    case Insert:
+        return r.ToolbarInsertButtons != 0;
+    case Indent:
+        return r.ToolbarIndentButtons != 0;
+    case Run:
+        return r.ToolbarRunButtons != 0;
+    case Bookmark:
+        return r.ToolbarBookmarkButtons != 0;
+    case Always:
+        break;
+    }
+    return true;
+}
+
+TBBUTTON MakeButton(int image, WORD command, BYTE style) {
+    TBBUTTON b = {};
+    b.iBitmap = image < 0 ? 0 : image;
+    b.idCommand = command;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = style;
+    return b;
+}
+
+// The strip is looked for beside the program first, then in the current
+// folder, so a program started by a file association (whose current folder
+// is the document's) still finds it.
+HBITMAP LoadToolbarStrip() {
+    const UINT flags = LR_LOADFROMFILE | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS;
+    char path[kPathSize];
+    if (MakePath(app.programFolder, "ToolBar.bmp", path)) {
+        HANDLE image = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, flags);
+        if (image != nullptr)
+            return static_cast<HBITMAP>(image);
+    }
+    // The current folder is named in full: given a bare name, the loader
+    // may look in other places too.
+    char current[kPathSize];
+    DWORD n = GetCurrentDirectoryA(kPathSize, current);
+    if (n == 0 || n >= kPathSize - 1)
+        return nullptr;
+    if (current[n - 1] != '\\')
+        TextAppend(current, "\\");
+    if (!MakePath(current, "ToolBar.bmp", path))
+        return nullptr;
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, flags));
+}
+
+void ReportMissingToolbar() {
+    settings.ToolbarEnabled = 0;
+    if (settings.StatusBarEnabled) {
+        SetStatusPart(2, "ToolBar not found");
+        return;
+    }
+    ShowNotification(app.mainWindow, 0, "ToolBar not found", "OK", "Open ReadMe", nullptr, 0,
+                     reinterpret_cast<LPARAM>(appRecord),
+                     appRecord != nullptr ? appRecord->instance : nullptr);
+    if (LastNotifyAnswer() == AnswerSecond)
+        OpenReadMe();
+}
+
+} // namespace
+
+int ToolbarButtonsFor(const SettingsRecord& record, TBBUTTON* out) {
+    int n = 0;
+    ToolbarGroup previous = Always;
+    for (const ToolbarButton& b : kToolbar) {
+        if (!GroupPresent(record, b.group))
+            continue;
+        if (b.group != Always && b.group != previous)
+            out[n++] = MakeButton(-1, 0, TBSTYLE_SEP);
+        previous = b.group;
+        out[n++] = MakeButton(b.image, b.command, b.style);
+    }
+    return n;
+}
+
+const char* ToolbarTooltip(WORD command) {
+    for (const ToolbarButton& b : kToolbar)
+        if (b.command == command && b.image >= 0)
+            return b.tooltip;
+    return nullptr;
+}
+
+void StatusPartEdges(int clientWidth, int edges[4]) {
+    unsigned u = static_cast<unsigned>(clientWidth) / 7u;
+    edges[0] = static_cast<int>(2 * u);
+    edges[1] = static_cast<int>(u <= 50 ? 3 * u : 2 * u + 50);
+    edges[2] = static_cast<int>(4 * u);
+    edges[3] = -1;
+}
 
 void CreateBars() {
     if (settings.StatusBarEnabled) {
@@ -17,6 +166,51 @@ void CreateBars() {
         CreateToolbar();
 }
 
+void CreateToolbar() {
+    if (app.toolbarBitmap == nullptr)
+        app.toolbarBitmap = LoadToolbarStrip();
+    if (app.toolbarBitmap == nullptr) {
+        ReportMissingToolbar();
+        return;
+    }
+    TBBUTTON buttons[kToolbarButtonsMax];
+    int count = ToolbarButtonsFor(settings, buttons);
+    app.toolBar =
+        CreateToolbarEx(app.mainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
+                        IDC_TOOLBAR, 29, nullptr, reinterpret_cast<UINT_PTR>(app.toolbarBitmap),
+                        buttons, 1, 0, 0, 16, 16, sizeof(TBBUTTON));
+    if (app.toolBar == nullptr)
+        return;
+    for (int i = 1; i < count; ++i)
+        SendMessageA(app.toolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&buttons[i]));
+    SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_ON_TOP, MAKELONG(settings.StayOnTop == 1, 0));
+    SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
+    SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(app.wordWrap == 1, 0));
+    RECT r;
+    GetClientRect(app.toolBar, &r);
+    app.toolbarHeight = r.bottom - r.top + 2;
+}
+
+void CreateStatusBar() {
+    app.statusBar =
+        CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Korvid 1.9", app.mainWindow, IDC_STATUSBAR);
+    if (app.statusBar == nullptr)
+        return;
+    RECT r;
+    GetClientRect(app.statusBar, &r);
+    app.statusHeight = r.bottom - r.top;
+    SetStatusParts();
+}
+
+void SetStatusParts() {
+    if (app.statusBar == nullptr)
+        return;
+    int edges[4];
+    StatusPartEdges(app.clientWidth, edges);
+    SendMessageA(app.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    SetStatusPart(3, doc.statusText);
+}
+
 void LayoutMainWindow(WPARAM sizeType, int width, int height) {
     if (sizeType == SIZE_MINIMIZED && settings.TrayMinimise != 0) {
         HideToTray();
@@ -26,6 +220,8 @@ void LayoutMainWindow(WPARAM sizeType, int width, int height) {
     app.clientHeight = height;
     int top = 0;
     int h = height;
+    // A bar switched off in the settings keeps its window until the next
+    // start; the editor takes its room only once the bar is gone.
     if (settings.ToolbarEnabled && app.toolBar != nullptr) {
         SendMessageA(app.toolBar, WM_SIZE, sizeType, MAKELPARAM(width, height));
         top = app.toolbarHeight;
@@ -46,9 +242,10 @@ void RelayoutMainWindow() {
     LayoutMainWindow(0, client.right, client.bottom);
 }
 
-// The toolbar with its groups and tooltips and the four-part status bar are
-// filled in with the bars' own work; until then the window has neither.
-void CreateToolbar() {}
-void CreateStatusBar() {}
-void SetStatusParts() {}
-LRESULT OnToolbarTooltip(NMHDR*) { return 0; }
+LRESULT OnToolbarTooltip(NMHDR* header) {
+    NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+    const char* tip = ToolbarTooltip(static_cast<WORD>(header->idFrom));
+    if (tip != nullptr)
+        info->lpszText = const_cast<char*>(tip);
+    return 0;
+}

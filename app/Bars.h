@@ -1,7 +1,11 @@
 // Toolbar, status bar and the layout of the main window's client area.
 #pragma once
 
+#include "settings/SettingsRecord.h"
+
 #include <windows.h>
+
+#include <commctrl.h>
 
 void CreateBars();
 void CreateToolbar();
@@ -12,3 +16,12 @@ void LayoutMainWindow(WPARAM sizeType, int width, int height);
 void RelayoutMainWindow();
 // TTN_NEEDTEXTA for a toolbar button.
 LRESULT OnToolbarTooltip(NMHDR* header);
+
+// The buttons the toolbar gets for these settings, separators included, in
+// order. Returns the count; `out` holds room for every button of the table.
+constexpr int kToolbarButtonsMax = 34;
+int ToolbarButtonsFor(const SettingsRecord& record, TBBUTTON* out);
+// The tooltip of a command's button, or nullptr.
+const char* ToolbarTooltip(WORD command);
+// The right edges of the four status parts for a client width.
+void StatusPartEdges(int clientWidth, int edges[4]);

@@ -19,30 +19,9 @@
 
 namespace {
 
-PackedLogFont* CurrentGroupFont() {
-    switch (settings.CurrentFontGroup) {
-    case 1:
-        return &settings.FontGroup2Font;
-    case 2:
-        return &settings.FontGroup3Font;
-    default:
-        return &settings.FontGroup1Font;
-    }
-}
-
-uint32_t* CurrentGroupColour(bool background) {
-    switch (settings.CurrentFontGroup) {
-    case 1:
-        return background ? &settings.FontGroup2BackColour : &settings.FontGroup2TextColour;
-    case 2:
-        return background ? &settings.FontGroup3BackColour : &settings.FontGroup3TextColour;
-    default:
-        return background ? &settings.FontGroup1BackColour : &settings.FontGroup1TextColour;
-    }
-}
-
 void ChooseCurrentGroupFont(HWND window) {
-    if (ChooseGroupFont(window, *CurrentGroupColour(false), CurrentGroupFont()) == 0)
+    FontGroupFields group = CurrentFontGroupFields(settings);
+    if (ChooseGroupFont(window, *group.textColour, group.font) == 0)
         return;
     ApplyFontGroup();
     SaveSettings();
@@ -50,8 +29,9 @@ void ChooseCurrentGroupFont(HWND window) {
 
 // A cancelled chooser leaves the stored colour alone and writes nothing.
 void ChooseCurrentGroupColour(HWND window, bool background) {
-    if (ChooseGroupColour(window, CurrentGroupColour(background), appRecord->instance) ==
-        0xFF000000)
+    FontGroupFields group = CurrentFontGroupFields(settings);
+    uint32_t* colour = background ? group.backColour : group.textColour;
+    if (ChooseGroupColour(window, colour, appRecord->instance) == 0xFF000000)
         return;
     ApplyFontGroup();
     SaveSettings();

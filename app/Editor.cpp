@@ -2,36 +2,21 @@
 
 #include "app/AppState.h"
 #include "app/ContextMenu.h"
-#include "settings/SettingsRecord.h"
+#include "document/DocumentState.h"
+#include "resource.h"
+#include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
+#include "tools/Tools.h"
 
+#include <commctrl.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 namespace {
 
 constexpr DWORD kEditorEvents =
     ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_DROPFILES | ENM_LINK;
 static_assert(kEditorEvents == 0x041B0001, "editor event mask");
-
-struct FontGroupView {
-    const PackedLogFont* font;
-    uint32_t textColour;
-    uint32_t backColour;
-};
-
-FontGroupView CurrentFontGroupView() {
-    switch (settings.CurrentFontGroup) {
-    case 0:
-        return {&settings.FontGroup1Font, settings.FontGroup1TextColour,
-                settings.FontGroup1BackColour};
-    case 1:
-        return {&settings.FontGroup2Font, settings.FontGroup2TextColour,
-                settings.FontGroup2BackColour};
-    default:
-        return {&settings.FontGroup3Font, settings.FontGroup3TextColour,
-                settings.FontGroup3BackColour};
-    }
-}
 
 } // namespace
 
@@ -59,9 +44,175 @@ HWND CreateEditor(HWND parent) {
     return editor;
 }
 
+namespace {
+
+void PostCommand(WORD id) { PostMessageA(app.mainWindow, WM_COMMAND, id, 0); }
+
+bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+// The Ctrl shortcuts. Returns true when the key is consumed.
+bool RunShortcut(HWND editor, WPARAM key) {
+    switch (key) {
+    case 'S':
+        PostCommand(IDM_SAVE);
+        return true;
+    case 'F':
+        PostCommand(IDM_FIND);
+        return true;
+    case 'T':
+        PostCommand(IDM_ON_TOP);
+        return true;
+    case 'G':
+        PostCommand(IDM_GOTO_LINE);
+        return true;
+    case 'H':
+        PostCommand(IDM_REPLACE);
+        return true;
+    case 'O':
+        PostCommand(IDM_OPEN);
+        return true;
+    case 'N':
+        PostCommand(IDM_NEW);
+        return true;
+    case 'V':
+        if (settings.OverwriteSelection == 0)
+            CollapseSelection(editor);
+        PostCommand(IDM_PASTE);
+        return true;
+    case 'C':
+        PostCommand(IDM_COPY);
+        return true;
+    case 'X':
+        PostCommand(IDM_CUT);
+        return true;
+    case VK_SPACE:
+        if (settings.OverwriteSelection == 0)
+            CollapseSelection(editor);
+        return false;
+    default:
+        return false;
+    }
+}
+
+// Keys that insert a character (or act like typing) while "Ovr Sel" is off.
+bool TypingKey(WPARAM key) {
+    if (key == VK_DELETE || key == 0x7F)
+        return false;
+    return key == VK_BACK || key == VK_TAB || key == VK_RETURN || key == VK_SPACE ||
+           (key >= 0x2B && key <= 0xFF);
+}
+
+LRESULT OnKeyDown(HWND editor, WPARAM key, LPARAM lParam) {
+    if (app.ctrlDown == 1 && !KeyHeld(VK_CONTROL))
+        app.ctrlDown = 0;
+    if (key == VK_ESCAPE && settings.EscapeCloses != 0) {
+        SendMessageA(app.mainWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+        // The close destroys this editor unless the close check stopped it.
+        if (!IsWindow(editor))
+            return 0;
+        return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+    }
+    if (key == VK_MENU) {
+        app.altDown = 1;
+        return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+    }
+    if (key == VK_CONTROL) {
+        app.ctrlDown = 1;
+        return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+    }
+    if (key == VK_APPS) {
+        ShowContextMenuAtCaret(editor);
+        return 0;
+    }
+    if (app.ctrlDown == 1 && app.altDown == 0) {
+        if (RunShortcut(editor, key))
+            return 0;
+        return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+    }
+    if (settings.OverwriteSelection == 1)
+        return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+
+    // "Ovr Sel" off: typing never replaces a selection.
+    if (key == VK_BACK && SelectionLength(editor) > 0) {
+        CollapseSelection(editor);
+        key = 0;
+    }
+    if (app.altDown == 1 && !KeyHeld(VK_MENU))
+        app.altDown = 0;
+    if (TypingKey(key) && (app.ctrlDown == 0 || app.altDown == 1))
+        CollapseSelection(editor);
+    return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
+}
+
+void OnKeyUp(WPARAM key) {
+    switch (key) {
+    case VK_F1:
+        OpenReadMe();
+        break;
+    case VK_F3:
+        if (app.findState != 0)
+            FindNextDown();
+        else
+            PostCommand(IDM_FIND);
+        break;
+    case VK_F5:
+        PostCommand(IDM_INSERT_TIME);
+        break;
+    case VK_MENU:
+        app.altDown = 0;
+        break;
+    case VK_CONTROL:
+        if (app.ctrlDown == 1) {
+            app.ctrlDown = 0;
+            break;
+        }
+        UpdateStatusBar();
+        break;
+    default:
+        UpdateStatusBar();
+        break;
+    }
+}
+
+// A backspace on a selection only removes the selection: its key-down went
+// on as key 0, so the character the key produced must not act either.
+bool swallowBackspaceChar = false;
+
+} // namespace
+
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ShowScrollBar(window, SB_VERT, TRUE);
     switch (message) {
+    case WM_KEYDOWN: {
+        bool backspaceOnSelection = wParam == VK_BACK && settings.OverwriteSelection == 0 &&
+                                    !(app.ctrlDown == 1 && app.altDown == 0) &&
+                                    SelectionLength(window) > 0;
+        LRESULT result = OnKeyDown(window, wParam, lParam);
+        swallowBackspaceChar = backspaceOnSelection;
+        return result;
+    }
+    case WM_CHAR:
+        if (wParam == '\b' && swallowBackspaceChar) {
+            swallowBackspaceChar = false;
+            return 0;
+        }
+        swallowBackspaceChar = false;
+        break;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F10 && KeyHeld(VK_SHIFT)) {
+            ShowContextMenuAtCaret(window);
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+        // The mouse's menu comes with the right-button release; only the
+        // keyboard's request is answered here.
+        if (lParam == -1)
+            ShowContextMenuAtCaret(window);
+        return 0;
+    case WM_KEYUP:
+        OnKeyUp(wParam);
+        break;
     case WM_RBUTTONUP:
         ShowContextMenu(window);
         break;
@@ -81,7 +232,7 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
 void ApplyFontGroup() {
     if (app.editorWindow == nullptr)
         return;
-    FontGroupView group = CurrentFontGroupView();
+    FontGroupFields group = CurrentFontGroupFields(settings);
     CHARFORMATA format = {};
     format.cbSize = sizeof format;
     format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
@@ -93,14 +244,14 @@ void ApplyFontGroup() {
     format.bCharSet = group.font->lfCharSet;
     int32_t height = group.font->lfHeight;
     format.yHeight = (height < 0 ? -height : height) * 16;
-    format.crTextColor = group.textColour;
+    format.crTextColor = *group.textColour;
     if (group.font->lfWeight > 500)
         format.dwEffects |= CFE_BOLD;
     if (group.font->lfItalic != 0)
         format.dwEffects |= CFE_ITALIC;
     LRESULT modified = SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0);
     SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    SendMessageA(app.editorWindow, EM_SETBKGNDCOLOR, 0, group.backColour);
+    SendMessageA(app.editorWindow, EM_SETBKGNDCOLOR, 0, *group.backColour);
     SendMessageA(app.editorWindow, EM_SETMODIFY, modified, 0);
 }
 
@@ -117,8 +268,119 @@ void CollapseSelection(HWND editor) {
     SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
-// The key rules, the wheel zoom, the status texts and the link clicks are
-// filled in with the editor's keyboard and status work.
-int ZoomFontByWheel(HWND, WPARAM) { return 0; }
-void UpdateStatusBar() {}
-LRESULT OnEditorNotify(HWND, NMHDR*) { return 0; }
+int WheelZoomStep(int delta) {
+    if (delta >= 501)
+        return 8;
+    if (delta >= 120)
+        return 4;
+    if (delta <= -600)
+        return -8;
+    if (delta <= -120)
+        return -4;
+    return 0;
+}
+
+int ZoomFontByWheel(HWND, WPARAM wParam) {
+    if (LOWORD(wParam) != MK_CONTROL)
+        return 0;
+    int step = WheelZoomStep(static_cast<short>(HIWORD(wParam)));
+    // A delta too fine for a step changes nothing, but Ctrl+wheel still
+    // never scrolls.
+    if (step == 0)
+        return 1;
+    PackedLogFont* font = CurrentFontGroupFields(settings).font;
+    if (font->lfHeight >= 0)
+        font->lfHeight += step;
+    else
+        font->lfHeight -= step;
+    ApplyFontGroup();
+    SaveSettings();
+    return 1;
+}
+
+void SetStatusPart(int part, const char* text) {
+    if (app.statusBar != nullptr)
+        SendMessageA(app.statusBar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+void UpdateStatusBar() {
+    if (settings.StatusBarEnabled != 1 || app.editorWindow == nullptr)
+        return;
+    HWND e = app.editorWindow;
+    int32_t lineStart = static_cast<int32_t>(SendMessageA(e, EM_LINEINDEX, -1, 0));
+    int32_t line = static_cast<int32_t>(SendMessageA(e, EM_EXLINEFROMCHAR, 0, lineStart)) + 1;
+    int32_t count = static_cast<int32_t>(SendMessageA(e, EM_GETLINECOUNT, 0, 0));
+    DWORD selStart = 0, selEnd = 0;
+    SendMessageA(e, EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+                 reinterpret_cast<LPARAM>(&selEnd));
+    int32_t column = static_cast<int32_t>(selStart) - lineStart;
+    // The caret line's length, asked by its first character: the control
+    // under Wine answers 0 when asked with -1.
+    int32_t length = static_cast<int32_t>(SendMessageA(e, EM_LINELENGTH, lineStart, 0));
+
+    char text[100];
+    char number[12];
+    TextCopy("Ln ", text);
+    IntToDecimal(line, number);
+    TextAppend(text, number);
+    TextAppend(text, " of ");
+    IntToDecimal(count, number);
+    TextAppend(text, number);
+    TextAppend(text, ", Cm ");
+    IntToDecimal(column, number);
+    TextAppend(text, number);
+    TextAppend(text, " of ");
+    IntToDecimal(length, number);
+    TextAppend(text, number);
+    SetStatusPart(0, text);
+
+    bool overwrite = (GetKeyState(VK_INSERT) & 1) != 0;
+    if (!overwrite) {
+        if (app.insertShown != 1) {
+            SetStatusPart(1, "ins");
+            app.insertShown = 1;
+        }
+    } else if (app.insertShown == 1) {
+        if (settings.AutoOverwriteOff != 0) {
+            keybd_event(VK_INSERT, 0, 0, 0);
+            keybd_event(VK_INSERT, 0, KEYEVENTF_KEYUP, 0);
+            SetStatusPart(2, "De Ovr!");
+        } else {
+            SetStatusPart(1, "ovr");
+        }
+        app.insertShown = 0;
+    }
+
+    if (app.modifiedShown == 0 && SendMessageA(e, EM_GETMODIFY, 0, 0) != 0) {
+        app.modifiedShown = 1;
+        if (TextLength(doc.statusText) + TextLength(", Modified") < sizeof doc.statusText)
+            TextAppend(doc.statusText, ", Modified");
+        SetStatusPart(3, doc.statusText);
+    }
+}
+
+std::string EditorTextRange(HWND editor, CHARRANGE range) {
+    if (range.cpMax <= range.cpMin)
+        return std::string();
+    std::string text(static_cast<std::size_t>(range.cpMax - range.cpMin) * 2 + 1, '\0');
+    TEXTRANGEA request = {range, &text[0]};
+    LRESULT n = SendMessageA(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&request));
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return text;
+}
+
+// A link is opened whole, however long; the control does not act on the
+// click itself.
+LRESULT OnEditorNotify(HWND, NMHDR* header) {
+    if (header->code == EN_LINK) {
+        ENLINK* link = reinterpret_cast<ENLINK*>(header);
+        if (link->msg != WM_LBUTTONDOWN)
+            return 0;
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&link->chrg));
+        std::string address = EditorTextRange(app.editorWindow, link->chrg);
+        if (!address.empty())
+            ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        return 1;
+    }
+    return 0; // EN_SAVECLIPBOARD: the data stays on the clipboard
+}

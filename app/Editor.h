@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
+#include <string>
+
 HWND CreateEditor(HWND parent);
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ApplyFontGroup();
@@ -13,3 +17,11 @@ int SelectionLength(HWND editor);
 void CollapseSelection(HWND editor);
 // WM_NOTIFY from the editor: EN_LINK and EN_SAVECLIPBOARD.
 LRESULT OnEditorNotify(HWND window, NMHDR* header);
+
+// The step Ctrl+wheel adds to the font height for a wheel delta: 0 for
+// deltas too fine to count.
+int WheelZoomStep(int delta);
+// The text of a character range of the editor, whatever its length.
+std::string EditorTextRange(HWND editor, CHARRANGE range);
+// Writes a text into one part of the status bar, if there is one.
+void SetStatusPart(int part, const char* text);

@@ -173,6 +173,17 @@ void RestoreDefaultsInto(SettingsRecord& r, const MachineDefaults& machine) {
     ApplyVersion170DefaultsInto(r, machine.ansiFixedFont);
 }
 
+FontGroupFields CurrentFontGroupFields(SettingsRecord& r) {
+    switch (r.CurrentFontGroup) {
+    case 0:
+        return {&r.FontGroup1Font, &r.FontGroup1TextColour, &r.FontGroup1BackColour};
+    case 1:
+        return {&r.FontGroup2Font, &r.FontGroup2TextColour, &r.FontGroup2BackColour};
+    default:
+        return {&r.FontGroup3Font, &r.FontGroup3TextColour, &r.FontGroup3BackColour};
+    }
+}
+
 void TerminateTextFields(SettingsRecord& record) {
     uint8_t* base = reinterpret_cast<uint8_t*>(&record);
     for (const TextField& f : kTextFields) {

@@ -31,6 +31,15 @@ void RestoreDefaultsInto(SettingsRecord& record, const MachineDefaults& machine)
 void ApplyVersion170DefaultsInto(SettingsRecord& record, const PackedLogFont& ansiFixedFont);
 void ComposeWordPadSetting(SettingsRecord& record, const char* programFilesDir, bool windowsNt);
 
+// The fields of the font group that `CurrentFontGroup` names: 0 One, 1 Two,
+// any other value Three.
+struct FontGroupFields {
+    PackedLogFont* font;
+    uint32_t* textColour;
+    uint32_t* backColour;
+};
+FontGroupFields CurrentFontGroupFields(SettingsRecord& record);
+
 // Every text field ends inside its buffer after this, so no reader runs off
 // a field; fields that already hold a terminator are left byte for byte.
 void TerminateTextFields(SettingsRecord& record);

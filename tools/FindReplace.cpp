@@ -6,3 +6,4 @@ HWND OpenFindDialog(int) { return nullptr; }
 void OnFindMessage() {}
 bool IsFindMessage(LPARAM) { return false; }
 void GotoLine(HWND) {}
+void FindNextDown() {}

@@ -8,6 +8,8 @@ HWND OpenFindDialog(int replace);
 void OnFindMessage();
 bool IsFindMessage(LPARAM lParam);
 void GotoLine(HWND owner);
+// F3: search again downward with the last request.
+void FindNextDown();
 // Insert, indent and clipboard
 void InsertTime();
 void ShowInsertTextDialog(HWND owner);

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "WinTestSupport.h"
 
 #include "app/AppState.h"
@@ -16,74 +17,6 @@
 
 #include <cstring>
 #include <string>
-
-namespace {
-
-// A main window of the program's class procedure inside the test process,
-// with an editor; start-up completion is taken off the queue so the test
-// process's own command line is never opened.
-class MainWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        LoadLibraryA("RichEd20.dll");
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXA wc = {};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = MainWindowProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "KorvidBoxTest";
-            RegisterClassExA(&wc);
-            registered = true;
-        }
-        std::memset(&settings, 0, sizeof settings);
-        std::memset(&app, 0, sizeof app);
-        std::memset(&doc, 0, sizeof doc);
-        TextCopy(folder.path().c_str(), app.dataFolder);
-        TextCopy(folder.path().c_str(), app.programFolder);
-        RestoreDefaultSettings();
-        app.wordWrap = 1;
-        app.mainWindow =
-            CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                            640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        ASSERT_NE(app.mainWindow, nullptr);
-        // Posted messages come before paint requests, so start-up completion
-        // is the first message the new (visible, unpainted) window receives.
-        MSG msg;
-        startupPosted = PeekMessageA(&msg, app.mainWindow, 0, 0, PM_REMOVE) &&
-                        msg.message == WM_COMMAND && msg.wParam == IDM_STARTUP && msg.lParam == 0;
-        CreateEditor(app.mainWindow);
-    }
-    void TearDown() override {
-        if (IsWindow(app.mainWindow))
-            DestroyWindow(app.mainWindow);
-        DrainQuit();
-    }
-    // Removes a posted quit message; returns whether there was one.
-    static bool DrainQuit() {
-        MSG msg;
-        bool quit = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                quit = true;
-            else
-                DispatchMessageA(&msg); // paints validate; undispatched they repeat
-        }
-        return quit;
-    }
-    void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
-    std::string EditorText() {
-        int n = GetWindowTextLengthA(app.editorWindow);
-        std::string text(n + 1, '\0');
-        GetWindowTextA(app.editorWindow, &text[0], n + 1);
-        text.resize(n);
-        return text;
-    }
-    TempFolder folder;
-    bool startupPosted = false;
-};
-
-} // namespace
 
 TEST_F(MainWindowTest, StartupCompletionIsTheFirstMessageBeforeAnyPaint) {
     EXPECT_TRUE(startupPosted);

@@ -1,0 +1,161 @@
+#include "MainWindowFixture.h"
+
+#include "app/Bars.h"
+
+namespace {
+
+class EditorTest : public MainWindowTest {
+  protected:
+    void SetText(const char* text, LONG selStart, LONG selEnd) {
+        SetWindowTextA(app.editorWindow, text);
+        CHARRANGE range = {selStart, selEnd};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    // A key as the message loop delivers it: the key-down, then the
+    // character TranslateMessage made from it.
+    void Type(WPARAM key, char character) {
+        SendMessageA(app.editorWindow, WM_KEYDOWN, key, 1);
+        if (character != 0)
+            SendMessageA(app.editorWindow, WM_CHAR, static_cast<unsigned char>(character), 1);
+        SendMessageA(app.editorWindow, WM_KEYUP, key, 0xC0000001);
+    }
+    CHARRANGE Selection() {
+        CHARRANGE range = {};
+        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+    std::string StatusPart(int part) {
+        char text[256] = {};
+        SendMessageA(app.statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(EditorTest, OvrSelOffTypingInsertsBeforeTheSelectionAndKeepsIt) {
+    settings.OverwriteSelection = 0;
+    SetText("abcdef", 1, 4);
+    Type('X', 'x');
+    EXPECT_EQ(EditorText(), "axbcdef");
+    EXPECT_EQ(Selection().cpMin, 2);
+    EXPECT_EQ(Selection().cpMax, 2);
+
+    SetText("abcdef", 1, 4);
+    Type(VK_BACK, '\b');
+    EXPECT_EQ(EditorText(), "abcdef"); // nothing deleted
+    EXPECT_EQ(Selection().cpMin, 1);
+    EXPECT_EQ(Selection().cpMax, 1);
+
+    SetText("abcdef", 1, 4);
+    Type(VK_DELETE, 0);
+    EXPECT_EQ(EditorText(), "aef");
+
+    SetText("abcdef", 2, 2);
+    Type(VK_BACK, '\b'); // no selection: an ordinary backspace
+    EXPECT_EQ(EditorText(), "acdef");
+}
+
+TEST_F(EditorTest, OvrSelOnBehavesAsAnOrdinaryControl) {
+    settings.OverwriteSelection = 1;
+    SetText("abcdef", 1, 4);
+    Type('X', 'x');
+    EXPECT_EQ(EditorText(), "axef");
+    SetText("abcdef", 1, 4);
+    Type(VK_BACK, '\b');
+    EXPECT_EQ(EditorText(), "aef");
+}
+
+TEST_F(EditorTest, CtrlWheelZoomsTheCurrentGroupAndStoresIt) {
+    settings.CurrentFontGroup = 1;
+    struct Case {
+        short delta;
+        int32_t from, to;
+    } cases[] = {{120, -12, -16}, {600, -12, -20}, {501, 12, 20}, {500, 12, 16},
+                 {-120, -12, -8}, {-599, 12, 8},   {-600, 12, 4}, {60, -12, -12}};
+    for (const Case& c : cases) {
+        settings.FontGroup2Font.lfHeight = c.from;
+        LRESULT r =
+            SendMessageA(app.editorWindow, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, c.delta), 0);
+        EXPECT_EQ(r, 0);
+        EXPECT_EQ(+settings.FontGroup2Font.lfHeight, c.to) << "delta " << c.delta;
+    }
+    EXPECT_TRUE(FileExists(folder.File("Korvid.Dat")));
+    settings.FontGroup2Font.lfHeight = -12;
+    SendMessageA(app.editorWindow, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL | MK_SHIFT, 120), 0);
+    SendMessageA(app.editorWindow, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_EQ(+settings.FontGroup2Font.lfHeight, -12);
+}
+
+TEST_F(EditorTest, StatusShowsLineColumnInsertAndModifiedOnce) {
+    CreateBars();
+    RelayoutMainWindow();
+    ASSERT_NE(app.statusBar, nullptr);
+    SetText("first\r\nsecond line", 9, 9);
+    SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);
+    app.modifiedShown = 0;
+    app.insertShown = 0;
+    UpdateStatusBar();
+    EXPECT_EQ(StatusPart(0), "Ln 2 of 2, Cm 3 of 11");
+    EXPECT_EQ(StatusPart(1), "ins");
+    EXPECT_EQ(StatusPart(3), "Korvid 1.9");
+
+    // A selection from the first line to the caret on the second gives a
+    // negative column.
+    SetText("first\r\nsecond line", 2, 9);
+    UpdateStatusBar();
+    EXPECT_EQ(StatusPart(0).substr(0, 16), "Ln 2 of 2, Cm -4");
+
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    UpdateStatusBar();
+    UpdateStatusBar();
+    EXPECT_EQ(StatusPart(3), "Korvid 1.9, Modified");
+    EXPECT_STREQ(doc.statusText, "Korvid 1.9, Modified");
+}
+
+TEST_F(EditorTest, LongLinkTextIsReadWhole) {
+    std::string address = "http://example.com/" + std::string(700, 'p');
+    SetWindowTextA(app.editorWindow, address.c_str());
+    CHARRANGE range = {0, static_cast<LONG>(address.size())};
+    EXPECT_EQ(EditorTextRange(app.editorWindow, range), address);
+    CHARRANGE empty = {5, 5};
+    EXPECT_EQ(EditorTextRange(app.editorWindow, empty), "");
+}
+
+TEST_F(EditorTest, EscapeWithEscExitRunsTheCloseAtOnce) {
+    settings.EscapeCloses = 1;
+    settings.ExitSave = 1;
+    HWND editor = app.editorWindow;
+    SendMessageA(editor, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_TRUE(DrainQuit());
+    EXPECT_TRUE(FileExists(folder.File("Korvid.Dat")));
+
+    CreateEditor(app.mainWindow);
+    settings.EscapeCloses = 0;
+    SendMessageA(app.editorWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_TRUE(IsWindow(app.editorWindow));
+    EXPECT_FALSE(DrainQuit());
+}
+
+TEST_F(EditorTest, ShortcutsArePostedNotRunInline) {
+    // Real key state: the Ctrl rules look at the keyboard, not only at the
+    // messages.
+    SetForegroundWindow(app.mainWindow);
+    SetFocus(app.editorWindow);
+    settings.StayOnTop = 0;
+    INPUT keys[4] = {};
+    for (INPUT& k : keys)
+        k.type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_CONTROL;
+    keys[1].ki.wVk = 'T';
+    keys[2].ki.wVk = 'T';
+    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    keys[3].ki.wVk = VK_CONTROL;
+    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, keys, sizeof(INPUT));
+    EXPECT_TRUE(PumpUntil([] { return settings.StayOnTop == 1; }, 5000));
+    EXPECT_EQ(app.ctrlDown, 0);
+    SendInput(4, keys, sizeof(INPUT));
+    EXPECT_TRUE(PumpUntil([] { return settings.StayOnTop == 0; }, 5000));
+}
