@@ -236,7 +236,7 @@ WORD VirtualKeyOf(const std::string& name) {
         {"space", VK_SPACE},   {"Home", VK_HOME},       {"End", VK_END},
         {"Left", VK_LEFT},     {"Right", VK_RIGHT},     {"Up", VK_UP},
         {"Down", VK_DOWN},     {"Prior", VK_PRIOR},     {"Next", VK_NEXT},
-        {"Insert", VK_INSERT},
+        {"Insert", VK_INSERT}, {"Menu", VK_APPS},
     };
     auto found = keys.find(name);
     if (found != keys.end())
@@ -341,6 +341,25 @@ void SetSettingsField(Bytes& file, size_t offset, int32_t value) {
     if (offset + 4 > file.size())
         throw DriverError("settings field at " + std::to_string(offset) + " is past the end");
     std::memcpy(file.data() + offset, &value, 4);
+}
+
+const Bytes& DefaultSettingsFile() {
+    static Bytes defaults;
+    if (defaults.empty()) {
+        // Choosing font group One, which is already current, is a save
+        // occasion that changes nothing.
+        KorvidApp app;
+        app.Start();
+        app.WaitForEditor();
+        app.PostCommand(40050);
+        Bytes file = app.WaitForFile(app.SettingsPathInProgram(), kSettingsFileSize);
+        if (std::memcmp(file.data(), kSettingsTag, 8) != 0)
+            app.Fail("the defaults file does not start with " + std::string(kSettingsTag));
+        app.PostCommand(40011);
+        app.WaitForExit();
+        defaults = file;
+    }
+    return defaults;
 }
 
 // ---- paths -------------------------------------------------------------------
@@ -512,7 +531,7 @@ void KorvidApp::Fail(const std::string& message) const {
     throw DriverError(report);
 }
 
-void KorvidApp::Start(const std::string& arguments) {
+void KorvidApp::Start(const std::string& arguments, const std::string& currentFolder) {
     if (Running())
         Fail("Start called while the program still runs");
     if (processInfo_.hProcess) {
@@ -526,8 +545,9 @@ void KorvidApp::Start(const std::string& arguments) {
         commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
+    const std::string& folder = currentFolder.empty() ? programFolder_ : currentFolder;
     if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        programFolder_.c_str(), &startup, &processInfo_))
+                        folder.c_str(), &startup, &processInfo_))
         throw DriverError("cannot start " + exe + ": " + LastErrorText());
 }
 
@@ -677,6 +697,11 @@ void KorvidApp::Close() {
     PostMessageA(main, WM_CLOSE, 0, 0);
 }
 
+void KorvidApp::Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (!PostMessageA(window, message, wParam, lParam))
+        Fail("PostMessage " + std::to_string(message) + " failed: " + LastErrorText());
+}
+
 std::string KorvidApp::Title() const {
     HWND main = FindMainWindow();
     if (!main)
@@ -773,6 +798,161 @@ std::vector<std::string> KorvidApp::StatusTexts() const {
         texts.push_back(text);
     }
     return texts;
+}
+
+LONG KorvidApp::MainStyle() const {
+    HWND main = FindMainWindow();
+    if (!main)
+        Fail("no main window to read the style of");
+    return GetWindowLongA(main, GWL_STYLE);
+}
+
+LONG KorvidApp::MainExStyle() const {
+    HWND main = FindMainWindow();
+    if (!main)
+        Fail("no main window to read the extended style of");
+    return GetWindowLongA(main, GWL_EXSTYLE);
+}
+
+HWND KorvidApp::Toolbar() const {
+    HWND main = FindMainWindow();
+    if (!main)
+        return nullptr;
+    HWND bar = GetDlgItem(main, kToolbarId);
+    return bar && ClassOf(bar) == TOOLBARCLASSNAMEA ? bar : nullptr;
+}
+
+std::vector<TBBUTTON> KorvidApp::ToolbarButtons() const {
+    HWND bar = Toolbar();
+    if (!bar)
+        Fail("no toolbar to read the buttons of");
+    LRESULT count = Send(bar, TB_BUTTONCOUNT, 0, 0);
+    std::vector<TBBUTTON> buttons;
+    for (LRESULT i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        if (!SendWithBuffer(bar, TB_GETBUTTON, static_cast<WPARAM>(i), &button, sizeof button))
+            Fail("TB_GETBUTTON failed for button " + std::to_string(i));
+        buttons.push_back(button);
+    }
+    return buttons;
+}
+
+bool KorvidApp::ToolbarChecked(int command) const {
+    HWND bar = Toolbar();
+    if (!bar)
+        Fail("no toolbar to read the check state of " + std::to_string(command));
+    LRESULT state = Send(bar, TB_ISBUTTONCHECKED, static_cast<WPARAM>(command), 0);
+    if (state == -1)
+        Fail("the toolbar has no button for command " + std::to_string(command));
+    return state != 0;
+}
+
+RECT KorvidApp::ToolbarButtonRect(int command) const {
+    HWND bar = Toolbar();
+    if (!bar)
+        Fail("no toolbar to find the button of command " + std::to_string(command));
+    RECT rect{};
+    if (!SendWithBuffer(bar, TB_GETRECT, static_cast<WPARAM>(command), &rect, sizeof rect))
+        Fail("the toolbar has no button for command " + std::to_string(command));
+    return rect;
+}
+
+HWND KorvidApp::FindPopupMenu() const {
+    for (HWND window : TopLevelWindowsOf(processInfo_.dwProcessId))
+        if (ClassOf(window) == "#32768" && IsWindowVisible(window))
+            return window;
+    return nullptr;
+}
+
+HWND KorvidApp::WaitForPopupMenu(DWORD timeoutMs) {
+    HWND menu = nullptr;
+    WaitUntil(
+        [&] {
+            menu = FindPopupMenu();
+            return menu != nullptr;
+        },
+        "a pop-up menu (class #32768)", timeoutMs);
+    return menu;
+}
+
+void KorvidApp::WaitForNoPopupMenu(DWORD timeoutMs) {
+    WaitUntil([&] { return FindPopupMenu() == nullptr; }, "the pop-up menu to close", timeoutMs);
+}
+
+POINT KorvidApp::ScreenPoint(HWND window, POINT at) const {
+    if (!ClientToScreen(window, &at))
+        Fail("ClientToScreen failed: " + LastErrorText());
+    return at;
+}
+
+void KorvidApp::RunXdotool(const std::string& arguments, const std::string& what) {
+    HWND main = WaitForMainWindow(kUiTimeout);
+    int status = RunUnixCommand("xdotool " + XFocusCommand(main) + arguments);
+    if (status != 0)
+        Fail("xdotool (" + what + ") ended with status " + std::to_string(status));
+}
+
+void KorvidApp::Click(HWND window, POINT at, int button) {
+    if (button != 1 && button != 3)
+        Fail("Click knows buttons 1 (left) and 3 (right), not " + std::to_string(button));
+    Focus(WaitForMainWindow(kUiTimeout));
+    POINT screen = ScreenPoint(window, at);
+    if (keyMethod_ == KeyMethod::XTest) {
+        RunXdotool("mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) +
+                       " click " + std::to_string(button),
+                   "click");
+        return;
+    }
+    SetCursorPos(screen.x, screen.y);
+    std::vector<INPUT> inputs(2);
+    for (INPUT& input : inputs)
+        input.type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = button == 1 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    inputs[1].mi.dwFlags = button == 1 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+    SendInputs(inputs);
+}
+
+void KorvidApp::Wheel(HWND window, POINT at, int notches, const std::string& modifiers) {
+    if (notches == 0)
+        return;
+    Focus(WaitForMainWindow(kUiTimeout));
+    POINT screen = ScreenPoint(window, at);
+    if (keyMethod_ == KeyMethod::XTest) {
+        // Buttons 4 and 5 are one notch away from and towards the user.
+        std::string turn = "click --repeat " + std::to_string(notches < 0 ? -notches : notches) +
+                           " --delay 10 " + (notches > 0 ? "4" : "5");
+        std::string command =
+            "mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) + " ";
+        if (modifiers.empty())
+            command += turn;
+        else
+            command += "keydown " + modifiers + " " + turn + " keyup " + modifiers;
+        RunXdotool(command, "wheel");
+        return;
+    }
+    SetCursorPos(screen.x, screen.y);
+    std::vector<WORD> held;
+    size_t from = 0;
+    while (!modifiers.empty() && from <= modifiers.size()) {
+        size_t plus = modifiers.find('+', from);
+        if (plus == std::string::npos)
+            plus = modifiers.size();
+        held.push_back(VirtualKeyOf(modifiers.substr(from, plus - from)));
+        from = plus + 1;
+    }
+    std::vector<INPUT> inputs;
+    for (WORD vk : held)
+        inputs.push_back(KeyInput(vk, false));
+    for (int i = 0; i < (notches < 0 ? -notches : notches); ++i) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        input.mi.mouseData = static_cast<DWORD>(notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA);
+        inputs.push_back(input);
+    }
+    for (auto vk = held.rbegin(); vk != held.rend(); ++vk)
+        inputs.push_back(KeyInput(*vk, true));
+    SendInputs(inputs);
 }
 
 void KorvidApp::Focus(HWND window) {
@@ -902,6 +1082,27 @@ std::string KorvidApp::SaveScreenshot(const std::string& name) {
     if (status != 0 || !FileExists(path))
         Fail("the screenshot command (import) ended with status " + std::to_string(status));
     return path;
+}
+
+int KorvidApp::CountScreenColours(HWND window, const RECT& clientRect) {
+    POINT corner = ScreenPoint(window, {clientRect.left, clientRect.top});
+    std::string geometry = std::to_string(clientRect.right - clientRect.left) + "x" +
+                           std::to_string(clientRect.bottom - clientRect.top) + "+" +
+                           std::to_string(corner.x) + "+" + std::to_string(corner.y);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    std::string out = WithSlash(temp) + "korvid-e2e-" + std::to_string(GetCurrentProcessId()) +
+                      "-colours" + std::to_string(++counter);
+    int status = RunUnixCommand("import -window root -crop " + geometry +
+                                    " +repage png:- 2>/dev/null | convert - -format %k info: > " +
+                                    ShellQuote(UnixPathOf(out)),
+                                15000);
+    Bytes count;
+    bool read = TryReadFileBytes(out, count);
+    DeleteFileA(out.c_str());
+    if (status != 0 || !read || count.empty())
+        Fail("counting the colours on the display failed (status " + std::to_string(status) + ")");
+    return std::atoi(std::string(count.begin(), count.end()).c_str());
 }
 
 } // namespace korvid_e2e

@@ -19,6 +19,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -55,8 +57,19 @@ constexpr size_t WindowSizeValue = 36;
 constexpr size_t WindowHeight = 40;
 constexpr size_t WordWrap = 48;
 constexpr size_t ExitSave = 4946;
+constexpr size_t TrayMinimise = 4950;
+constexpr size_t OverwriteSelection = 6078;
 constexpr size_t EscapeCloses = 7230;
+constexpr size_t FontGroup1Font = 7694; // LOGFONTA; lfHeight first
+constexpr size_t FontGroup2Font = 7754;
+constexpr size_t FontGroup3Font = 7814;
+constexpr size_t CurrentFontGroup = 8190;
+constexpr size_t AutoOverwriteOff = 8198;
 } // namespace offsets
+
+// Child ids and classes of the main window's bars.
+constexpr int kToolbarId = 1;
+constexpr int kStatusBarId = 60;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -72,6 +85,10 @@ void WriteTextFile(const std::string& path, const std::string& text);
 Bytes MakeSettingsFile(); // "KRVD1170" + zero record
 int32_t GetSettingsField(const Bytes& file, size_t offset);
 void SetSettingsField(Bytes& file, size_t offset, int32_t value);
+
+// The settings file a fresh Korvid.exe writes with its defaults (run once
+// per test process and kept; about half a second).
+const Bytes& DefaultSettingsFile();
 
 // Conversions between the Linux and the Windows view of a path, through
 // Wine's kernel32 exports (drive Z: mapping as a fallback).
@@ -132,9 +149,10 @@ class KorvidApp {
     std::string SettingsPathInData() const { return dataFolder_ + "Korvid.Dat"; }
     std::string SettingsPathInProgram() const { return programFolder_ + "Korvid.Dat"; }
 
-    // Starts the program with the given raw arguments (may be empty). The
-    // program may be started again once the previous run has ended.
-    void Start(const std::string& arguments = "");
+    // Starts the program with the given raw arguments (may be empty), in
+    // `currentFolder` (default: the program folder). The program may be
+    // started again once the previous run has ended.
+    void Start(const std::string& arguments = "", const std::string& currentFolder = "");
     DWORD ProcessId() const { return processInfo_.dwProcessId; }
     bool Running() const;
 
@@ -163,6 +181,7 @@ class KorvidApp {
 
     // Commands and window messages.
     void PostCommand(int commandId);
+    void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
     void Close(); // WM_CLOSE, as the close box sends it
     std::string Title() const;
 
@@ -190,6 +209,35 @@ class KorvidApp {
     std::vector<std::string> StatusTexts() const;
     std::vector<int> StatusParts() const;
 
+    // The main window's styles (GWL_STYLE, GWL_EXSTYLE); WS_EX_TOPMOST is
+    // the on-top state.
+    LONG MainStyle() const;
+    LONG MainExStyle() const;
+    bool OnTop() const { return (MainExStyle() & WS_EX_TOPMOST) != 0; }
+
+    // The toolbar (ToolbarWindow32, id 1) or null; its buttons in order
+    // (TB_GETBUTTON), the check state of a command's button
+    // (TB_ISBUTTONCHECKED) and a button's rectangle in the toolbar's client
+    // coordinates (TB_GETRECT).
+    HWND Toolbar() const;
+    std::vector<TBBUTTON> ToolbarButtons() const;
+    bool ToolbarChecked(int command) const;
+    RECT ToolbarButtonRect(int command) const;
+
+    // A visible pop-up menu (class #32768) of the program, or null. Menus
+    // are per process in Wine: drive them with keys and check the effect.
+    HWND FindPopupMenu() const;
+    HWND WaitForPopupMenu(DWORD timeoutMs = kUiTimeout);
+    void WaitForNoPopupMenu(DWORD timeoutMs = kUiTimeout);
+
+    // The mouse, through the same channel as the keys. Points are in the
+    // client coordinates of `window`; button 1 is the left button, 3 the
+    // right one. Wheel turns `notches` notches (positive: away from the
+    // user, 120 each) over the point while `modifiers` ("ctrl", "shift",
+    // "ctrl+shift" or "") are held.
+    void Click(HWND window, POINT at, int button = 1);
+    void Wheel(HWND window, POINT at, int notches, const std::string& modifiers = "");
+
     // Keys. `keys` uses xdotool's key names, blank-separated
     // ("ctrl+a", "Return", "shift+End BackSpace"). The main window is
     // brought to the front first.
@@ -205,6 +253,9 @@ class KorvidApp {
     // Saves a PNG of the main window into the artifacts folder and returns
     // its Windows path.
     std::string SaveScreenshot(const std::string& name);
+    // The number of distinct colours the X display shows in a rectangle of
+    // `window`'s client area (what the user sees, once painted; about 0.1 s).
+    int CountScreenColours(HWND window, const RECT& clientRect);
 
     // Polls `condition` every few milliseconds until it holds; throws with
     // `what` on time-out.
@@ -218,10 +269,25 @@ class KorvidApp {
         }
     }
 
+    // The same, with a failure message made at the time-out (so that it can
+    // say what was last seen): `describe` returns it.
+    template <typename F, typename D>
+    void WaitFor(F condition, D describe, DWORD timeoutMs = kUiTimeout) {
+        DWORD start = GetTickCount();
+        while (!condition()) {
+            if (GetTickCount() - start > timeoutMs)
+                Fail("timed out after " + std::to_string(timeoutMs) + " ms waiting for " +
+                     describe());
+            Sleep(10);
+        }
+    }
+
     [[noreturn]] void Fail(const std::string& message) const;
 
   private:
     void Focus(HWND window);
+    void RunXdotool(const std::string& arguments, const std::string& what);
+    POINT ScreenPoint(HWND window, POINT at) const;
     std::string XFocusCommand(HWND window) const;
     void RemoveFolders();
 
