@@ -110,29 +110,33 @@ void WaitForStatus(KorvidApp& app, const std::vector<std::string>& texts) {
 // The height of a font group as stored in the settings file on disk.
 int32_t StoredHeight(const Bytes& file, size_t group) { return GetSettingsField(file, group); }
 
-// Waits until the settings file on disk holds `height` as the lfHeight of
-// `group`.
-Bytes WaitForStoredHeight(KorvidApp& app, size_t group, int32_t height) {
-    Bytes file;
-    std::string seen = "no complete file";
-    app.WaitFor(
-        [&] {
-            if (!TryReadFileBytes(app.SettingsPathInProgram(), file) ||
-                file.size() != kSettingsFileSize)
-                return false;
-            seen = std::to_string(StoredHeight(file, group));
-            return StoredHeight(file, group) == height;
-        },
-        [&] { return "the stored font height " + std::to_string(height) + "; it holds " + seen; });
-    return file;
-}
-
 // The character height the editor applies at the caret, in twips.
 LONG EditorTextHeight(KorvidApp& app) {
     CHARFORMATA format{};
     format.cbSize = sizeof format;
     app.SendWithBuffer(app.Editor(), EM_GETCHARFORMAT, SCF_SELECTION, &format, sizeof format);
     return format.yHeight;
+}
+
+// Waits until the editor shows the font of `height`, then reads the
+// settings file once and checks that `group` holds `height`. The program
+// writes the file in the same step as it formats the text, before it
+// answers the next message; polling the file instead could make that write
+// fail (see the driver's file helpers).
+Bytes WaitForZoom(KorvidApp& app, size_t group, int32_t height) {
+    const LONG twips = (height < 0 ? -height : height) * 16;
+    LONG seen = 0;
+    app.WaitFor([&] { return (seen = EditorTextHeight(app)) == twips; },
+                [&] {
+                    return "the editor text to take the height " + std::to_string(twips) +
+                           " twips; it has " + std::to_string(seen);
+                });
+    Bytes file = ReadFileBytes(app.SettingsPathInProgram());
+    EXPECT_EQ(file.size(), kSettingsFileSize);
+    if (file.size() == kSettingsFileSize) {
+        EXPECT_EQ(StoredHeight(file, group), height) << "the font height on disk";
+    }
+    return file;
 }
 
 // A wheel message as the system delivers it to the editor.
@@ -344,16 +348,12 @@ TEST(WheelZoomE2E, CtrlWheelResizesANegativeHeightAndStoresIt) {
     POINT at = EditorPoint(app);
 
     app.Wheel(app.Editor(), at, 1, "ctrl");
-    Bytes file = WaitForStoredHeight(app, offsets::FontGroup1Font, -17);
+    Bytes file = WaitForZoom(app, offsets::FontGroup1Font, -17);
     EXPECT_EQ(StoredHeight(file, offsets::FontGroup2Font), 10);
     EXPECT_EQ(StoredHeight(file, offsets::FontGroup3Font), -20);
-    app.WaitUntil([&] { return EditorTextHeight(app) == 17 * 16; },
-                  "the editor text to take the larger font");
 
     app.Wheel(app.Editor(), at, -2, "ctrl");
-    WaitForStoredHeight(app, offsets::FontGroup1Font, -9);
-    app.WaitUntil([&] { return EditorTextHeight(app) == 9 * 16; },
-                  "the editor text to take the smaller font");
+    WaitForZoom(app, offsets::FontGroup1Font, -9);
 }
 
 TEST(WheelZoomE2E, CtrlWheelResizesAPositiveHeightOfTheCurrentGroup) {
@@ -363,22 +363,21 @@ TEST(WheelZoomE2E, CtrlWheelResizesAPositiveHeightOfTheCurrentGroup) {
                     {offsets::CurrentFontGroup, 1}});
     POINT at = EditorPoint(app);
     app.Wheel(app.Editor(), at, 1, "ctrl");
-    Bytes file = WaitForStoredHeight(app, offsets::FontGroup2Font, 14);
+    Bytes file = WaitForZoom(app, offsets::FontGroup2Font, 14);
     EXPECT_EQ(StoredHeight(file, offsets::FontGroup1Font), -13);
     app.Wheel(app.Editor(), at, -1, "ctrl");
-    WaitForStoredHeight(app, offsets::FontGroup2Font, 10);
+    WaitForZoom(app, offsets::FontGroup2Font, 10);
 }
 
 TEST(WheelZoomE2E, StepsFollowTheWheelDeltaAndOnlyCtrlAloneZooms) {
     KorvidApp app;
     StartWith(app, {{offsets::FontGroup3Font, -20}, {offsets::CurrentFontGroup, 2}});
-    // Each case is followed by its expected height on disk; a message that
-    // must change nothing is followed by one that does, so that its own
-    // effect would show.
+    // A message that must change nothing is followed by one that changes
+    // the height, so that its own effect would show there.
     struct Case {
         WORD keys;
         short delta;
-        int32_t height; // expected after this message; 0: unchanged, see next
+        int32_t height; // expected after this message; 0: unchanged
     };
     const Case cases[] = {
         {MK_CONTROL, 120, -24},  {MK_CONTROL, 500, -28},          {MK_CONTROL, 501, -36},
@@ -390,7 +389,7 @@ TEST(WheelZoomE2E, StepsFollowTheWheelDeltaAndOnlyCtrlAloneZooms) {
         SCOPED_TRACE("keys " + std::to_string(c.keys) + ", delta " + std::to_string(c.delta));
         PostWheel(app, c.keys, c.delta);
         if (c.height != 0)
-            WaitForStoredHeight(app, offsets::FontGroup3Font, c.height);
+            WaitForZoom(app, offsets::FontGroup3Font, c.height);
     }
 }
 

@@ -259,6 +259,20 @@ INPUT KeyInput(WORD vk, bool up) {
     return input;
 }
 
+// A mouse event at a screen point (absolute coordinates run from 0 to 65535
+// across the primary screen) with `flags` besides the move.
+INPUT MouseInput(POINT screen, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((screen.x * 65535LL + width / 2) / (width > 1 ? width - 1 : 1));
+    input.mi.dy =
+        static_cast<LONG>((screen.y * 65535LL + height / 2) / (height > 1 ? height - 1 : 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+    return input;
+}
+
 void SendInputs(std::vector<INPUT>& inputs) {
     if (inputs.empty())
         return;
@@ -279,9 +293,13 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Reads share delete access too, so that on Windows the program can rename
+// a new file over one that a test is reading (Wine refuses it anyway).
+constexpr DWORD kReadShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 bool TryReadFileBytes(const std::string& path, Bytes& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bytes.assign(GetFileSize(file, nullptr), 0);
@@ -293,8 +311,8 @@ bool TryReadFileBytes(const std::string& path, Bytes& bytes) {
 }
 
 Bytes ReadFileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw DriverError("cannot read " + path + ": " + LastErrorText());
     Bytes bytes(GetFileSize(file, nullptr));
@@ -903,12 +921,11 @@ void KorvidApp::Click(HWND window, POINT at, int button) {
                    "click");
         return;
     }
-    SetCursorPos(screen.x, screen.y);
-    std::vector<INPUT> inputs(2);
-    for (INPUT& input : inputs)
-        input.type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = button == 1 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
-    inputs[1].mi.dwFlags = button == 1 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+    // Every event carries the position, as a real mouse's would: the move
+    // alone may not have reached the program when the button goes down.
+    std::vector<INPUT> inputs(3, MouseInput(screen, 0));
+    inputs[1].mi.dwFlags |= button == 1 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    inputs[2].mi.dwFlags |= button == 1 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
     SendInputs(inputs);
 }
 
@@ -930,7 +947,6 @@ void KorvidApp::Wheel(HWND window, POINT at, int notches, const std::string& mod
         RunXdotool(command, "wheel");
         return;
     }
-    SetCursorPos(screen.x, screen.y);
     std::vector<WORD> held;
     size_t from = 0;
     while (!modifiers.empty() && from <= modifiers.size()) {
@@ -940,13 +956,11 @@ void KorvidApp::Wheel(HWND window, POINT at, int notches, const std::string& mod
         held.push_back(VirtualKeyOf(modifiers.substr(from, plus - from)));
         from = plus + 1;
     }
-    std::vector<INPUT> inputs;
+    std::vector<INPUT> inputs(1, MouseInput(screen, 0));
     for (WORD vk : held)
         inputs.push_back(KeyInput(vk, false));
     for (int i = 0; i < (notches < 0 ? -notches : notches); ++i) {
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+        INPUT input = MouseInput(screen, MOUSEEVENTF_WHEEL);
         input.mi.mouseData = static_cast<DWORD>(notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA);
         inputs.push_back(input);
     }

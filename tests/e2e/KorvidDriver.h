@@ -74,6 +74,12 @@ constexpr int kStatusBarId = 60;
 using Bytes = std::vector<uint8_t>;
 
 // File helpers (Windows paths).
+//
+// The program replaces a file by renaming a new one over it, and Wine
+// refuses that rename while the old file is open anywhere, whatever the
+// share mode: a test that polls a file which already exists can make a
+// save of the program fail. Poll only for files that do not exist yet;
+// otherwise wait for another sign of the write and read once.
 bool FileExists(const std::string& path);
 Bytes ReadFileBytes(const std::string& path); // throws when unreadable
 // False while the file is missing or the program holds it open unshared.
@@ -171,7 +177,8 @@ class KorvidApp {
     Notification WaitForNotification(DWORD timeoutMs = kStartTimeout);
     Notification ReadNotification(HWND dialog) const;
     // Waits until `path` can be read and holds `size` bytes (the program
-    // writes files unshared, so a read can meet the file half-written).
+    // writes files unshared, so a read can meet the file half-written). For
+    // a file that does not exist yet (see the file helpers).
     Bytes WaitForFile(const std::string& path, size_t size, DWORD timeoutMs = kUiTimeout);
     // Fails when a notification shows at any time during the next `forMs`
     // milliseconds (for checks that nothing asks the user).
