@@ -282,6 +282,28 @@ TEST(EscapeE2E, EscapeWritesTheSettingsWhenExitSaveIsOn) {
     EXPECT_EQ(GetSettingsField(written, offsets::WordWrap), 0);
 }
 
+TEST(EscapeE2E, EscapeOnAChangedDocumentAsksAtOnce) {
+    KorvidApp app;
+    app.Start();
+    app.WaitForEditor();
+    app.TypeText("x");
+    app.WaitForEditorText("x");
+    app.PressKeys("Escape");
+    Notification question = app.WaitForNotification(kUiTimeout);
+    EXPECT_EQ(question.message, "File is not saved and changes will be lost");
+    EXPECT_EQ(question.ButtonText(2), "Abort Close");
+    EXPECT_EQ(question.ButtonText(1612), "Abandon changes");
+
+    app.Answer(question, 2);
+    app.TypeText("y");
+    app.WaitForEditorText("xy");
+    EXPECT_TRUE(app.Running());
+
+    app.PressKeys("Escape");
+    app.Answer(app.WaitForNotification(kUiTimeout), 1612);
+    app.WaitForExit();
+}
+
 TEST(EscapeE2E, EscapeIsAnOrdinaryKeyWhenEscExitIsOff) {
     KorvidApp app;
     StartWith(app, {{offsets::EscapeCloses, 0}});
