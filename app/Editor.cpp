@@ -18,6 +18,10 @@ constexpr DWORD kEditorEvents =
     ENM_CHANGE | ENM_KEYEVENTS | ENM_MOUSEEVENTS | ENM_SELCHANGE | ENM_DROPFILES | ENM_LINK;
 static_assert(kEditorEvents == 0x041B0001, "editor event mask");
 
+// The format the font group last put on the whole of this editor.
+HWND formattedEditor;
+CHARFORMATA formatted;
+
 } // namespace
 
 HWND CreateEditor(HWND parent) {
@@ -29,6 +33,7 @@ HWND CreateEditor(HWND parent) {
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000)),
                                   appRecord != nullptr ? appRecord->instance : nullptr, nullptr);
     app.editorWindow = editor;
+    formattedEditor = nullptr;  // a new control may reuse an old handle
     if (editor == nullptr)
         return nullptr;
     app.oldEditorProc = reinterpret_cast<WNDPROC>(
@@ -233,7 +238,8 @@ void ApplyFontGroup() {
     if (app.editorWindow == nullptr)
         return;
     FontGroupFields group = CurrentFontGroupFields(settings);
-    CHARFORMATA format = {};
+    CHARFORMATA format;
+    memset(&format, 0, sizeof format);
     format.cbSize = sizeof format;
     format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
     static_assert((CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET) ==
@@ -249,8 +255,16 @@ void ApplyFontGroup() {
         format.dwEffects |= CFE_BOLD;
     if (group.font->lfItalic != 0)
         format.dwEffects |= CFE_ITALIC;
+    // Formatting all of a large text costs several times its load. A plain
+    // text whose control already got this very format before its text came
+    // in (see RebuildEditor) holds nothing else, so that is not done again.
+    bool current = formattedEditor == app.editorWindow && doc.richText == 0 &&
+                   memcmp(&formatted, &format, sizeof format) == 0;
+    formattedEditor = app.editorWindow;
+    formatted = format;
     LRESULT modified = SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0);
-    SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    if (!current)
+        SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     SendMessageA(app.editorWindow, EM_SETBKGNDCOLOR, 0, *group.backColour);
     SendMessageA(app.editorWindow, EM_SETMODIFY, modified, 0);
 }

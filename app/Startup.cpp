@@ -218,6 +218,7 @@ void CompleteStartup(HWND window) {
         RelayoutMainWindow();
     }
     ApplyFontGroup();
+    UpdateStatusBar();  // the bars came before the editor whose place they show
 
     HANDLE thread = CreateThread(nullptr, 0, StartupThread, nullptr, 0, nullptr);
     if (thread != nullptr)
@@ -265,11 +266,19 @@ void RebuildEditor() {
         app.editorWindow = nullptr;
     }
     CreateEditor(app.mainWindow);
+    // The control gets its real size before the text arrives: wrapping a
+    // long text in the 10-pixel control costs many times the load.
+    RelayoutMainWindow();
     if (doc.hasFileName)
         UpdateWindowTitle();
+    // The group's format goes on the empty control first: plain text takes
+    // it as it streams in, so a large text is never formatted twice. Rich
+    // Text brings formats of its own, which the group's then replace.
+    ApplyFontGroup();
     LoadDocumentFile(app.editorWindow, source);
     SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&app.selectionSave));
-    ApplyFontGroup();
+    if (doc.richText)
+        ApplyFontGroup();
     SendMessageA(app.editorWindow, EM_SETMODIFY, modified, 0);
     doc.quietTransfer = 0;
 }

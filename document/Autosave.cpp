@@ -4,3 +4,4 @@
 // the autosave work.
 void SetAutosaveTimer() {}
 void OnMainTimer(HWND, UINT_PTR) {}
+void ClearAutosaveHint() {}

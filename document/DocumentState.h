@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 struct DocumentState {
     char fileName[600];
     int hasFileName;
@@ -11,12 +13,21 @@ struct DocumentState {
     int unicodeText;
     int readOnly;
     int partialLoaded;
-    DWORD documentBytes;
+    // 64-bit so that files of 2 GB and more are sized, not failed.
+    uint64_t documentBytes;
     int quietTransfer;
     int openingFile;
     FILETIME fileWriteTime;
     int saveElsewhere;
     char statusText[100];
+    // The line-break style of the loaded plain text (LineBreakStyle), written
+    // back by every save; -1 until a break has been seen.
+    int lineBreaks;
+    // The file began with the UTF-8 mark: the control read it as UTF-8, and
+    // saves write the mark and UTF-8 again.
+    int utf8Text;
+    volatile LONG loadCancelled;
+    DWORD loadStartTick;
 };
 
 extern DocumentState doc;

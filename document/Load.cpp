@@ -1,48 +1,162 @@
 #include "document/Load.h"
 
+#include "app/AppState.h"
+#include "app/Editor.h"
+#include "app/Startup.h"
+#include "document/DocumentState.h"
+#include "document/LineBreaks.h"
+#include "document/Notify.h"
+#include "document/Save.h"
+#include "resource.h"
+#include "settings/SettingsRecord.h"
+#include "text/TextRoutines.h"
+#include "tools/Tools.h"
+
+#include <commctrl.h>
 #include <richedit.h>
 
 namespace {
 
-struct StreamInCookie {
+constexpr DWORD kProgressAfterMs = 5000;
+
+struct LoadStream {
     HANDLE file;
-    char held;
-    bool hasHeld;
+    bool unicode;
+    uint64_t threshold;
     bool atEnd;
-    bool failed;
+    BYTE held[2];
+    LONG heldCount;
 };
 
-// The control turns a CR at the end of one request and the LF at the start
-// of the next into two line breaks, so a trailing CR is held back for the
-// next request unless the file ends there.
-DWORD CALLBACK StreamInChunk(DWORD_PTR cookieValue, LPBYTE buffer, LONG wanted, LONG* got) {
-    StreamInCookie* cookie = reinterpret_cast<StreamInCookie*>(cookieValue);
+// Fills `buffer` with up to `want` bytes: bytes held back last time first,
+// then the file.
+LONG ReadInto(LoadStream* s, LPBYTE buffer, LONG want) {
     LONG n = 0;
-    if (cookie->hasHeld && wanted > 0) {
-        buffer[n++] = static_cast<BYTE>(cookie->held);
-        cookie->hasHeld = false;
-    }
-    while (n < wanted && !cookie->atEnd) {
+    for (; n < s->heldCount && n < want; ++n)
+        buffer[n] = s->held[n];
+    s->heldCount = 0;
+    while (n < want && !s->atEnd) {
         DWORD read = 0;
-        if (!ReadFile(cookie->file, buffer + n, static_cast<DWORD>(wanted - n), &read, nullptr)) {
-            cookie->failed = true;
-            *got = 0;
-            return 1;
-        }
-        if (read == 0)
-            cookie->atEnd = true;
+        if (!ReadFile(s->file, buffer + n, static_cast<DWORD>(want - n), &read, nullptr) ||
+            read == 0)
+            s->atEnd = true;
         n += static_cast<LONG>(read);
     }
-    if (n > 1 && buffer[n - 1] == '\r' && !cookie->atEnd) {
-        cookie->held = '\r';
-        cookie->hasHeld = true;
-        --n;
+    return n;
+}
+
+// The control turns a CR at the end of one request and the LF at the start
+// of the next into two line breaks, so a trailing CR (one byte, or one
+// UTF-16 unit) waits for the next request; UTF-16 is also handed over in
+// whole units. At the end of the file an odd last byte cannot be a
+// character and is dropped.
+LONG HoldBack(LoadStream* s, LPBYTE buffer, LONG n) {
+    if (s->unicode && (n % 2) != 0) {
+        if (s->atEnd)
+            return n - 1;
+        s->held[s->heldCount++] = buffer[--n];
     }
-    *got = n;
-    return 0;
+    if (s->atEnd || s->heldCount > 0)
+        return n;
+    LONG unit = s->unicode ? 2 : 1;
+    if (n > unit && buffer[n - unit] == '\r' && (unit == 1 || buffer[n - 1] == 0)) {
+        for (LONG i = 0; i < unit; ++i)
+            s->held[i] = buffer[n - unit + i];
+        s->heldCount = unit;
+        n -= unit;
+    }
+    return n;
+}
+
+// The first line break of a plain text decides the style its saves write.
+void NoteLineBreaks(LoadStream* s, const BYTE* buffer, LONG n) {
+    if (doc.lineBreaks < 0 && !doc.richText)
+        doc.lineBreaks = DetectLineBreaks(buffer, static_cast<std::size_t>(n), s->unicode);
+}
+
+void StartProgressQuestion() {
+    notify.timeoutSeconds = 1;
+    notify.answer = 0;
+    notify.caption1 = "File is large and might take some time to load.";
+    HANDLE thread = CreateThread(nullptr, 0, ShowNotificationThread,
+                                 reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(12)), 0, nullptr);
+    if (thread != nullptr)
+        CloseHandle(thread);
+    doc.loadStartTick = 0;
+}
+
+bool OpenForLoading(const char* path, HANDLE* file) {
+    *file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return *file != INVALID_HANDLE_VALUE;
+}
+
+// The large-file decision: 1 partial, 2 whole.
+int DecideLargeFile(uint64_t size, uint64_t threshold) {
+    if (size <= threshold || settings.PartialLoadMode == 0)
+        return 2;
+    if (doc.quietTransfer)
+        return 2;
+    if (settings.PartialLoadMode == 2)
+        return 1;
+    ShowNotification(app.mainWindow, 0, "File is large and might take some time to load.",
+                     "Partial Load only the start", "Load normally", nullptr, settings.NotifySound,
+                     reinterpret_cast<LPARAM>(appRecord),
+                     appRecord != nullptr ? appRecord->instance : nullptr);
+    return LastNotifyAnswer();
+}
+
+void ComposeLoadStatus(uint64_t size) {
+    char number[24];
+    if (doc.loadCancelled) {
+        TextCopy("Loading Cancelled", doc.statusText);
+        return;
+    }
+    if (doc.partialLoaded) {
+        TextCopy("Partially Opened at ", doc.statusText);
+        UInt64ToDecimal(doc.documentBytes, number);
+        TextAppend(doc.statusText, number);
+        TextAppend(doc.statusText, " bytes of ");
+    } else {
+        doc.documentBytes = size;
+        TextCopy("Opened at ", doc.statusText);
+    }
+    UInt64ToDecimal(size, number);
+    TextAppend(doc.statusText, number);
+    TextAppend(doc.statusText, " bytes");
 }
 
 } // namespace
+
+DWORD CALLBACK StreamInChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    LoadStream* s = reinterpret_cast<LoadStream*>(cookie);
+    *got = 0;
+    if (doc.loadStartTick != 0 && GetTickCount() - doc.loadStartTick > kProgressAfterMs)
+        StartProgressQuestion();
+    else if (doc.loadStartTick == 0 && notify.answer == 1) {
+        doc.loadCancelled = 1;
+        return 1;
+    }
+
+    LONG want = wanted;
+    if (doc.partialLoaded) {
+        if (doc.documentBytes + static_cast<uint64_t>(wanted) > s->threshold) {
+            if (doc.documentBytes != 0)
+                return 1;
+            want = static_cast<LONG>(s->threshold < static_cast<uint64_t>(wanted) ? s->threshold
+                                                                                  : wanted);
+            LONG n = ReadInto(s, buffer, want);
+            doc.documentBytes = static_cast<uint64_t>(n);
+            *got = HoldBack(s, buffer, n);
+            NoteLineBreaks(s, buffer, *got);
+            return 0;
+        }
+        doc.documentBytes += static_cast<uint64_t>(wanted);
+    }
+    *got = HoldBack(s, buffer, ReadInto(s, buffer, want));
+    NoteLineBreaks(s, buffer, *got);
+    return 0;
+}
 
 int FileIsReadable(const char* path) {
     HANDLE file =
@@ -53,19 +167,147 @@ int FileIsReadable(const char* path) {
     return 1;
 }
 
-// Plain-text loading; Rich Text, UTF-16, partial loading, progress and the
-// status report are filled in with the document loading work.
+void AppendFileFlags(char* text) {
+    if (doc.unicodeText && TextLength(text) + 9 < sizeof doc.statusText)
+        TextAppend(text, ", Unicode");
+    if (doc.readOnly && TextLength(text) + 19 < sizeof doc.statusText)
+        TextAppend(text, ", File is Read Only");
+}
+
+void ReportFileError(int isOpen) {
+    TextCopy(isOpen ? "Open Error" : "Save Error", doc.statusText);
+    if (settings.ShowFileErrors == 0)
+        return;
+    ShowNotification(app.mainWindow, 0, doc.statusText, "OK", "Open ReadMe", nullptr,
+                     settings.NotifySound, reinterpret_cast<LPARAM>(appRecord),
+                     appRecord != nullptr ? appRecord->instance : nullptr);
+    if (LastNotifyAnswer() == AnswerSecond)
+        OpenReadMe();
+}
+
+void ShowStatusText() {
+    SetStatusPart(3, doc.statusText);
+    UpdateStatusBar();
+}
+
+// The file is streamed straight into the control in the control's own
+// request size; the program keeps no copy of it. A file that is not there
+// loads nothing silently (a new file named on the command line is created
+// by its first save); one that is there but cannot be read, such as a
+// folder or a file locked by another program, reports "Open Error" so an
+// empty editor is never mistaken for the file's content.
 int LoadDocumentFile(HWND editor, const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const bool quiet = doc.quietTransfer != 0;
+    if (!quiet) {
+        doc.readOnly = 0;
+        doc.partialLoaded = 0;
+    }
+    HANDLE file;
+    if (!OpenForLoading(path, &file)) {
+        DWORD error = GetLastError();
+        if (!quiet && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            ReportFileError(1);
+            ShowStatusText();
+        }
         return 0;
-    StreamInCookie cookie = {file, 0, false, false, false};
-    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamInChunk};
-    SendMessageA(editor, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        doc.readOnly = 1;
+    LARGE_INTEGER fileSize;
+    bool sized = GetFileSizeEx(file, &fileSize) != 0;
+    uint64_t size = sized ? static_cast<uint64_t>(fileSize.QuadPart) : 0;
+    uint64_t threshold = static_cast<uint32_t>(settings.PartialLoadSize);
+
+    if (sized && DecideLargeFile(size, threshold) == 1) {
+        doc.partialLoaded = 1;
+        doc.readOnly = 1;
+    }
+    if (doc.partialLoaded)
+        doc.documentBytes = 0;
+
+    BYTE mark[3] = {0, 0, 0};
+    DWORD read = 0;
+    ReadFile(file, mark, 3, &read, nullptr);
+    doc.unicodeText = read >= 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    // The control itself reads a text that starts with the UTF-8 mark as
+    // UTF-8; the save then has to write UTF-8 back.
+    doc.utf8Text =
+        !doc.richText && read == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
+    SetFilePointer(file, doc.unicodeText ? 2 : 0, nullptr, FILE_BEGIN);
+
+    UINT format = doc.richText ? SF_RTF : SF_TEXT;
+    if (doc.unicodeText)
+        format |= SF_UNICODE;
+    LoadStream stream = {file, doc.unicodeText != 0, threshold, false, {0, 0}, 0};
+    EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamInChunk};
+    doc.lineBreaks = -1;
+    doc.loadCancelled = 0;
+    doc.loadStartTick = GetTickCount() | 1;
+    SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&request));
+    doc.loadStartTick = 0;
+    notify.timeoutSeconds = 0;
+
+    if (!quiet) {
+        if (!sized) {
+            ReportFileError(1);
+        } else {
+            ComposeLoadStatus(size);
+            if (!doc.loadCancelled) {
+                AppendFileFlags(doc.statusText);
+                GetFileTime(file, nullptr, nullptr, &doc.fileWriteTime);
+                SendMessageA(editor, EM_SETMODIFY, FALSE, 0);
+                app.modifiedShown = 0;
+            }
+        }
+        ShowStatusText();
+    }
     CloseHandle(file);
     return 0;
 }
 
-// Filled in with the Rich Text work.
-void ToggleRichText() {}
+void ToggleRichText() {
+    char temporary[kPathSize];
+    if (app.editorWindow == nullptr || !MakePath(app.dataFolder, "Tmp", temporary))
+        return;
+    // The text goes through the working file; if it cannot be written the
+    // document stays as it is.
+    if (SaveDocumentFile(app.editorWindow, temporary) != 0) {
+        SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
+        return;
+    }
+    CHARRANGE selection = {0, 0};
+    SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    bool reload = true;
+    if (doc.richText) {
+        doc.richText = 0;
+    } else {
+        CHARRANGE first = {0, 1};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+        char text[8] = {0};
+        SendMessageA(app.editorWindow, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        if (text[0] == '{') {
+            doc.richText = 1;
+        } else {
+            ShowNotification(app.mainWindow, 0,
+                             "This file does not appear to be a RTF; if it is not you will lose "
+                             "all text!",
+                             "Convert anyway", "Abort convertion", nullptr, settings.NotifySound,
+                             reinterpret_cast<LPARAM>(appRecord),
+                             appRecord != nullptr ? appRecord->instance : nullptr);
+            if (LastNotifyAnswer() == AnswerFirst)
+                doc.richText = 1;
+            else
+                reload = false;
+        }
+    }
+    if (reload) {
+        LoadDocumentFile(app.editorWindow, temporary);
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        if (!doc.richText)
+            ApplyFontGroup();
+    }
+    if (app.toolBar != nullptr)
+        SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
+}

@@ -1,29 +1,30 @@
 #include "document/Save.h"
 
 #include "app/AppState.h"
+#include "app/Editor.h"
+#include "document/DocumentNames.h"
+#include "document/DocumentState.h"
+#include "document/LineBreaks.h"
+#include "document/Lifecycle.h"
+#include "document/Load.h"
+#include "document/Monitor.h"
+#include "document/Notify.h"
+#include "settings/SettingsRecord.h"
 #include "text/TextRoutines.h"
 
+#include <commdlg.h>
 #include <richedit.h>
 
 namespace {
 
-struct StreamOutCookie {
+struct SaveStream {
     HANDLE file;
     bool failed;
+    LineBreakWriter* breaks; // null: the control's CR LF are written as they are
+    Utf8Writer* utf8;        // null: the control's bytes are the file's
+    std::string converted;
+    std::string encoded;
 };
-
-DWORD CALLBACK StreamOutChunk(DWORD_PTR cookieValue, LPBYTE buffer, LONG count, LONG* written) {
-    StreamOutCookie* cookie = reinterpret_cast<StreamOutCookie*>(cookieValue);
-    DWORD done = 0;
-    if (!WriteFile(cookie->file, buffer, static_cast<DWORD>(count), &done, nullptr) ||
-        done != static_cast<DWORD>(count)) {
-        cookie->failed = true;
-        *written = static_cast<LONG>(done);
-        return 1;
-    }
-    *written = count;
-    return 0;
-}
 
 // A new, empty file beside `path` whose name `temporary` receives.
 HANDLE CreateTemporaryBeside(const char* path, char* temporary) {
@@ -46,43 +47,256 @@ HANDLE CreateTemporaryBeside(const char* path, char* temporary) {
     return file;
 }
 
-// Flushes and closes the temporary file and puts it in place of `path`; on
-// any failure the temporary file goes and the old file stays as it was.
+bool WriteAll(HANDLE file, const void* data, DWORD size) {
+    DWORD done = 0;
+    return WriteFile(file, data, size, &done, nullptr) != 0 && done == size;
+}
+
+// Flushes and closes the temporary file and puts it in place of `path`,
+// giving it the old file's attributes; on any failure the temporary file
+// goes and the old file stays as it was.
 bool FinishReplacing(HANDLE file, const char* temporary, const char* path, bool ok) {
     ok = ok && FlushFileBuffers(file) != 0;
     ok = CloseHandle(file) != 0 && ok;
+    DWORD attributes = GetFileAttributesA(path);
+    if (ok && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        ok = false;
     ok =
         ok && MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    if (!ok)
+    if (!ok) {
         DeleteFileA(temporary);
-    return ok;
+        return false;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && attributes != FILE_ATTRIBUTE_NORMAL &&
+        attributes != FILE_ATTRIBUTE_ARCHIVE)
+        SetFileAttributesA(path, attributes);
+    return true;
+}
+
+bool AskOverrideReadOnly(HWND owner) {
+    ShowNotification(owner, 1, "File is Read Only", "OverRide ReadOnly", "Abort Close", nullptr, 0,
+                     reinterpret_cast<LPARAM>(appRecord),
+                     appRecord != nullptr ? appRecord->instance : nullptr);
+    return LastNotifyAnswer() == AnswerFirst;
+}
+
+void ReportSaved(HWND editor, const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        ReportFileError(0);
+        return;
+    }
+    doc.documentBytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    doc.fileWriteTime = data.ftLastWriteTime;
+    char number[24];
+    UInt64ToDecimal(doc.documentBytes, number);
+    TextCopy("Saved at ", doc.statusText);
+    TextAppend(doc.statusText, number);
+    TextAppend(doc.statusText, " bytes");
+    AppendFileFlags(doc.statusText);
+    SendMessageA(editor, EM_SETMODIFY, FALSE, 0);
+    app.modifiedShown = 0;
+    UpdateStatusBar();
+}
+
+// The first line of the text (at most 50 characters) as the proposed name
+// of a new file, or "Untitled".
+void GuessName(char* name) {
+    HWND e = app.editorWindow;
+    CHARRANGE saved = {0, 0};
+    SendMessageA(e, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&saved));
+    CHARRANGE all = {0, -1};
+    SendMessageA(e, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    SendMessageA(e, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    LONG n = all.cpMax - all.cpMin;
+    if (n < 2) {
+        TextCopy("Untitled", name);
+    } else {
+        CHARRANGE first = {0, n < 50 ? n : 50};
+        SendMessageA(e, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&first));
+        char text[128] = {0};
+        SendMessageA(e, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text));
+        text[100] = 0;
+        FirstLineName(text);
+        TextCopy(text, name);
+    }
+    SendMessageA(e, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&saved));
 }
 
 } // namespace
+
+DWORD CALLBACK StreamOutChunk(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* written) {
+    SaveStream* s = reinterpret_cast<SaveStream*>(cookie);
+    const void* data = buffer;
+    DWORD size = static_cast<DWORD>(count);
+    if (s->breaks != nullptr) {
+        s->converted.clear();
+        s->breaks->Feed(buffer, static_cast<std::size_t>(count), s->converted);
+        data = s->converted.data();
+        size = static_cast<DWORD>(s->converted.size());
+    }
+    if (s->utf8 != nullptr) {
+        s->encoded.clear();
+        s->utf8->Feed(static_cast<const uint8_t*>(data), size, s->encoded);
+        data = s->encoded.data();
+        size = static_cast<DWORD>(s->encoded.size());
+    }
+    if (!WriteAll(s->file, data, size)) {
+        s->failed = true;
+        *written = 0;
+        return 1; // stops the stream; the save reports the failure
+    }
+    *written = count;
+    return 0;
+}
 
 bool WriteFileReplacing(const char* path, const void* data, DWORD size) {
     char temporary[MAX_PATH + 16];
     HANDLE file = CreateTemporaryBeside(path, temporary);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    DWORD done = 0;
-    bool ok = WriteFile(file, data, size, &done, nullptr) != 0 && done == size;
-    return FinishReplacing(file, temporary, path, ok);
+    return FinishReplacing(file, temporary, path, WriteAll(file, data, size));
 }
 
-// Plain-text saving; Rich Text, UTF-16 and the save reports are filled in
-// with the document saving work.
 int SaveDocumentFile(HWND editor, const char* path) {
+    // The monitor is held off while the program writes, so its own save is
+    // never reported as an outside change.
+    const int monitor = settings.MonitorFile;
+    settings.MonitorFile = 0;
+    RestartFileMonitor();
+    const bool quiet = doc.quietTransfer != 0;
+    int result = 1;
+
+    DWORD attributes = GetFileAttributesA(path);
+    bool overridden = false;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (!AskOverrideReadOnly(editor)) {
+            settings.MonitorFile = monitor;
+            RestartFileMonitor();
+            return 1;
+        }
+        overridden = true;
+    }
+
     char temporary[MAX_PATH + 16];
     HANDLE file = CreateTemporaryBeside(path, temporary);
-    if (file == INVALID_HANDLE_VALUE)
-        return 1;
-    StreamOutCookie cookie = {file, false};
-    EDITSTREAM stream = {reinterpret_cast<DWORD_PTR>(&cookie), 0, StreamOutChunk};
-    SendMessageA(editor, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-    bool ok = !cookie.failed && stream.dwError == 0;
-    return FinishReplacing(file, temporary, path, ok) ? 0 : 1;
+    bool ok = file != INVALID_HANDLE_VALUE;
+    if (ok) {
+        static const BYTE kUnicodeMark[2] = {0xFF, 0xFE};
+        static const BYTE kUtf8Mark[3] = {0xEF, 0xBB, 0xBF};
+        const bool utf8 = doc.utf8Text && !doc.richText && !doc.unicodeText;
+        const bool wide = doc.unicodeText || utf8;
+        UINT format = doc.richText ? SF_RTF : SF_TEXT;
+        if (wide)
+            format |= SF_UNICODE;
+        if (doc.unicodeText)
+            ok = WriteAll(file, kUnicodeMark, 2);
+        else if (utf8)
+            ok = WriteAll(file, kUtf8Mark, 3);
+        LineBreakWriter breaks(static_cast<LineBreakStyle>(doc.lineBreaks), wide);
+        Utf8Writer encoder;
+        bool convert = !doc.richText && (doc.lineBreaks == BreaksLf || doc.lineBreaks == BreaksCr);
+        SaveStream stream = {
+            file,          false,        convert ? &breaks : nullptr, utf8 ? &encoder : nullptr,
+            std::string(), std::string()};
+        EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamOutChunk};
+        if (ok)
+            SendMessageA(editor, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&request));
+        ok = ok && !stream.failed && request.dwError == 0;
+        if (ok) {
+            std::string tail, encodedTail;
+            if (convert)
+                breaks.Finish(tail);
+            if (utf8) {
+                encoder.Feed(reinterpret_cast<const uint8_t*>(tail.data()), tail.size(),
+                             encodedTail);
+                encoder.Finish(encodedTail);
+                tail.swap(encodedTail);
+            }
+            ok = tail.empty() || WriteAll(file, tail.data(), static_cast<DWORD>(tail.size()));
+        }
+        // A read-only file overridden by the user is replaced and then gets
+        // its attributes back.
+        if (overridden)
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        ok = FinishReplacing(file, temporary, path, ok);
+        if (overridden)
+            SetFileAttributesA(path, attributes);
+    }
+
+    if (!ok) {
+        if (!quiet) {
+            ReportFileError(0);
+            ShowStatusText();
+        }
+    } else {
+        result = 0;
+        if (!quiet) {
+            ReportSaved(editor, path);
+            SetStatusPart(3, doc.statusText);
+        }
+    }
+    settings.MonitorFile = monitor;
+    RestartFileMonitor();
+    return result;
 }
 
-// Filled in with the document saving work (names, dialogs, reports).
-int SaveDocument() { return 1; }
+int ChooseFileName(HWND owner, char* name, int kind, int filterIndex) {
+    static OPENFILENAMEA request;
+    static const char kFilters[] = "Text Files\0*.txt\0Rich Text Files\0*.rtf\0Help Files\0*."
+                                   "hlp\0Executable Files\0*.exe\0All Files\0*.*\0";
+    request = {};
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.hwndOwner = owner;
+    request.hInstance = appRecord != nullptr ? appRecord->instance : nullptr;
+    request.lpstrFilter = kFilters;
+    request.nFilterIndex = static_cast<DWORD>(filterIndex);
+    request.lpstrFile = name;
+    request.nMaxFile = kPathSize;
+    request.lpstrInitialDir = settings.DefaultDirectory;
+    request.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+    if (kind != 1)
+        request.Flags |= OFN_FILEMUSTEXIST;
+    request.lpstrDefExt = settings.DefaultExtension ? (doc.richText ? "rtf" : "txt") : nullptr;
+    BOOL confirmed;
+    if (kind == 0) {
+        TextCopy("Untitled", name);
+        confirmed = GetOpenFileNameA(&request);
+    } else if (kind == 1) {
+        confirmed = GetSaveFileNameA(&request);
+    } else {
+        confirmed = GetOpenFileNameA(&request);
+    }
+    if (kind == 0 || kind == 1)
+        doc.readOnly = (request.Flags & OFN_READONLY) ? 1 : 0;
+    return confirmed ? 1 : 0;
+}
+
+int SaveDocument() {
+    int result;
+    if (doc.hasFileName && !doc.saveElsewhere) {
+        result = SaveDocumentFile(app.editorWindow, doc.fileName);
+    } else {
+        char name[kPathSize];
+        if (doc.hasFileName)
+            TextCopy(doc.fileName, name);
+        else if (settings.GuessFileName)
+            GuessName(name);
+        else
+            TextCopy("Untitled", name);
+        if (ChooseFileName(app.mainWindow, name, 1, doc.richText ? 2 : 1) == 1) {
+            result = SaveDocumentFile(app.editorWindow, name);
+            if (!doc.saveElsewhere) {
+                TextCopy(name, doc.fileName);
+                doc.hasFileName = 1;
+                UpdateWindowTitle();
+            }
+        } else {
+            result = 1;
+        }
+    }
+    doc.saveElsewhere = 0;
+    return result;
+}

@@ -110,6 +110,19 @@ void IntToDecimal(int32_t value, char* destination) {
     *out = 0;
 }
 
+void UInt64ToDecimal(uint64_t value, char* destination) {
+    char digits[20];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10u);
+        value /= 10u;
+    } while (value != 0);
+    char* out = destination;
+    while (n > 0)
+        *out++ = digits[--n];
+    *out = 0;
+}
+
 int TextCopyBounded(const char* source, char* destination, uint32_t size) {
     if (size == 0)
         return 0;

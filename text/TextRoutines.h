@@ -17,6 +17,8 @@ char* TextLowerAscii(char* text);
 int32_t TextSearch(int32_t start, const char* text, const char* pattern);
 int32_t DecimalToInt(const char* text);
 void IntToDecimal(int32_t value, char* destination);
+// Unsigned 64-bit number to decimal text: file sizes of any length.
+void UInt64ToDecimal(uint64_t value, char* destination);
 
 // Bounded copy for fixed fields: copies at most size - 1 bytes and always
 // terminates. Returns 1 when the whole source fitted, 0 when it was cut.

@@ -104,3 +104,13 @@ TEST(TextCopyBounded, NeverWritesPastTheBuffer) {
     EXPECT_EQ(TextCopyBounded(big.c_str(), field, sizeof field), 0);
     EXPECT_EQ(TextLength(field), 599u);
 }
+
+TEST(UInt64ToDecimal, SizesBeyondFourGigabytes) {
+    char out[21];
+    UInt64ToDecimal(0, out);
+    EXPECT_STREQ(out, "0");
+    UInt64ToDecimal(5000000000ull, out);
+    EXPECT_STREQ(out, "5000000000");
+    UInt64ToDecimal(UINT64_MAX, out);
+    EXPECT_STREQ(out, "18446744073709551615");
+}

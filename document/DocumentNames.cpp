@@ -1,0 +1,84 @@
+#include "document/DocumentNames.h"
+
+#include "text/TextRoutines.h"
+
+namespace {
+constexpr int kNameSize = 600;
+
+// An extension is in a list when the list holds it as a substring; the
+// lists are 4-character slots padded with blanks.
+bool InList(const char* list, const char* extension) { return TextSearch(1, list, extension) > 0; }
+bool SameText(const char* a, const char* b) {
+    while (*a != 0 && *a == *b)
+        ++a, ++b;
+    return *a == *b;
+}
+} // namespace
+
+void FileNamePart(const char* path, char* out) {
+    char copy[kNameSize];
+    TextCopyBounded(path, copy, kNameSize);
+    uint32_t length = TextLength(copy);
+    if (length > 0 && copy[length - 1] == '\\')
+        copy[--length] = 0;
+    int last = -1;
+    for (uint32_t i = 0; i < length; ++i)
+        if (copy[i] == '\\')
+            last = static_cast<int>(i);
+    if (last < 0 || length <= 2 || TextLength(copy + last + 1) <= 1) {
+        TextCopyBounded(path, out, kNameSize);
+        return;
+    }
+    TextCopy(copy + last + 1, out);
+}
+
+int ExtensionOf(char* name) {
+    int after = 0;
+    for (int at = TextSearch(1, name, "."); at > 0; at = TextSearch(at + 1, name, "."))
+        after = at;
+    // A name that is just "." is too short for TextSearch; look for it too.
+    if (after == 0 && name[0] == '.' && name[1] == 0)
+        after = 1;
+    if (after > 0) {
+        TextCopy(name + after - 1, name);
+        while (TextLength(name) < 3)
+            TextAppend(name, " ");
+    }
+    TextLowerAscii(name);
+    return after;
+}
+
+int FirstLineName(char* text) {
+    uint32_t i = 0;
+    while (text[i] != 0 && text[i] != '\r' && text[i] != '\n')
+        ++i;
+    if (i == 0)
+        return 0;
+    text[i] = 0;
+    return static_cast<int>(i);
+}
+
+FormatChoice ChooseFormatForFile(const SettingsRecord& r, const char* fileName) {
+    FormatChoice choice = {r.DefaultFontGroup, r.WordWrap, 0};
+    if (TextLength(fileName) <= 2)
+        return choice;
+    char extension[kNameSize];
+    TextCopyBounded(fileName, extension, kNameSize);
+    ExtensionOf(extension);
+    if (InList(r.FontGroup1Extensions, extension) && r.FontGroup1Auto) {
+        choice.fontGroup = 0;
+        if (r.FontGroup1DeWrap)
+            choice.wordWrap = 0;
+    } else if (InList(r.FontGroup2Extensions, extension) && r.FontGroup2Auto) {
+        choice.fontGroup = 1;
+        if (r.FontGroup2DeWrap)
+            choice.wordWrap = 0;
+    } else if (InList(r.FontGroup3Extensions, extension)) {
+        choice.fontGroup = 2;
+        if (r.FontGroup3DeWrap)
+            choice.wordWrap = 0;
+    } else if (SameText(extension, ".rtf")) {
+        choice.richText = 1;
+    }
+    return choice;
+}

@@ -1,0 +1,49 @@
+// Line-break styles of plain-text files. The editor control holds every
+// line break as one mark and writes CR LF; a file that used LF or CR alone
+// gets its own style back when it is saved.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+enum LineBreakStyle { BreaksCrLf = 0, BreaksLf = 1, BreaksCr = 2 };
+
+// The style of the first line break in `data`, or -1 when there is none.
+// `wide` reads UTF-16 LE units. A CR at the very end counts as CR alone.
+int DetectLineBreaks(const uint8_t* data, std::size_t size, bool wide);
+
+// Rewrites the control's CR LF pairs in the chosen style as the text
+// passes through in pieces of any size.
+class LineBreakWriter {
+  public:
+    LineBreakWriter(LineBreakStyle style, bool wide) : style_(style), wide_(wide) {}
+    // Appends the converted form of the next piece to `out`.
+    void Feed(const uint8_t* data, std::size_t size, std::string& out);
+    // Appends what is still held back at the end of the text.
+    void Finish(std::string& out);
+
+  private:
+    void Unit(uint16_t unit, std::string& out);
+    void Put(uint16_t unit, std::string& out);
+    LineBreakStyle style_;
+    bool wide_;
+    bool pendingCr_ = false;
+    bool hasOddByte_ = false;
+    uint8_t oddByte_ = 0;
+};
+
+// Turns UTF-16 LE bytes arriving in pieces of any size into UTF-8; a
+// surrogate pair or a unit split between pieces is joined first.
+class Utf8Writer {
+  public:
+    void Feed(const uint8_t* data, std::size_t size, std::string& out);
+    void Finish(std::string& out);
+
+  private:
+    void Unit(uint16_t unit, std::string& out);
+    static void Encode(uint32_t code, std::string& out);
+    uint16_t highSurrogate_ = 0;
+    bool hasOddByte_ = false;
+    uint8_t oddByte_ = 0;
+};

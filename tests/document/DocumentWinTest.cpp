@@ -1,0 +1,282 @@
+#include "MainWindowFixture.h"
+
+#include "app/Bars.h"
+#include "document/Lifecycle.h"
+#include "document/Load.h"
+#include "document/Notify.h"
+#include "document/Save.h"
+
+#include <cstdlib>
+
+namespace {
+
+class DocumentTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateBars();
+        settings.ShowFileErrors = 0;
+    }
+    void Open(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        OpenDocument();
+    }
+    std::string Status() {
+        char text[128] = {};
+        SendMessageA(app.statusBar, SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string FileBytes(const std::string& path) {
+        std::string bytes;
+        ReadWholeFile(path, &bytes);
+        return bytes;
+    }
+    // Opens, edits (types at the end and deletes it again, so the text is
+    // the same), saves and returns the file's bytes.
+    std::string RoundTrip(const std::string& name, const std::string& bytes) {
+        std::string path = folder.File(name);
+        EXPECT_TRUE(WriteWholeFile(path, bytes));
+        Open(path);
+        SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+        EXPECT_EQ(SaveDocument(), 0);
+        return FileBytes(path);
+    }
+};
+
+std::string Wide(const std::string& narrow) {
+    std::string w = "\xFF\xFE";
+    for (char c : narrow) {
+        w.push_back(c);
+        w.push_back('\0');
+    }
+    return w;
+}
+
+} // namespace
+
+TEST_F(DocumentTest, PlainTextOpensAndRoundTripsInEveryLineBreakStyle) {
+    std::string crlf = "first line\r\nsecond line\r\n";
+    EXPECT_EQ(RoundTrip("crlf.txt", crlf), crlf);
+    EXPECT_EQ(EditorText().substr(0, 10), "first line");
+    EXPECT_EQ(Status(), "Saved at 25 bytes");
+    EXPECT_EQ(RoundTrip("lf.txt", "one\ntwo\n\nthree"), "one\ntwo\n\nthree");
+    EXPECT_EQ(RoundTrip("cr.txt", "one\rtwo\r"), "one\rtwo\r");
+    EXPECT_EQ(RoundTrip("none.txt", "no break at all"), "no break at all");
+    std::string accents = "caf\xE9 \xFC\xDF\r\n";
+    EXPECT_EQ(RoundTrip("ansi.txt", accents), accents);
+}
+
+TEST_F(DocumentTest, Utf16KeepsItsMarkAndReportsIt) {
+    std::string bytes = Wide("Hello World!");
+    ASSERT_TRUE(WriteWholeFile(folder.File("u.txt"), bytes));
+    Open(folder.File("u.txt"));
+    EXPECT_EQ(doc.unicodeText, 1);
+    EXPECT_EQ(Status(), "Opened at 26 bytes, Unicode");
+    EXPECT_EQ(EditorText(), "Hello World!");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(SaveDocument(), 0);
+    EXPECT_EQ(Status(), "Saved at 26 bytes, Unicode");
+    EXPECT_EQ(FileBytes(folder.File("u.txt")), bytes);
+
+    std::string lf = Wide("a\nb\n");
+    EXPECT_EQ(RoundTrip("ulf.txt", lf), lf);
+    // A text with the UTF-8 mark is read as UTF-8 and written back so.
+    std::string utf8 = "\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x82\xAC\r\nline\r\n";
+    EXPECT_EQ(RoundTrip("utf8.txt", utf8), utf8);
+    EXPECT_EQ(doc.unicodeText, 0);
+    EXPECT_EQ(doc.utf8Text, 1);
+    // Big-endian marks are ordinary 8-bit text.
+    std::string big = "\xFE\xFFtext";
+    EXPECT_EQ(RoundTrip("be.txt", big), big);
+}
+
+TEST_F(DocumentTest, OddUtf16AndBinaryContentGiveADefinedResult) {
+    std::string odd = Wide("abc") + "X";
+    ASSERT_TRUE(WriteWholeFile(folder.File("odd.txt"), odd));
+    Open(folder.File("odd.txt"));
+    EXPECT_EQ(EditorText(), "abc");
+    std::string binary("A\0B\0\0C\x01\x02", 8);
+    ASSERT_TRUE(WriteWholeFile(folder.File("bin.dat"), binary));
+    Open(folder.File("bin.dat"));
+    EXPECT_EQ(Status(), "Opened at 8 bytes");
+}
+
+TEST_F(DocumentTest, RichTextByExtensionRoundTrips) {
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hello \\b bold\\b0 world\\par\n}";
+    ASSERT_TRUE(WriteWholeFile(folder.File("notes.RTF"), rtf));
+    Open(folder.File("notes.RTF"));
+    EXPECT_EQ(doc.richText, 1);
+    EXPECT_EQ(EditorText().substr(0, 15), "Hello boldworld");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    ASSERT_EQ(SaveDocument(), 0);
+    std::string saved = FileBytes(folder.File("notes.RTF"));
+    EXPECT_EQ(saved.substr(0, 5), "{\\rtf");
+    Open(folder.File("notes.RTF"));
+    EXPECT_EQ(EditorText().substr(0, 15), "Hello boldworld");
+}
+
+TEST_F(DocumentTest, ThresholdDecidesPartialLoading) {
+    settings.PartialLoadSize = 10000;
+    settings.PartialLoadMode = 2;  // Auto
+    ASSERT_TRUE(WriteWholeFile(folder.File("exact.txt"), std::string(10000, 'e')));
+    Open(folder.File("exact.txt"));
+    EXPECT_EQ(doc.partialLoaded, 0);
+    EXPECT_EQ(Status(), "Opened at 10000 bytes");
+
+    ASSERT_TRUE(WriteWholeFile(folder.File("more.txt"), std::string(10001, 'm')));
+    Open(folder.File("more.txt"));
+    EXPECT_EQ(doc.partialLoaded, 1);
+    EXPECT_EQ(doc.readOnly, 1);
+    EXPECT_EQ(Status(), "Partially Opened at 8192 bytes of 10001 bytes, File is Read Only");
+    EXPECT_EQ(GetWindowTextLengthA(app.editorWindow), 8192);
+
+    settings.PartialLoadMode = 1;  // Optionally: the question decides
+    PressDialogButtonLater("Korvid 1.2", 2);
+    Open(folder.File("more.txt"));
+    EXPECT_EQ(doc.partialLoaded, 0);
+    EXPECT_EQ(GetWindowTextLengthA(app.editorWindow), 10001);
+}
+
+TEST_F(DocumentTest, FilesOfFourGigabytesLoadTheirStart) {
+    std::string path = folder.File("huge.log");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    WriteFile(file, "start of a big log\r\n", 20, &done, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 5000000000ll;
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    settings.PartialLoadMode = 2;
+    Open(path);
+    EXPECT_EQ(Status(),
+              "Partially Opened at 999424 bytes of 5000000000 bytes, File is Read Only");
+    EXPECT_EQ(EditorText().substr(0, 18), "start of a big log");
+}
+
+TEST_F(DocumentTest, ReadOnlyFileAsksBeforeItIsWrittenAndKeepsTheAttribute) {
+    std::string path = folder.File("ro.txt");
+    ASSERT_TRUE(WriteWholeFile(path, "old"));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    Open(path);
+    EXPECT_EQ(doc.readOnly, 1);
+    EXPECT_EQ(Status(), "Opened at 3 bytes, File is Read Only");
+    SetWindowTextA(app.editorWindow, "new");
+
+    PressDialogButtonLater("Korvid 1.2", 2);  // "Abort Close"
+    EXPECT_EQ(SaveDocument(), 1);
+    EXPECT_EQ(FileBytes(path), "old");
+
+    PressDialogButtonLater("Korvid 1.2", 1);  // "OverRide ReadOnly"
+    EXPECT_EQ(SaveDocument(), 0);
+    EXPECT_EQ(FileBytes(path), "new");
+    EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(DocumentTest, CloseCheckAnswers) {
+    Open(folder.File("new.txt"));  // not there yet: an empty, named document
+    EXPECT_EQ(Status(), "Korvid 1.9");
+    SetWindowTextA(app.editorWindow, "changed");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    PressDialogButtonLater("Korvid 1.2", 2);
+    EXPECT_EQ(ConfirmDiscard(), 1);
+    PressDialogButtonLater("Korvid 1.2", 1612);
+    EXPECT_EQ(ConfirmDiscard(), 0);
+    PressDialogButtonLater("Korvid 1.2", 1);  // "Save file now"
+    EXPECT_EQ(ConfirmDiscard(), 0);
+    EXPECT_EQ(FileBytes(folder.File("new.txt")), "changed");
+
+    SetWindowTextA(app.editorWindow, "");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    EXPECT_EQ(ConfirmDiscard(), 0);  // emptied: no question
+    settings.SaveEmptyFiles = 1;
+    PressDialogButtonLater("Korvid 1.2", 2);
+    EXPECT_EQ(ConfirmDiscard(), 1);
+}
+
+TEST_F(DocumentTest, UnreadableNamesReportOpenError) {
+    CreateDirectoryA(folder.File("adir.txt").c_str(), nullptr);
+    Open(folder.File("adir.txt"));
+    EXPECT_EQ(Status(), "Open Error");
+    std::string locked = folder.File("locked.txt");
+    ASSERT_TRUE(WriteWholeFile(locked, "secret"));
+    HANDLE held = CreateFileA(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Open(locked);
+    EXPECT_EQ(Status(), "Open Error");
+    CloseHandle(held);
+}
+
+TEST_F(DocumentTest, ExtensionRulesAndTitles) {
+    ASSERT_TRUE(WriteWholeFile(folder.File("readme.nfo"), "x"));
+    Open(folder.File("readme.nfo"));
+    EXPECT_EQ(+settings.CurrentFontGroup, 0);
+    EXPECT_EQ(app.wordWrap, 0);
+    char title[600];
+    GetWindowTextA(app.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "readme.nfo");
+    settings.TitleFullPath = 1;
+    UpdateWindowTitle();
+    GetWindowTextA(app.mainWindow, title, sizeof title);
+    EXPECT_EQ(std::string(title), folder.File("readme.nfo"));
+    settings.TitleFullPath = 0;
+    TextCopy("C:\\docs\\a", doc.fileName);
+    UpdateWindowTitle();
+    GetWindowTextA(app.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "C:\\docs\\a");
+}
+
+TEST_F(DocumentTest, RichTextToggleBothWays) {
+    ASSERT_TRUE(WriteWholeFile(folder.File("p.txt"), "plain words"));
+    Open(folder.File("p.txt"));
+    PressDialogButtonLater("Korvid 1.2", 2);  // "Abort convertion"
+    Command(IDM_RICH_TEXT);
+    EXPECT_EQ(doc.richText, 0);
+    EXPECT_EQ(EditorText(), "plain words");
+
+    SetWindowTextA(app.editorWindow, "{\\rtf1 Rich \\b words\\b0}");
+    Command(IDM_RICH_TEXT);
+    EXPECT_EQ(doc.richText, 1);
+    EXPECT_EQ(EditorText(), "Rich words");
+    EXPECT_EQ(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+    Command(IDM_RICH_TEXT);
+    EXPECT_EQ(doc.richText, 0);
+    EXPECT_EQ(EditorText().substr(0, 5), "{\\rtf");
+}
+
+TEST_F(DocumentTest, PlainTextTakesTheGroupFormatWithoutReformatting) {
+    settings.FontGroup3Font.lfHeight = -30;
+    ASSERT_TRUE(WriteWholeFile(folder.File("f.txt"), "some text\r\nmore"));
+    Open(folder.File("f.txt"));
+    ASSERT_EQ(+settings.CurrentFontGroup, 2);
+    CHARFORMATA format = {};
+    format.cbSize = sizeof format;
+    SendMessageA(app.editorWindow, EM_SETSEL, 0, -1);
+    SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
+                 reinterpret_cast<LPARAM>(&format));
+    EXPECT_EQ(format.yHeight, 480);
+    EXPECT_TRUE(format.dwMask & CFM_SIZE);  // the same size throughout
+}
+
+TEST_F(DocumentTest, FullDiskLeavesTheOldFileWhole) {
+    const char* small = std::getenv("KORVID_SMALL_DISK");
+    if (small == nullptr || *small == 0)
+        GTEST_SKIP() << "no small disk given (scripts/test.sh mounts one)";
+    std::string folderPath = std::string("Z:") + small;
+    for (char& c : folderPath)
+        if (c == '/')
+            c = '\\';
+    std::string path = folderPath + "\\precious.txt";
+    std::string old = "the original text, which must survive\r\n";
+    ASSERT_TRUE(WriteWholeFile(path, old));
+    Open(path);
+    std::string big(2 * 1024 * 1024, 'z');
+    SetWindowTextA(app.editorWindow, big.c_str());
+    EXPECT_EQ(SaveDocument(), 1);
+    EXPECT_EQ(Status(), "Save Error");
+    EXPECT_EQ(FileBytes(path), old);
+    DeleteFileA(path.c_str());
+}
