@@ -67,9 +67,7 @@ std::vector<OpenNotification*> openNotifications;
 thread_local const NotifyRequest* pendingRequest = nullptr;
 thread_local int lastAnswer = 0;
 
-std::string TextOf(const char* text) {
-    return text ? std::string(text) : std::string();
-}
+std::string TextOf(const char* text) { return text ? std::string(text) : std::string(); }
 
 // The time-out a new dialog takes. While an open dialog waits on the
 // one-second handshake, the 1 in the shared field is that dialog's: a second
@@ -422,6 +420,4 @@ void ResetNotifyState() {
         EnableWindow(owner, TRUE);
 }
 
-int LastNotifyAnswer() {
-    return lastAnswer;
-}
+int LastNotifyAnswer() { return lastAnswer; }
