@@ -284,6 +284,10 @@ void SendInputs(std::vector<INPUT>& inputs) {
 
 int counter = 0;
 
+// The file-name box of the common file dialogs.
+constexpr int kFileNameCombo = 0x47C; // cmb13
+constexpr int kFileNameEdit = 0x480;  // edt1
+
 } // namespace
 
 // ---- files and settings ----------------------------------------------------
@@ -741,6 +745,31 @@ void KorvidApp::SetEditorText(const std::string& text) {
     SendOrThrow(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
 }
 
+std::wstring KorvidApp::EditorTextW() const {
+    HWND editor = Editor();
+    if (!editor)
+        Fail("no editor control to read");
+    // WM_GETTEXT of an ANSI control passes through the code page; the
+    // control's own UTF-16 form keeps every character.
+    size_t length = static_cast<size_t>(Send(editor, WM_GETTEXTLENGTH, 0, 0));
+    size_t capacity = 2 * length + 16; // CR LF for every break at most
+    GETTEXTEX request{};
+    request.cb = static_cast<DWORD>(capacity * sizeof(WCHAR));
+    request.flags = GT_USECRLF;
+    request.codepage = 1200;
+    RemoteBuffer remote(processInfo_.hProcess, sizeof request + request.cb);
+    remote.Write(&request, sizeof request);
+    LRESULT copied = Send(editor, EM_GETTEXTEX, static_cast<WPARAM>(remote.Address()),
+                          remote.Address() + sizeof request);
+    std::vector<char> block(sizeof request + request.cb);
+    remote.Read(block.data(), block.size());
+    if (copied < 0 || static_cast<size_t>(copied) >= capacity)
+        Fail("EM_GETTEXTEX answered " + std::to_string(copied));
+    std::wstring text(static_cast<size_t>(copied), L'\0');
+    std::memcpy(&text[0], block.data() + sizeof request, text.size() * sizeof(WCHAR));
+    return text;
+}
+
 void KorvidApp::WaitForEditorText(const std::string& expected, DWORD timeoutMs) {
     std::string seen;
     DWORD start = GetTickCount();
@@ -982,7 +1011,9 @@ void KorvidApp::Focus(HWND window) {
             return GetForegroundWindow() == window && GetGUIThreadInfo(thread, &info) &&
                    (info.hwndFocus == window || IsChild(window, info.hwndFocus));
         },
-        "the main window to come to the front with the keyboard focus");
+        (window == FindMainWindow() ? std::string("the main window")
+                                    : "the " + ClassOf(window) + " window") +
+            " to come to the front with the keyboard focus");
 }
 
 // The X window that Wine made for a top-level window, as an xdotool command
@@ -992,15 +1023,21 @@ void KorvidApp::Focus(HWND window) {
 std::string KorvidApp::XFocusCommand(HWND window) const {
     auto xid = reinterpret_cast<uintptr_t>(GetPropA(window, "__wine_x11_whole_window"));
     if (!xid)
-        Fail("the main window has no X window (property __wine_x11_whole_window)");
+        Fail("the " + ClassOf(window) +
+             " window has no X window (property __wine_x11_whole_window)");
     return "windowfocus " + std::to_string(xid) + " ";
 }
 
 void KorvidApp::PressKeys(const std::string& keys) {
-    HWND main = WaitForMainWindow(kUiTimeout);
-    Focus(main);
+    PressKeysIn(WaitForMainWindow(kUiTimeout), keys);
+}
+
+void KorvidApp::PressKeysIn(HWND window, const std::string& keys) {
+    if (!IsWindow(window))
+        Fail("no window to send the keys " + keys + " to");
+    Focus(window);
     if (keyMethod_ == KeyMethod::XTest) {
-        int status = RunUnixCommand("xdotool " + XFocusCommand(main) + "key --delay 10 " + keys);
+        int status = RunUnixCommand("xdotool " + XFocusCommand(window) + "key --delay 10 " + keys);
         if (status != 0)
             Fail("xdotool key " + keys + " ended with status " + std::to_string(status));
         return;
@@ -1058,6 +1095,96 @@ void KorvidApp::TypeText(const std::string& text) {
         inputs.push_back(input);
     }
     SendInputs(inputs);
+}
+
+HWND KorvidApp::FindFileDialog() const {
+    for (HWND window : TopLevelWindowsOf(processInfo_.dwProcessId)) {
+        if (ClassOf(window) != "#32770" || !IsWindowVisible(window))
+            continue;
+        if (GetDlgItem(window, kFileNameCombo) || GetDlgItem(window, kFileNameEdit))
+            return window;
+    }
+    return nullptr;
+}
+
+HWND KorvidApp::WaitForFileDialog(DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            if (HWND note = FindNotification())
+                Fail("a notification showed instead of the file dialog: \"" +
+                     ReadNotification(note).message + "\"");
+            dialog = FindFileDialog();
+            return dialog != nullptr;
+        },
+        "the common file dialog (#32770 with a file-name box)", timeoutMs);
+    return dialog;
+}
+
+void KorvidApp::ChooseInFileDialog(HWND dialog, const std::string& name) {
+    HWND box = GetDlgItem(dialog, kFileNameCombo);
+    if (!box)
+        box = GetDlgItem(dialog, kFileNameEdit);
+    if (!box)
+        Fail("the file dialog has no file-name box");
+    SendOrThrow(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), "WM_SETTEXT");
+    if (WindowText(box) != name)
+        Fail("the file-name box shows \"" + WindowText(box) + "\" instead of \"" + name + "\"");
+    HWND ok = GetDlgItem(dialog, IDOK);
+    if (!ok)
+        Fail("the file dialog has no OK button");
+    // Posted: the program's answer to OK may open another modal window.
+    PostMessageA(ok, BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
+              "the file dialog to close after OK with \"" + name + "\"");
+}
+
+void KorvidApp::CancelFileDialog(HWND dialog) {
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    if (!cancel)
+        Fail("the file dialog has no Cancel button");
+    PostMessageA(cancel, BM_CLICK, 0, 0);
+    WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); },
+              "the file dialog to close after Cancel");
+}
+
+HWND KorvidApp::DropFiles(HWND window, const std::vector<std::string>& paths, POINT at) {
+    HWND target = window;
+    while (target && !(GetWindowLongA(target, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) {
+        if (!(GetWindowLongA(target, GWL_STYLE) & WS_CHILD)) {
+            target = nullptr;
+            break;
+        }
+        POINT screen = ScreenPoint(target, at);
+        target = GetParent(target);
+        if (target)
+            ScreenToClient(target, &screen);
+        at = screen;
+    }
+    if (!target)
+        Fail("no window from the " + ClassOf(window) + " up accepts dropped files");
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.pt = at;
+    header.fNC = FALSE;
+    header.fWide = FALSE;
+    Bytes block(sizeof header);
+    std::memcpy(block.data(), &header, sizeof header);
+    for (const std::string& path : paths) {
+        block.insert(block.end(), path.begin(), path.end());
+        block.push_back(0);
+    }
+    block.push_back(0);
+    void* remote = VirtualAllocEx(processInfo_.hProcess, nullptr, block.size(),
+                                  MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        Fail("VirtualAllocEx for the drop failed: " + LastErrorText());
+    SIZE_T done = 0;
+    if (!WriteProcessMemory(processInfo_.hProcess, remote, block.data(), block.size(), &done) ||
+        done != block.size())
+        Fail("WriteProcessMemory for the drop failed: " + LastErrorText());
+    Post(target, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    return target;
 }
 
 DWORD KorvidApp::WaitForExit(DWORD timeoutMs) {

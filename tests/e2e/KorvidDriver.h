@@ -205,6 +205,7 @@ class KorvidApp {
 
     // The editor.
     std::string EditorText() const;
+    std::wstring EditorTextW() const; // UTF-16 with CR LF breaks: nothing lost
     void SetEditorText(const std::string& text);
     std::pair<long, long> Selection() const; // EM_EXGETSEL: {cpMin, cpMax}
     // Wait for the editor to show `expected` / for the selection to be
@@ -249,8 +250,30 @@ class KorvidApp {
     // ("ctrl+a", "Return", "shift+End BackSpace"). The main window is
     // brought to the front first.
     void PressKeys(const std::string& keys);
+    // The same keys to another top-level window of the program, such as a
+    // question or a file dialog, which is brought to the front first.
+    void PressKeysIn(HWND window, const std::string& keys);
     void TypeText(const std::string& text);
     KeyMethod Keys() const { return keyMethod_; }
+
+    // The common Open and Save dialogs: a visible "#32770" of the program
+    // with a file-name box (combo cmb13 0x47C or edit edt1 0x480), or null.
+    HWND FindFileDialog() const;
+    HWND WaitForFileDialog(DWORD timeoutMs = kUiTimeout);
+    // Puts `name` into the dialog's file-name box and presses OK (IDOK);
+    // waits until the dialog has closed.
+    void ChooseInFileDialog(HWND dialog, const std::string& name);
+    // Presses Cancel (IDCANCEL) and waits until the dialog has closed.
+    void CancelFileDialog(HWND dialog);
+
+    // Drops files (Windows paths) on `window` as the system does: the
+    // message goes to the first window from `window` up its parents that
+    // accepts files (WS_EX_ACCEPTFILES), as a posted WM_DROPFILES whose
+    // HDROP is a DROPFILES block in the program's own memory. The program
+    // frees the block through DragFinish, so it is left to the program.
+    // `at` is the drop point in the client coordinates of `window`. Returns
+    // the window that got the message; fails when no window accepts files.
+    HWND DropFiles(HWND window, const std::vector<std::string>& paths, POINT at = {10, 10});
 
     // Waits for the process to end; returns its exit code.
     DWORD WaitForExit(DWORD timeoutMs = kExitTimeout);
