@@ -698,3 +698,410 @@ TEST(SaveErrorE2E, SaveToAFullDiskKeepsTheOldFileAndReportsSaveError) {
     CloseUnchanged(app);
     EXPECT_TRUE(SameBytes(ToBytes("More " + original), ReadFileBytes(path)));
 }
+
+// A file that loads in a moment never shows the progress question, which
+// belongs to loads of more than five seconds. Each reload is one more
+// chance for a wrong start time to show it.
+TEST(LoadProgressE2E, QuickLoadsNeverShowTheProgressQuestion) {
+    KorvidApp app;
+    std::string path = DocPath(app, "quick.txt");
+    WriteTextFile(path, PlainLines(2000));
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at 2000 bytes");
+    app.ExpectNoNotification();
+    for (size_t size = 2001; size <= 2008; ++size) {
+        WriteTextFile(path, PlainLines(size));
+        app.PostCommand(kCmdReload);
+        WaitForStatus(app, "Opened at " + SizeText(size));
+        app.ExpectNoNotification();
+    }
+}
+
+// ---- the close check ----------------------------------------------------------
+
+namespace {
+
+// Starts the program on a small named file and changes it with a key.
+std::string StartChanged(KorvidApp& app, const std::string& original,
+                         std::initializer_list<Field> fields = {}) {
+    std::string path = DocPath(app, "letter.txt");
+    WriteTextFile(path, original);
+    StartWithFile(app, path, fields);
+    WaitForStatus(app, "Opened at " + SizeText(original.size()));
+    app.PressKeys("ctrl+End");
+    app.TypeText("!");
+    app.WaitForEditorText(original + "!");
+    return path;
+}
+
+Notification ExpectCloseQuestion(KorvidApp& app) {
+    Notification question = app.WaitForNotification();
+    EXPECT_EQ(question.message, kNotSaved);
+    EXPECT_EQ(question.ButtonText(kFirst), "Save file now");
+    EXPECT_EQ(question.ButtonText(kSecond), "Abort Close");
+    EXPECT_EQ(question.ButtonText(kThird), "Abandon changes");
+    return question;
+}
+
+} // namespace
+
+TEST(CloseCheckE2E, EscapeInTheQuestionAbortsTheClose) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    app.Close();
+    Notification question = ExpectCloseQuestion(app);
+    app.PressKeysIn(question.window, "Escape");
+    app.WaitUntil([&] { return !IsWindow(question.window) || !IsWindowVisible(question.window); },
+                  "the question to close on Escape");
+    app.ExpectNoNotification();
+    EXPECT_TRUE(app.Running());
+    EXPECT_EQ(app.EditorText(), original + "!");
+    EXPECT_EQ(app.Title(), "letter.txt");
+    EXPECT_TRUE(SameBytes(ToBytes(original), ReadFileBytes(path)));
+
+    // The document is still changed: the next close asks again.
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kThird);
+    app.WaitForExit();
+    EXPECT_TRUE(SameBytes(ToBytes(original), ReadFileBytes(path))) << "abandoning wrote the file";
+}
+
+TEST(CloseCheckE2E, SaveFileNowWritesTheNamedFileThenCloses) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kFirst);
+    app.WaitForExit();
+    EXPECT_TRUE(SameBytes(ToBytes(original + "!"), ReadFileBytes(path)));
+}
+
+TEST(CloseCheckE2E, SaveFileNowWithACancelledSaveDialogKeepsTheWindow) {
+    KorvidApp app;
+    WriteSettings(app, {});
+    app.Start();
+    app.WaitForEditor();
+    app.TypeText("draft");
+    app.WaitForEditorText("draft");
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kFirst);
+    app.CancelFileDialog(app.WaitForFileDialog());
+    app.ExpectNoNotification();
+    EXPECT_TRUE(app.Running());
+    EXPECT_EQ(app.EditorText(), "draft");
+    EXPECT_EQ(app.Title(), "Untitled");
+}
+
+TEST(CloseCheckE2E, EmptiedDocumentClosesWithoutAskingWhileSaveEmptyFilesIsOff) {
+    KorvidApp app;
+    const std::string original = "Short note\r\n";
+    std::string path = StartChanged(app, original);
+    app.PressKeys("ctrl+a Delete");
+    app.WaitForEditorText("");
+    app.Close();
+    app.WaitForExit();
+    EXPECT_TRUE(SameBytes(ToBytes(original), ReadFileBytes(path)));
+}
+
+TEST(CloseCheckE2E, EmptiedDocumentAsksWhileSaveEmptyFilesIsOn) {
+    KorvidApp app;
+    const std::string original = "Short note\r\n";
+    std::string path = StartChanged(app, original, {{kSaveEmptyFiles, 1}});
+    app.PressKeys("ctrl+a Delete");
+    app.WaitForEditorText("");
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kFirst);
+    app.WaitForExit();
+    EXPECT_TRUE(ReadFileBytes(path).empty()) << "the emptied document was not saved";
+}
+
+// ---- drops --------------------------------------------------------------------
+
+// A file dropped on the text area, where a user drops it.
+TEST(DropE2E, FileDroppedOnTheEditorOpens) {
+    KorvidApp app;
+    const std::string text = "Dropped text\r\n";
+    std::string path = DocPath(app, "dropped.txt");
+    WriteTextFile(path, text);
+    WriteSettings(app, {});
+    app.Start();
+    HWND editor = app.WaitForEditor();
+    app.DropFiles(editor, {path, DocPath(app, "second.txt")}, {40, 40});
+    WaitForStatus(app, "Opened at " + SizeText(text.size()));
+    EXPECT_EQ(app.Title(), "dropped.txt");
+    EXPECT_EQ(app.EditorText(), text);
+}
+
+TEST(DropE2E, DropOnAChangedDocumentAsksFirst) {
+    KorvidApp app;
+    const std::string text = "Dropped text\r\n";
+    std::string path = DocPath(app, "dropped.txt");
+    WriteTextFile(path, text);
+    WriteSettings(app, {});
+    app.Start();
+    HWND editor = app.WaitForEditor();
+    app.TypeText("mine");
+    app.WaitForEditorText("mine");
+
+    app.DropFiles(editor, {path});
+    app.Answer(ExpectCloseQuestion(app), kSecond);
+    app.ExpectNoNotification();
+    EXPECT_EQ(app.EditorText(), "mine");
+    EXPECT_EQ(app.Title(), "Untitled");
+
+    app.DropFiles(editor, {path});
+    app.Answer(ExpectCloseQuestion(app), kThird);
+    WaitForStatus(app, "Opened at " + SizeText(text.size()));
+    EXPECT_EQ(app.EditorText(), text);
+    EXPECT_EQ(app.Title(), "dropped.txt");
+}
+
+// ---- the Open and Save dialogs ------------------------------------------------
+
+TEST(FileDialogE2E, OpenDialogOpensTheChosenFile) {
+    KorvidApp app;
+    const std::string text = "Chosen in the dialog\r\n";
+    std::string path = DocPath(app, "chosen.txt");
+    WriteTextFile(path, text);
+    WriteSettings(app, {});
+    app.Start();
+    app.WaitForEditor();
+    app.PressKeys("ctrl+o");
+    HWND dialog = app.WaitForFileDialog();
+    app.ChooseInFileDialog(dialog, path);
+    WaitForStatus(app, "Opened at " + SizeText(text.size()));
+    EXPECT_EQ(app.Title(), "chosen.txt");
+    EXPECT_EQ(app.EditorText(), text);
+}
+
+TEST(FileDialogE2E, CancelledOpenChangesNothing) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    app.PostCommand(kCmdOpen);
+    app.Answer(ExpectCloseQuestion(app), kThird);
+    app.CancelFileDialog(app.WaitForFileDialog());
+    app.ExpectNoNotification();
+    EXPECT_EQ(app.EditorText(), original + "!");
+    EXPECT_EQ(app.Title(), "letter.txt");
+}
+
+// Save As on a named document writes the chosen file; the document keeps
+// its name, and the next Save writes the old file.
+TEST(FileDialogE2E, SaveAsOnANamedDocumentWritesTheChosenFileAndKeepsTheName) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    std::string copy = DocPath(app, "copy.txt");
+    app.PostCommand(kCmdSaveAs);
+    app.ChooseInFileDialog(app.WaitForFileDialog(), copy);
+    WaitForStatus(app, "Saved at " + SizeText(original.size() + 1));
+    EXPECT_TRUE(SameBytes(ToBytes(original + "!"), ReadFileBytes(copy)));
+    EXPECT_TRUE(SameBytes(ToBytes(original), ReadFileBytes(path)));
+    EXPECT_EQ(app.Title(), "letter.txt");
+
+    app.TypeText("?");
+    app.WaitForEditorText(original + "!?");
+    SaveWithKeys(app, "Saved at " + SizeText(original.size() + 2));
+    app.ExpectNoNotification();
+    EXPECT_EQ(app.FindFileDialog(), nullptr) << "Save asked for a name";
+    CloseUnchanged(app);
+    EXPECT_TRUE(SameBytes(ToBytes(original + "!?"), ReadFileBytes(path)));
+    EXPECT_TRUE(SameBytes(ToBytes(original + "!"), ReadFileBytes(copy)));
+}
+
+TEST(FileDialogE2E, SaveAsOnAnUntitledDocumentLeavesItUntitled) {
+    KorvidApp app;
+    WriteSettings(app, {});
+    app.Start();
+    app.WaitForEditor();
+    app.TypeText("draft");
+    app.WaitForEditorText("draft");
+    std::string copy = DocPath(app, "draft-copy.txt");
+    app.PostCommand(kCmdSaveAs);
+    app.ChooseInFileDialog(app.WaitForFileDialog(), copy);
+    WaitForStatus(app, "Saved at 5 bytes");
+    EXPECT_TRUE(SameBytes(ToBytes("draft"), ReadFileBytes(copy)));
+    EXPECT_EQ(app.Title(), "Untitled");
+    // Still untitled: Save asks for a name.
+    app.PressKeys("ctrl+s");
+    app.CancelFileDialog(app.WaitForFileDialog());
+}
+
+// Save on an untitled document proposes "Untitled", adopts the chosen name
+// and, with "Def Ext" on, adds ".txt" to a name typed without one.
+TEST(FileDialogE2E, SaveOnAnUntitledDocumentAdoptsTheNameWithTheDefaultExtension) {
+    KorvidApp app;
+    WriteSettings(app, {{kDefaultExtension, 1}});
+    app.Start();
+    app.WaitForEditor();
+    app.TypeText("fresh");
+    app.WaitForEditorText("fresh");
+    app.PressKeys("ctrl+s");
+    HWND dialog = app.WaitForFileDialog();
+    HWND box = GetDlgItem(dialog, 0x47C);
+    ASSERT_NE(box, nullptr);
+    std::string proposed;
+    app.WaitFor(
+        [&] {
+            char text[64] = {};
+            app.Send(box, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+            proposed = text;
+            return proposed == "Untitled";
+        },
+        [&] { return "the proposed name Untitled; the box shows \"" + proposed + "\""; });
+    app.ChooseInFileDialog(dialog, DocPath(app, "fresh"));
+    WaitForStatus(app, "Saved at 5 bytes");
+    EXPECT_TRUE(SameBytes(ToBytes("fresh"), ReadFileBytes(DocPath(app, "fresh.txt"))));
+    EXPECT_FALSE(FileExists(DocPath(app, "fresh")));
+    EXPECT_EQ(app.Title(), "fresh.txt");
+}
+
+// ---- New, Revert and Reload ----------------------------------------------------
+
+TEST(LifecycleE2E, NewThenRevertReopensThePreviousFile) {
+    KorvidApp app;
+    const std::string text = "Kept on disk\r\n";
+    std::string path = DocPath(app, "kept.txt");
+    WriteTextFile(path, text);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at " + SizeText(text.size()));
+    app.PressKeys("ctrl+n");
+    app.WaitForEditorText("");
+    app.WaitUntil([&] { return app.Title() == "Untitled"; }, "the title Untitled after New");
+    app.PostCommand(kCmdRevert);
+    app.WaitForEditorText(text);
+    EXPECT_EQ(app.Title(), "kept.txt");
+    EXPECT_EQ(StatusMessage(app), "Opened at " + SizeText(text.size()));
+}
+
+// Revert with changes: "Save file now" writes them to a file chosen in the
+// Save dialog, then the document's own file is read back from disk.
+TEST(LifecycleE2E, RevertSavesTheChangesElsewhereThenReloads) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    std::string elsewhere = DocPath(app, "changes.txt");
+    app.PostCommand(kCmdRevert);
+    app.Answer(ExpectCloseQuestion(app), kFirst);
+    app.ChooseInFileDialog(app.WaitForFileDialog(), elsewhere);
+    app.WaitForEditorText(original);
+    EXPECT_EQ(app.Title(), "letter.txt");
+    EXPECT_TRUE(SameBytes(ToBytes(original + "!"), ReadFileBytes(elsewhere)));
+    EXPECT_TRUE(SameBytes(ToBytes(original), ReadFileBytes(path)));
+}
+
+TEST(LifecycleE2E, ReloadDropsChangesWithoutAsking) {
+    KorvidApp app;
+    const std::string original = "Dear reader,\r\n";
+    std::string path = StartChanged(app, original);
+    const std::string outside = "Changed by another program\r\n";
+    WriteTextFile(path, outside);
+    app.PostCommand(kCmdReload);
+    WaitForStatus(app, "Opened at " + SizeText(outside.size()));
+    app.ExpectNoNotification();
+    EXPECT_EQ(app.EditorText(), outside);
+    CloseUnchanged(app); // nothing left to save: no question
+}
+
+// ---- format and title from the file name ---------------------------------------
+
+namespace {
+
+bool Wraps(KorvidApp& app) {
+    LONG style = GetWindowLongA(app.Editor(), GWL_STYLE);
+    return !(style & WS_HSCROLL) && !(style & ES_AUTOHSCROLL);
+}
+
+} // namespace
+
+TEST(FileNameE2E, NfoFileOpensWithoutWordWrap) {
+    KorvidApp app;
+    const std::string line(600, '=');
+    std::string path = DocPath(app, "readme.nfo");
+    WriteTextFile(path, line);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at 600 bytes");
+    EXPECT_FALSE(Wraps(app));
+    EXPECT_EQ(app.Send(app.Editor(), EM_GETLINECOUNT, 0, 0), 1) << "the long line wraps";
+    EXPECT_FALSE(app.ToolbarChecked(kCmdWordWrap));
+}
+
+TEST(FileNameE2E, TxtFileOpensWithWordWrap) {
+    KorvidApp app;
+    const std::string line(600, '=');
+    std::string path = DocPath(app, "readme.txt");
+    WriteTextFile(path, line);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at 600 bytes");
+    EXPECT_TRUE(Wraps(app));
+    EXPECT_GT(app.Send(app.Editor(), EM_GETLINECOUNT, 0, 0), 1) << "the long line does not wrap";
+    EXPECT_TRUE(app.ToolbarChecked(kCmdWordWrap));
+}
+
+TEST(FileNameE2E, UpperCaseRtfExtensionOpensAsRichText) {
+    KorvidApp app;
+    std::string path = DocPath(app, "notes.RTF");
+    WriteTextFile(path, kRichText);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at " + SizeText(std::strlen(kRichText)));
+    EXPECT_TRUE(app.ToolbarChecked(kCmdRichText));
+    EXPECT_EQ(app.Title(), "notes.RTF");
+    std::string text = app.EditorText();
+    EXPECT_EQ(text.find("\\rtf1"), std::string::npos) << "Rich Text source shown: " << text;
+    EXPECT_NE(text.find("Quarterly notes"), std::string::npos) << text;
+}
+
+TEST(FileNameE2E, TitleIsTheNamePartOrTheWholePath) {
+    struct Case {
+        const char* name;
+        int32_t fullPath;
+        bool wholePath;
+    };
+    for (Case c : {Case{"a.txt", 0, false}, Case{"a", 0, true}, Case{"a.txt", 1, true}}) {
+        SCOPED_TRACE(std::string(c.name) + (c.fullPath ? " with Full Path" : ""));
+        KorvidApp app;
+        std::string path = DocPath(app, c.name);
+        WriteTextFile(path, "x");
+        StartWithFile(app, path, {{kTitleFullPath, c.fullPath}});
+        WaitForStatus(app, "Opened at 1 bytes");
+        EXPECT_EQ(app.Title(), c.wholePath ? path : std::string(c.name));
+        CloseUnchanged(app);
+    }
+}
+
+// ---- the Rich Text switch ------------------------------------------------------
+
+TEST(RichTextSwitchE2E, PlainTextAsksBeforeConvertingAndAbortKeepsIt) {
+    KorvidApp app;
+    const std::string text = "Plain words\r\n";
+    std::string path = DocPath(app, "plain.txt");
+    WriteTextFile(path, text);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at " + SizeText(text.size()));
+    app.PostCommand(kCmdRichText);
+    Notification question = app.WaitForNotification();
+    EXPECT_EQ(question.message,
+              "This file does not appear to be a RTF; if it is not you will lose all text!");
+    EXPECT_EQ(question.ButtonText(kFirst), "Convert anyway");
+    EXPECT_EQ(question.ButtonText(kSecond), "Abort convertion");
+    app.Answer(question, kSecond);
+    app.ExpectNoNotification();
+    EXPECT_EQ(app.EditorText(), text);
+    EXPECT_FALSE(app.ToolbarChecked(kCmdRichText));
+}
+
+TEST(RichTextSwitchE2E, RichTextSwitchedOffShowsItsSource) {
+    KorvidApp app;
+    std::string path = DocPath(app, "notes.rtf");
+    WriteTextFile(path, kRichText);
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at " + SizeText(std::strlen(kRichText)));
+    app.PostCommand(kCmdRichText);
+    app.WaitUntil([&] { return app.EditorText().rfind("{\\rtf1", 0) == 0; },
+                  "the Rich Text source in the editor");
+    EXPECT_FALSE(app.ToolbarChecked(kCmdRichText));
+    EXPECT_EQ(app.Send(app.Editor(), EM_GETMODIFY, 0, 0), 0);
+    EXPECT_TRUE(SameBytes(ToBytes(kRichText), ReadFileBytes(path))) << "the switch wrote the file";
+}

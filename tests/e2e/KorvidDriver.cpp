@@ -773,7 +773,19 @@ std::wstring KorvidApp::EditorTextW() const {
 void KorvidApp::WaitForEditorText(const std::string& expected, DWORD timeoutMs) {
     std::string seen;
     DWORD start = GetTickCount();
-    while ((seen = EditorText()) != expected) {
+    // Opening a file replaces the editor control: one that goes away while
+    // it is read is no failure, the next poll reads its successor.
+    auto read = [&] {
+        HWND editor = Editor();
+        try {
+            return EditorText();
+        } catch (const DriverError&) {
+            if (editor && IsWindow(editor))
+                throw;
+            return std::string("(the editor control was being replaced)");
+        }
+    };
+    while ((seen = read()) != expected) {
         if (GetTickCount() - start > timeoutMs)
             Fail("timed out after " + std::to_string(timeoutMs) +
                  " ms waiting for the editor text \"" + expected + "\"; it shows \"" + seen + "\"");
