@@ -117,11 +117,15 @@ void BenchStartup(const char* exe) {
 
 } // namespace
 
+void RunDocumentBenchmarks(const char* korvidExe);
+
 int main(int argc, char** argv) {
     std::string folder = Folder();
     BenchSettings(folder);
     BenchTransfer(folder);
-    if (argc > 1)
+    if (argc > 1) {
         BenchStartup(argv[1]);
+        RunDocumentBenchmarks(argv[1]);
+    }
     return 0;
 }

@@ -243,7 +243,8 @@ int LoadDocumentFile(HWND editor, const char* path) {
     EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamInChunk};
     doc.lineBreaks = -1;
     doc.loadCancelled = 0;
-    doc.loadStartTick = GetTickCount() | 1;
+    DWORD now = GetTickCount();
+    doc.loadStartTick = now != 0 ? now : 1; // 0 means the question has started
     SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&request));
     doc.loadStartTick = 0;
     notify.timeoutSeconds = 0;

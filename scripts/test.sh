@@ -17,11 +17,21 @@ xvfb_pid="${KORVID_XVFB_PID:-}"
 unset KORVID_XVFB_PID
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
+    [ -n "${KORVID_SMALL_DISK:-}" ] && umount "$KORVID_SMALL_DISK" 2>/dev/null || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$run_dir"
 }
 trap cleanup EXIT
 korvid_make_prefix
+
+# A small disk for the test that fills one up while saving.
+small_disk="$run_dir/small-disk"
+mkdir -p "$small_disk"
+if mount -t tmpfs -o size=256k tmpfs "$small_disk" 2>/dev/null; then
+    export KORVID_SMALL_DISK="$small_disk"
+else
+    echo "test: cannot mount a small disk here; the full-disk tests will say they were skipped"
+fi
 
 status=0
 bash scripts/check_art.sh || status=1

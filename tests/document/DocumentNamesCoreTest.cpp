@@ -29,7 +29,7 @@ SettingsRecord Defaults() {
 
 TEST(FileNamePart, TitleRules) {
     EXPECT_EQ(NamePart("C:\\docs\\a.txt"), "a.txt");
-    EXPECT_EQ(NamePart("C:\\docs\\a"), "C:\\docs\\a");  // one-character name
+    EXPECT_EQ(NamePart("C:\\docs\\a"), "C:\\docs\\a"); // one-character name
     EXPECT_EQ(NamePart("C:\\docs\\notes\\"), "notes");
     EXPECT_EQ(NamePart("plain.txt"), "plain.txt");
     EXPECT_EQ(NamePart("C:\\"), "C:\\");
@@ -69,12 +69,12 @@ TEST(ChooseFormatForFile, DefaultListsAndRichText) {
     EXPECT_EQ(header.wordWrap, 0);
     FormatChoice htm = ChooseFormatForFile(r, "page.htm");
     EXPECT_EQ(htm.fontGroup, 1);
-    FormatChoice html = ChooseFormatForFile(r, "page.html");  // not in any list
+    FormatChoice html = ChooseFormatForFile(r, "page.html"); // not in any list
     EXPECT_EQ(html.fontGroup, +r.DefaultFontGroup);
     EXPECT_EQ(html.wordWrap, 1);
     FormatChoice txt = ChooseFormatForFile(r, "notes.txt");
     EXPECT_EQ(txt.fontGroup, 2);
-    EXPECT_EQ(txt.wordWrap, 1);  // group Three's DeWrap is off by default
+    EXPECT_EQ(txt.wordWrap, 1); // group Three's DeWrap is off by default
     FormatChoice rtf = ChooseFormatForFile(r, "C:\\docs\\notes.RTF");
     EXPECT_EQ(rtf.richText, 1);
     EXPECT_EQ(ChooseFormatForFile(r, "a.rtfx").richText, 0);

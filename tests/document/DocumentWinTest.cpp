@@ -81,7 +81,8 @@ TEST_F(DocumentTest, Utf16KeepsItsMarkAndReportsIt) {
     std::string lf = Wide("a\nb\n");
     EXPECT_EQ(RoundTrip("ulf.txt", lf), lf);
     // A text with the UTF-8 mark is read as UTF-8 and written back so.
-    std::string utf8 = "\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x82\xAC\r\nline\r\n";
+    std::string utf8 = "\xEF\xBB\xBF"
+                       "caf\xC3\xA9 \xE2\x82\xAC\r\nline\r\n";
     EXPECT_EQ(RoundTrip("utf8.txt", utf8), utf8);
     EXPECT_EQ(doc.unicodeText, 0);
     EXPECT_EQ(doc.utf8Text, 1);
@@ -102,7 +103,8 @@ TEST_F(DocumentTest, OddUtf16AndBinaryContentGiveADefinedResult) {
 }
 
 TEST_F(DocumentTest, RichTextByExtensionRoundTrips) {
-    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hello \\b bold\\b0 world\\par\n}";
+    std::string rtf =
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Hello \\b bold\\b0 world\\par\n}";
     ASSERT_TRUE(WriteWholeFile(folder.File("notes.RTF"), rtf));
     Open(folder.File("notes.RTF"));
     EXPECT_EQ(doc.richText, 1);
@@ -117,7 +119,7 @@ TEST_F(DocumentTest, RichTextByExtensionRoundTrips) {
 
 TEST_F(DocumentTest, ThresholdDecidesPartialLoading) {
     settings.PartialLoadSize = 10000;
-    settings.PartialLoadMode = 2;  // Auto
+    settings.PartialLoadMode = 2; // Auto
     ASSERT_TRUE(WriteWholeFile(folder.File("exact.txt"), std::string(10000, 'e')));
     Open(folder.File("exact.txt"));
     EXPECT_EQ(doc.partialLoaded, 0);
@@ -130,7 +132,7 @@ TEST_F(DocumentTest, ThresholdDecidesPartialLoading) {
     EXPECT_EQ(Status(), "Partially Opened at 8192 bytes of 10001 bytes, File is Read Only");
     EXPECT_EQ(GetWindowTextLengthA(app.editorWindow), 8192);
 
-    settings.PartialLoadMode = 1;  // Optionally: the question decides
+    settings.PartialLoadMode = 1; // Optionally: the question decides
     PressDialogButtonLater("Korvid 1.2", 2);
     Open(folder.File("more.txt"));
     EXPECT_EQ(doc.partialLoaded, 0);
@@ -150,9 +152,9 @@ TEST_F(DocumentTest, FilesOfFourGigabytesLoadTheirStart) {
     ASSERT_TRUE(SetEndOfFile(file));
     CloseHandle(file);
     settings.PartialLoadMode = 2;
+    settings.WordWrap = 0; // a megabyte of zeros is one long line
     Open(path);
-    EXPECT_EQ(Status(),
-              "Partially Opened at 999424 bytes of 5000000000 bytes, File is Read Only");
+    EXPECT_EQ(Status(), "Partially Opened at 999424 bytes of 5000000000 bytes, File is Read Only");
     EXPECT_EQ(EditorText().substr(0, 18), "start of a big log");
 }
 
@@ -165,11 +167,11 @@ TEST_F(DocumentTest, ReadOnlyFileAsksBeforeItIsWrittenAndKeepsTheAttribute) {
     EXPECT_EQ(Status(), "Opened at 3 bytes, File is Read Only");
     SetWindowTextA(app.editorWindow, "new");
 
-    PressDialogButtonLater("Korvid 1.2", 2);  // "Abort Close"
+    PressDialogButtonLater("Korvid 1.2", 2); // "Abort Close"
     EXPECT_EQ(SaveDocument(), 1);
     EXPECT_EQ(FileBytes(path), "old");
 
-    PressDialogButtonLater("Korvid 1.2", 1);  // "OverRide ReadOnly"
+    PressDialogButtonLater("Korvid 1.2", 1); // "OverRide ReadOnly"
     EXPECT_EQ(SaveDocument(), 0);
     EXPECT_EQ(FileBytes(path), "new");
     EXPECT_TRUE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -177,7 +179,7 @@ TEST_F(DocumentTest, ReadOnlyFileAsksBeforeItIsWrittenAndKeepsTheAttribute) {
 }
 
 TEST_F(DocumentTest, CloseCheckAnswers) {
-    Open(folder.File("new.txt"));  // not there yet: an empty, named document
+    Open(folder.File("new.txt")); // not there yet: an empty, named document
     EXPECT_EQ(Status(), "Korvid 1.9");
     SetWindowTextA(app.editorWindow, "changed");
     SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
@@ -185,13 +187,13 @@ TEST_F(DocumentTest, CloseCheckAnswers) {
     EXPECT_EQ(ConfirmDiscard(), 1);
     PressDialogButtonLater("Korvid 1.2", 1612);
     EXPECT_EQ(ConfirmDiscard(), 0);
-    PressDialogButtonLater("Korvid 1.2", 1);  // "Save file now"
+    PressDialogButtonLater("Korvid 1.2", 1); // "Save file now"
     EXPECT_EQ(ConfirmDiscard(), 0);
     EXPECT_EQ(FileBytes(folder.File("new.txt")), "changed");
 
     SetWindowTextA(app.editorWindow, "");
     SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    EXPECT_EQ(ConfirmDiscard(), 0);  // emptied: no question
+    EXPECT_EQ(ConfirmDiscard(), 0); // emptied: no question
     settings.SaveEmptyFiles = 1;
     PressDialogButtonLater("Korvid 1.2", 2);
     EXPECT_EQ(ConfirmDiscard(), 1);
@@ -232,7 +234,7 @@ TEST_F(DocumentTest, ExtensionRulesAndTitles) {
 TEST_F(DocumentTest, RichTextToggleBothWays) {
     ASSERT_TRUE(WriteWholeFile(folder.File("p.txt"), "plain words"));
     Open(folder.File("p.txt"));
-    PressDialogButtonLater("Korvid 1.2", 2);  // "Abort convertion"
+    PressDialogButtonLater("Korvid 1.2", 2); // "Abort convertion"
     Command(IDM_RICH_TEXT);
     EXPECT_EQ(doc.richText, 0);
     EXPECT_EQ(EditorText(), "plain words");
@@ -258,7 +260,7 @@ TEST_F(DocumentTest, PlainTextTakesTheGroupFormatWithoutReformatting) {
     SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
                  reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.yHeight, 480);
-    EXPECT_TRUE(format.dwMask & CFM_SIZE);  // the same size throughout
+    EXPECT_TRUE(format.dwMask & CFM_SIZE); // the same size throughout
 }
 
 TEST_F(DocumentTest, FullDiskLeavesTheOldFileWhole) {

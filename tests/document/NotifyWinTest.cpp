@@ -28,9 +28,7 @@ std::string WindowText(HWND window) {
     return text;
 }
 
-std::string ItemText(HWND dialog, int id) {
-    return WindowText(GetDlgItem(dialog, id));
-}
+std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 bool ItemVisible(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
@@ -81,9 +79,7 @@ HWND WaitForNotification(DWORD threadId) {
     return dialog;
 }
 
-void Click(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
+void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 // A key as the keyboard would deliver it: posted to the focused control, so
 // it goes through the dialog's own message loop.
