@@ -239,7 +239,10 @@ TEST_F(DocumentTest, RichTextToggleBothWays) {
     EXPECT_EQ(doc.richText, 0);
     EXPECT_EQ(EditorText(), "plain words");
 
-    SetWindowTextA(app.editorWindow, "{\\rtf1 Rich \\b words\\b0}");
+    // The source of a Rich Text as plain text (the control would read
+    // text set directly as Rich Text).
+    ASSERT_TRUE(WriteWholeFile(folder.File("src.txt"), "{\\rtf1 Rich \\b words\\b0}"));
+    Open(folder.File("src.txt"));
     Command(IDM_RICH_TEXT);
     EXPECT_EQ(doc.richText, 1);
     EXPECT_EQ(EditorText(), "Rich words");
