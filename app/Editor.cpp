@@ -33,7 +33,7 @@ HWND CreateEditor(HWND parent) {
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000)),
                                   appRecord != nullptr ? appRecord->instance : nullptr, nullptr);
     app.editorWindow = editor;
-    formattedEditor = nullptr;  // a new control may reuse an old handle
+    formattedEditor = nullptr; // a new control may reuse an old handle
     if (editor == nullptr)
         return nullptr;
     app.oldEditorProc = reinterpret_cast<WNDPROC>(
@@ -263,8 +263,11 @@ void ApplyFontGroup() {
     formattedEditor = app.editorWindow;
     formatted = format;
     LRESULT modified = SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0);
+    SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_DEFAULT,
+                 reinterpret_cast<LPARAM>(&format));
     if (!current)
-        SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+        SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL,
+                     reinterpret_cast<LPARAM>(&format));
     SendMessageA(app.editorWindow, EM_SETBKGNDCOLOR, 0, *group.backColour);
     SendMessageA(app.editorWindow, EM_SETMODIFY, modified, 0);
 }
