@@ -278,7 +278,9 @@ TEST_F(DocumentTest, FullDiskLeavesTheOldFileWhole) {
     std::string old = "the original text, which must survive\r\n";
     ASSERT_TRUE(WriteWholeFile(path, old));
     Open(path);
-    std::string big(2 * 1024 * 1024, 'z');
+    std::string big;
+    while (big.size() < 512 * 1024)
+        big += "a line of text that will not fit on the small disk\r\n";
     SetWindowTextA(app.editorWindow, big.c_str());
     EXPECT_EQ(SaveDocument(), 1);
     EXPECT_EQ(Status(), "Save Error");
