@@ -50,7 +50,7 @@ target_link_libraries(korvid_win_tests PRIVATE korvid_win gtest_main)
 target_link_options(korvid_win_tests PRIVATE ${KORVID_STATIC_LINK})
 target_compile_definitions(korvid_win_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME windows COMMAND korvid_win_tests)
-set_tests_properties(windows PROPERTIES TIMEOUT 900)
+set_tests_properties(windows PROPERTIES TIMEOUT 300)
 
 # End-to-end tests: the real Korvid.exe started and driven from outside.
 file(GLOB KORVID_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
@@ -62,7 +62,7 @@ if(KORVID_E2E_SOURCES)
   target_compile_definitions(korvid_e2e_tests PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
   add_dependencies(korvid_e2e_tests Korvid)
   add_test(NAME end_to_end COMMAND korvid_e2e_tests)
-  set_tests_properties(end_to_end PROPERTIES TIMEOUT 900
+  set_tests_properties(end_to_end PROPERTIES TIMEOUT 420
     ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 

@@ -56,7 +56,9 @@ korvid_start_display() {
 # two runs that start together from building it twice.
 korvid_make_prefix() {
     local version
-    version="$(wine --version 2>/dev/null || echo unknown)"
+    # The recipe's own number follows the Wine version, so a prefix made by
+    # an older recipe is made again.
+    version="$(wine --version 2>/dev/null || echo unknown) recipe 2"
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock -w 300 9 || { echo "wine-env: prefix lock timed out" >&2; exit 1; }
@@ -69,6 +71,10 @@ korvid_make_prefix() {
         # Without a window manager Wine waits about two seconds whenever a
         # window hides; unmanaged windows do not.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+            </dev/null >/dev/null 2>&1
+        # A crash prints its backtrace to the log and ends the program; the
+        # crash dialog would wait for a click that never comes.
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
             </dev/null >/dev/null 2>&1
         wineserver -w
         echo "$version" >"$WINEPREFIX/.korvid-ready"

@@ -423,6 +423,15 @@ TEST(NotifyThreads, OverlappingRequestsKeepTheirTextsAndAnswers) {
             Ask("alpha question", "Alpha one", "Alpha two", nullptr);
             finish(0);
         });
+        // The second request comes while the first dialog stands open and
+        // painted: Wine's text shaping, which both message fields use, must
+        // not run on two threads at once (Windows has no such limit).
+        HWND first = WaitForNotification(0);
+        PumpUntil(
+            [&] {
+                return first && !GetUpdateRect(GetDlgItem(first, IDC_NOTIFY_TEXT), nullptr, FALSE);
+            },
+            kOpenTimeoutMs);
         std::thread beta([&] {
             char third[] = "Beta three";
             if (directSecond) {
@@ -445,10 +454,12 @@ TEST(NotifyThreads, OverlappingRequestsKeepTheirTextsAndAnswers) {
                 !ItemVisible(dialog, IDC_NOTIFY_THIRD)) {
                 ++alphaSeen;
                 Click(dialog, IDCANCEL);
+                PumpUntil([&] { return !IsWindow(dialog); }, kCloseTimeoutMs);
             } else if (message == "beta question" && ItemText(dialog, IDOK) == "Beta one" &&
                        ItemText(dialog, IDC_NOTIFY_THIRD) == "Beta three") {
                 ++betaSeen;
                 Click(dialog, IDC_NOTIFY_THIRD);
+                PumpUntil([&] { return !IsWindow(dialog); }, kCloseTimeoutMs);
             } else {
                 ADD_FAILURE() << "mixed request: " << message;
             }
