@@ -8,6 +8,7 @@
 #include "document/Autosave.h"
 #include "document/DocumentState.h"
 #include "document/Lifecycle.h"
+#include "document/Monitor.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -42,6 +43,8 @@ LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
 LRESULT OnClose() {
     if (ConfirmDiscard() != 0)
         return 0;
+    // The watch ends before the window goes, closing a question it has open.
+    StopFileMonitor();
     if (settings.ExitSave != 0)
         SaveSettings();
     if (app.editorWindow != nullptr) {
@@ -55,6 +58,7 @@ LRESULT OnClose() {
 LRESULT OnQueryEndSession(HWND window) {
     if (ConfirmDiscard() != 0)
         return 0;
+    StopFileMonitor();
     DestroyWindow(window);
     return 1;
 }

@@ -82,3 +82,70 @@ FormatChoice ChooseFormatForFile(const SettingsRecord& r, const char* fileName) 
     }
     return choice;
 }
+
+void FolderOf(char* path) {
+    char* last = nullptr;
+    for (char* p = path; *p != 0; ++p)
+        if (*p == '\\')
+            last = p;
+    if (last != nullptr)
+        last[1] = 0;
+}
+
+namespace {
+// Appends `text` to `out` when the whole of it fits.
+bool AppendWhole(char* out, uint32_t size, const char* text) {
+    uint32_t have = TextLength(out);
+    uint32_t add = TextLength(text);
+    if (have + add + 1 > size)
+        return false;
+    TextCopy(text, out + have);
+    return true;
+}
+} // namespace
+
+bool BackupFileName(int mode, const char* fileName, int hasFileName, const char* dataFolder,
+                    const char* autosaveFolder, char* out, uint32_t size) {
+    if (size == 0)
+        return false;
+    out[0] = 0;
+    bool fits = false;
+    switch (mode) {
+    case AutosaveCopy:
+        fits = hasFileName != 0 && AppendWhole(out, size, fileName) &&
+               AppendWhole(out, size, " Backup");
+        break;
+    case AutosaveHidden:
+        fits = AppendWhole(out, size, dataFolder) && AppendWhole(out, size, "KvAuto.txt");
+        break;
+    case AutosaveDirectory: {
+        char name[kNameSize];
+        if (hasFileName != 0)
+            FileNamePart(fileName, name);
+        else
+            TextCopy("Untitled", name);
+        uint32_t length = TextLength(autosaveFolder);
+        fits = AppendWhole(out, size, autosaveFolder) &&
+               (length > 0 && autosaveFolder[length - 1] == '\\' ? true
+                                                                 : AppendWhole(out, size, "\\")) &&
+               AppendWhole(out, size, "backup_") && AppendWhole(out, size, name);
+        break;
+    }
+    default:
+        break;
+    }
+    if (!fits)
+        out[0] = 0;
+    return fits;
+}
+
+uint32_t AutosavePeriodMs(int32_t minutes) {
+    // A value from a damaged settings file is held to the longest period
+    // a timer takes (about 24 days) instead of wrapping round.
+    constexpr int32_t kLongest = 0x7FFFFFFF / 60000;
+    if (minutes < 1)
+        minutes = 1;
+    if (minutes > kLongest)
+        minutes = kLongest;
+    return static_cast<uint32_t>(minutes) * 60000u;
+}

@@ -23,3 +23,25 @@ struct FormatChoice {
 
 // The font group, word wrap and Rich Text choice for opening `fileName`.
 FormatChoice ChooseFormatForFile(const SettingsRecord& record, const char* fileName);
+
+// Cuts `path` after its last "\", keeping the "\"; a path without one is
+// left as it is.
+void FolderOf(char* path);
+
+// The autosave modes.
+enum AutosaveMode {
+    AutosaveOriginal = 0,
+    AutosaveCopy,
+    AutosaveHidden,
+    AutosaveRemind,
+    AutosaveDirectory
+};
+
+// The file an autosave copy goes to in the copy modes (Copy, Hidden,
+// Directory), written into `out` of `size` bytes. False for the other modes
+// and for a name that would not fit: a copy is never written to a cut name.
+bool BackupFileName(int mode, const char* fileName, int hasFileName, const char* dataFolder,
+                    const char* autosaveFolder, char* out, uint32_t size);
+
+// The autosave timer's period: whole minutes, one at the least.
+uint32_t AutosavePeriodMs(int32_t minutes);

@@ -79,6 +79,9 @@ void RevertDocument() {
 }
 
 void OpenDocument() {
+    // The old watch ends first: it must not ask about a file while another
+    // one is loading.
+    StopFileMonitor();
     doc.openingFile = 1;
     FormatChoice choice = ChooseFormatForFile(settings, doc.fileName);
     doc.richText = choice.richText;

@@ -16,6 +16,9 @@ NotifyState notify = {0, nullptr, nullptr, nullptr, nullptr, 1, 0, 0, 0, nullptr
 namespace {
 
 constexpr int kBigFontHeight = 20;
+
+// Posted by DismissThreadNotifications: closes a dialog without an answer.
+constexpr UINT WM_NOTIFY_DISMISS = WM_APP + 0x4E;
 constexpr int kSmallFontHeight = 16;
 
 // The shared values a request was copied from. When its dialog closes, a
@@ -51,6 +54,7 @@ struct OpenNotification {
     // The dialog's thread, so a reset can tell that a thread ended while
     // its dialog was open: the window handle may still look valid then.
     HANDLE thread;
+    DWORD threadId;
     NotifyRequest request;
     HFONT bigFont;
     HFONT smallFont;
@@ -173,7 +177,8 @@ void FitGeneralLayout(HWND dialog, const NotifyRequest& request) {
 // copy of `notify` for direct use) and registers the dialog as open.
 OpenNotification* RegisterDialog(HWND dialog) {
     auto* open = new OpenNotification{
-        dialog, GetWindow(dialog, GW_OWNER), nullptr, {}, nullptr, nullptr, false};
+        dialog, GetWindow(dialog, GW_OWNER), nullptr, GetCurrentThreadId(), {}, nullptr, nullptr,
+        false};
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &open->thread,
                     SYNCHRONIZE, FALSE, 0);
     open->bigFont = CreateNotifyFont(kBigFontHeight);
@@ -358,6 +363,11 @@ INT_PTR CALLBACK NotifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         return OnCommand(dialog, LOWORD(wParam));
     case WM_TIMER:
         return OnTimer(dialog, wParam);
+    case WM_NOTIFY_DISMISS:
+        if (OpenNotification* open = OpenOf(dialog))
+            if (!open->ended)
+                CloseWithAnswer(dialog, open, 0);
+        return TRUE;
     case WM_NCDESTROY:
         OnNcDestroy(dialog);
         return FALSE;
@@ -421,3 +431,16 @@ void ResetNotifyState() {
 }
 
 int LastNotifyAnswer() { return lastAnswer; }
+
+int DismissThreadNotifications(DWORD threadId) {
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> guard(notifyLock);
+        for (const OpenNotification* open : openNotifications)
+            if (open->threadId == threadId)
+                windows.push_back(open->window);
+    }
+    for (HWND window : windows)
+        PostMessageA(window, WM_NOTIFY_DISMISS, 0, 0);
+    return static_cast<int>(windows.size());
+}

@@ -88,3 +88,8 @@ void ResetNotifyState();
 // The answer of the last notification that closed on the calling thread (0
 // before the first one).
 int LastNotifyAnswer();
+
+// Closes, without an answer (LastNotifyAnswer() 0 on that thread), every
+// notification that the given thread has open. Returns how many it asked to
+// close; safe to call from any thread, and again while they close.
+int DismissThreadNotifications(DWORD threadId);

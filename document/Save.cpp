@@ -227,10 +227,10 @@ int SaveDocumentFile(HWND editor, const char* path) {
     }
 
     if (!ok) {
-        if (!quiet) {
-            ReportFileError(0);
-            ShowStatusText();
-        }
+        // A quiet save (an autosave copy, the editor's rebuild) stays quiet
+        // only when it worked: a failure is always reported.
+        ReportFileError(0);
+        ShowStatusText();
     } else {
         result = 0;
         if (!quiet) {

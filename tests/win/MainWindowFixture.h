@@ -6,7 +6,10 @@
 #include "app/AppState.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
+#include "document/Autosave.h"
 #include "document/DocumentState.h"
+#include "document/Monitor.h"
+#include "document/Notify.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -38,6 +41,8 @@ class MainWindowTest : public ::testing::Test {
         std::memset(&settings, 0, sizeof settings);
         std::memset(&app, 0, sizeof app);
         std::memset(&doc, 0, sizeof doc);
+        autosave = {0, 0, 1};
+        ResetNotifyState();
         TextCopy(folder.path().c_str(), app.dataFolder);
         TextCopy(folder.path().c_str(), app.programFolder);
         RestoreDefaultSettings();
@@ -54,6 +59,7 @@ class MainWindowTest : public ::testing::Test {
         CreateEditor(app.mainWindow);
     }
     void TearDown() override {
+        StopFileMonitor();
         if (IsWindow(app.mainWindow))
             DestroyWindow(app.mainWindow);
         DrainQuit();
