@@ -38,14 +38,16 @@ struct MonitorState {
 
 MonitorState monitor = {0, 0, nullptr, 0, nullptr};
 
+// The file's last-write time, read without opening the file: a watch that
+// held it open, even briefly, could make another program's save of it fail.
+// A file that is gone or is a folder gives none.
 bool ReadWriteTime(const char* path, FILETIME* time) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
-    bool ok = GetFileTime(file, nullptr, nullptr, time) != 0;
-    CloseHandle(file);
-    return ok;
+    *time = data.ftLastWriteTime;
+    return true;
 }
 
 bool SameTime(const FILETIME& a, const FILETIME& b) {
