@@ -26,17 +26,22 @@ struct MonitorJob {
     FILETIME seen;
     HANDLE changeHandle; // INVALID_HANDLE_VALUE when the folder cannot be watched
     HANDLE stopEvent;
+    bool lookFirst;
 };
 
 struct MonitorState {
     volatile LONG monitorRunning;
+    // The file the last stopped watch looked at and the write time it had
+    // seen, for a restart that resumes it.
+    char lastPath[kPathSize];
+    FILETIME lastSeen;
     volatile LONG wakeCount;
     HANDLE monitorThreadHandle;
     DWORD monitorThreadId;
     MonitorJob* job;
 };
 
-MonitorState monitor = {0, 0, nullptr, 0, nullptr};
+MonitorState monitor = {0, "", {0, 0}, 0, nullptr, 0, nullptr};
 
 // The file's last-write time, read without opening the file: a watch that
 // held it open, even briefly, could make another program's save of it fail.
@@ -93,21 +98,31 @@ DWORD WINAPI MonitorThread(LPVOID param) {
     if (InterlockedCompareExchange(&monitor.monitorRunning, 1, 0) != 0)
         return 0;
     const bool watching = job->changeHandle != INVALID_HANDLE_VALUE;
+    // A resumed watch first looks at once: the file may have changed while
+    // the program was writing a copy of it.
+    bool look = job->lookFirst;
     while (settings.MonitorFile != 0) {
-        HANDLE waits[2] = {job->stopEvent, job->changeHandle};
-        DWORD woke = WaitForMultipleObjects(watching ? 2 : 1, waits, FALSE, kFallbackWaitMs);
-        if (woke != WAIT_OBJECT_0 + 1 && woke != WAIT_TIMEOUT)
-            break; // stopped, or the wait itself failed
-        if (settings.MonitorFile == 0)
-            break;
+        if (!look) {
+            HANDLE waits[2] = {job->stopEvent, job->changeHandle};
+            DWORD woke = WaitForMultipleObjects(watching ? 2 : 1, waits, FALSE, kFallbackWaitMs);
+            if (woke != WAIT_OBJECT_0 + 1 && woke != WAIT_TIMEOUT)
+                break; // stopped, or the wait itself failed
+            if (settings.MonitorFile == 0)
+                break;
+        }
+        look = false;
         FILETIME now;
         bool reload = false;
         if (ReadWriteTime(job->path, &now) && !SameTime(now, job->seen)) {
             // Stored before asking, so this change is reported once.
+            const FILETIME before = job->seen;
             job->seen = now;
             reload = AskAboutChange();
-            if (StopRequested(job))
+            if (StopRequested(job)) {
+                // Unanswered: a resumed watch asks again.
+                job->seen = before;
                 break;
+            }
             // "Keep monitoring" accepts the file as it is now: a writer
             // that was still at work while the question stood is not asked
             // about a second time.
@@ -146,6 +161,8 @@ void StopFileMonitor() {
     if (job->changeHandle != INVALID_HANDLE_VALUE)
         FindCloseChangeNotification(job->changeHandle);
     CloseHandle(job->stopEvent);
+    TextCopyBounded(job->path, monitor.lastPath, kPathSize);
+    monitor.lastSeen = job->seen;
     delete job;
     monitor.job = nullptr;
     monitor.monitorThreadHandle = nullptr;
@@ -153,18 +170,26 @@ void StopFileMonitor() {
     InterlockedExchange(&monitor.monitorRunning, 0);
 }
 
-void RestartFileMonitor() {
+namespace {
+
+void StartWatch(bool resume) {
     StopFileMonitor();
+    // A fresh start takes the file as it is now; nothing is left to resume.
+    if (!resume)
+        monitor.lastPath[0] = 0;
     if (settings.MonitorFile == 0 || doc.hasFileName == 0)
         return;
     FILETIME written;
     if (!ReadWriteTime(doc.fileName, &written))
         return;
-    doc.fileWriteTime = written;
+    const bool resuming = resume && lstrcmpiA(monitor.lastPath, doc.fileName) == 0;
+    if (!resuming)
+        doc.fileWriteTime = written;
 
     auto* job = new MonitorJob;
     TextCopyBounded(doc.fileName, job->path, kPathSize);
-    job->seen = written;
+    job->seen = resuming ? monitor.lastSeen : written;
+    job->lookFirst = resuming && !SameTime(job->seen, written);
     char folder[kPathSize];
     TextCopyBounded(doc.fileName, folder, kPathSize);
     FolderOf(folder);
@@ -190,6 +215,12 @@ void RestartFileMonitor() {
     SetThreadPriority(thread, THREAD_PRIORITY_IDLE);
     ResumeThread(thread);
 }
+
+} // namespace
+
+void RestartFileMonitor() { StartWatch(false); }
+
+void ResumeFileMonitor() { StartWatch(true); }
 
 bool MonitorRunning() { return monitor.monitorRunning != 0; }
 

@@ -10,6 +10,12 @@
 // stores in the document's `fileWriteTime`). Interface thread only.
 void RestartFileMonitor();
 
+// As RestartFileMonitor, after the program wrote some other file than the
+// document (a copy of it): a watch of the same file carries on from the
+// write time it had seen, so an outside change that came meanwhile is still
+// reported. The document's `fileWriteTime` is left as it was.
+void ResumeFileMonitor();
+
 // Ends the watching thread, if any, before the caller goes on: the thread
 // is signalled, a question it has open is closed, and the call returns once
 // the thread has ended. Interface thread only.

@@ -160,11 +160,12 @@ bool WriteFileReplacing(const char* path, const void* data, DWORD size) {
 }
 
 int SaveDocumentFile(HWND editor, const char* path) {
-    // The monitor is held off while the program writes, so its own save is
-    // never reported as an outside change.
+    // The watch is held off while the program writes, so its own save is
+    // never reported as an outside change: the thread has ended before the
+    // file is opened for writing.
     const int monitor = settings.MonitorFile;
     settings.MonitorFile = 0;
-    RestartFileMonitor();
+    StopFileMonitor();
     const bool quiet = doc.quietTransfer != 0;
     int result = 1;
 
@@ -174,7 +175,7 @@ int SaveDocumentFile(HWND editor, const char* path) {
         !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         if (!AskOverrideReadOnly(editor)) {
             settings.MonitorFile = monitor;
-            RestartFileMonitor();
+            ResumeFileMonitor();
             return 1;
         }
         overridden = true;
@@ -239,7 +240,12 @@ int SaveDocumentFile(HWND editor, const char* path) {
         }
     }
     settings.MonitorFile = monitor;
-    RestartFileMonitor();
+    // A save of the document itself is no outside change; a copy written
+    // elsewhere leaves the watch where it was.
+    if (lstrcmpiA(path, doc.fileName) == 0)
+        RestartFileMonitor();
+    else
+        ResumeFileMonitor();
     return result;
 }
 

@@ -164,6 +164,26 @@ TEST_F(MonitorTest, OwnSavesCopiesBesideItOtherFilesAndAttributesNeverAsk) {
     Answer(question, IDCANCEL);
 }
 
+TEST_F(MonitorTest, AChangeThatCameWhileACopyWasWrittenIsStillReported) {
+    settings.AutoSaveMode = 1;
+    // The outside change lands before the watch has looked (here: while it
+    // is held off), and then the program writes a copy beside the file.
+    StopFileMonitor();
+    Rewrite("outside");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
+    HWND question = WaitForQuestion();
+    ASSERT_NE(question, nullptr);
+    Answer(question, IDCANCEL);
+
+    // The document's own save is no outside change, before a copy or after.
+    Command(IDM_SAVE);
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
+    WaitForTheWatchToLook();
+    EXPECT_TRUE(OpenQuestions().empty());
+}
+
 TEST_F(MonitorTest, TurningTheSettingOffEndsTheWatchAtItsNextWakeWithoutAsking) {
     settings.MonitorFile = 0;
     Rewrite("second");
