@@ -36,12 +36,13 @@ struct MonitorState {
     char lastPath[kPathSize];
     FILETIME lastSeen;
     volatile LONG wakeCount;
+    LONG forcedStops;
     HANDLE monitorThreadHandle;
     DWORD monitorThreadId;
     MonitorJob* job;
 };
 
-MonitorState monitor = {0, "", {0, 0}, 0, nullptr, 0, nullptr};
+MonitorState monitor = {0, "", {0, 0}, 0, 0, nullptr, 0, nullptr};
 
 // The file's last-write time, read without opening the file: a watch that
 // held it open, even briefly, could make another program's save of it fail.
@@ -153,6 +154,7 @@ void StopFileMonitor() {
     MonitorJob* job = monitor.job;
     SetEvent(job->stopEvent);
     if (!WaitForThreadEnd(monitor.monitorThreadHandle, monitor.monitorThreadId)) {
+        ++monitor.forcedStops;
         TerminateThread(monitor.monitorThreadHandle, 0);
         WaitForSingleObject(monitor.monitorThreadHandle, kStopGraceMs);
         ResetNotifyState();
@@ -225,3 +227,5 @@ void ResumeFileMonitor() { StartWatch(true); }
 bool MonitorRunning() { return monitor.monitorRunning != 0; }
 
 LONG MonitorWakeCount() { return monitor.wakeCount; }
+
+LONG MonitorForcedStops() { return monitor.forcedStops; }

@@ -29,3 +29,7 @@ bool MonitorRunning();
 // How many wake-ups the current or last thread has fully handled: tests
 // use it to know that a change has been looked at.
 LONG MonitorWakeCount();
+
+// How many watching threads had to be ended by force, not having ended
+// within ten seconds of their stop signal.
+LONG MonitorForcedStops();

@@ -208,8 +208,10 @@ TEST_F(MonitorTest, StoppingWhileTheQuestionIsOpenClosesItAndFreesTheWindow) {
         HWND question = WaitForQuestion();
         ASSERT_NE(question, nullptr);
         EXPECT_FALSE(IsWindowEnabled(app.mainWindow));
-        // What a save or an open does first.
+        // What a save or an open does first. The thread ends by itself.
+        LONG forced = MonitorForcedStops();
         StopFileMonitor();
+        EXPECT_EQ(MonitorForcedStops(), forced);
         EXPECT_FALSE(IsWindow(question));
         EXPECT_TRUE(OpenQuestions().empty());
         EXPECT_FALSE(MonitorRunning());
