@@ -93,3 +93,71 @@ TEST(ChooseFormatForFile, AutoOffSkipsAGroupAndListsWinOverRichText) {
     EXPECT_EQ(rtf.fontGroup, 2);
     EXPECT_EQ(rtf.richText, 0);
 }
+
+TEST(FolderOf, CutsAfterTheLastBackslash) {
+    char path[64];
+    std::strcpy(path, "C:\\a\\b.txt");
+    FolderOf(path);
+    EXPECT_STREQ(path, "C:\\a\\");
+    FolderOf(path);
+    EXPECT_STREQ(path, "C:\\a\\");
+    std::strcpy(path, "b.txt");
+    FolderOf(path);
+    EXPECT_STREQ(path, "b.txt");
+}
+
+namespace {
+// The backup name for `mode`, or "(none)" when BackupFileName refuses; a
+// refused name must leave the buffer empty, and nothing goes past `size`.
+std::string Backup(int mode, const char* fileName, const char* folder = "D:\\bk",
+                   uint32_t size = 600) {
+    std::string out(size + 1, '#');
+    bool fits = BackupFileName(mode, fileName, fileName != nullptr ? 1 : 0, "C:\\data\\", folder,
+                               &out[0], size);
+    EXPECT_EQ(out[size], '#') << "wrote past the buffer";
+    if (fits)
+        return out.c_str();
+    EXPECT_TRUE(size == 0 || out[0] == '\0');
+    return "(none)";
+}
+} // namespace
+
+TEST(BackupFileName, EachModeNamesItsCopy) {
+    EXPECT_EQ(Backup(AutosaveCopy, "C:\\docs\\a.txt"), "C:\\docs\\a.txt Backup");
+    EXPECT_EQ(Backup(AutosaveCopy, nullptr), "(none)");
+    EXPECT_EQ(Backup(AutosaveHidden, "C:\\docs\\a.txt"), "C:\\data\\KvAuto.txt");
+    EXPECT_EQ(Backup(AutosaveHidden, nullptr), "C:\\data\\KvAuto.txt");
+    EXPECT_EQ(Backup(AutosaveDirectory, "C:\\docs\\a.txt"), "D:\\bk\\backup_a.txt");
+    EXPECT_EQ(Backup(AutosaveDirectory, "C:\\docs\\a.txt", "D:\\bk\\"), "D:\\bk\\backup_a.txt");
+    EXPECT_EQ(Backup(AutosaveDirectory, nullptr), "D:\\bk\\backup_Untitled");
+    EXPECT_EQ(Backup(AutosaveDirectory, "plain.txt"), "D:\\bk\\backup_plain.txt");
+    EXPECT_EQ(Backup(AutosaveOriginal, "C:\\docs\\a.txt"), "(none)");
+    EXPECT_EQ(Backup(AutosaveRemind, "C:\\docs\\a.txt"), "(none)");
+}
+
+TEST(BackupFileName, DirectoryCopyOfAOneLetterNameStaysInTheFolder) {
+    // Not the title's rule (a one-letter name shows the whole path): the
+    // copy's name must never hold the document's folder.
+    EXPECT_EQ(Backup(AutosaveDirectory, "C:\\docs\\a"), "D:\\bk\\backup_a");
+}
+
+TEST(BackupFileName, ANameThatDoesNotFitIsRefusedWhole) {
+    EXPECT_EQ(Backup(AutosaveCopy, "C:\\docs\\a.txt", "", 21), "C:\\docs\\a.txt Backup");
+    EXPECT_EQ(Backup(AutosaveCopy, "C:\\docs\\a.txt", "", 20), "(none)");
+    EXPECT_EQ(Backup(AutosaveHidden, nullptr, "", 19), "C:\\data\\KvAuto.txt");
+    EXPECT_EQ(Backup(AutosaveHidden, nullptr, "", 18), "(none)");
+    EXPECT_EQ(Backup(AutosaveDirectory, "x.txt", "D:\\bk", 19), "D:\\bk\\backup_x.txt");
+    EXPECT_EQ(Backup(AutosaveDirectory, "x.txt", "D:\\bk", 18), "(none)");
+    EXPECT_EQ(Backup(AutosaveDirectory, "x.txt", "D:\\bk", 6), "(none)"); // no room for "\"
+    EXPECT_EQ(Backup(AutosaveCopy, "C:\\docs\\a.txt", "", 0), "(none)");
+}
+
+TEST(AutosavePeriodMs, WholeMinutesAtLeastOneAndNeverWrapping) {
+    EXPECT_EQ(AutosavePeriodMs(0), 60000u);
+    EXPECT_EQ(AutosavePeriodMs(-5), 60000u);
+    EXPECT_EQ(AutosavePeriodMs(60), 3600000u);
+    const uint32_t longest = AutosavePeriodMs(35791); // 0x7FFFFFFF / 60000
+    EXPECT_EQ(longest, 35791u * 60000u);
+    for (int32_t huge : {35792, 71583, 0x7FFFFFFF})
+        EXPECT_EQ(AutosavePeriodMs(huge), longest) << huge;
+}
