@@ -119,11 +119,17 @@ bool BackupFileName(int mode, const char* fileName, int hasFileName, const char*
         fits = AppendWhole(out, size, dataFolder) && AppendWhole(out, size, "KvAuto.txt");
         break;
     case AutosaveDirectory: {
-        char name[kNameSize];
-        if (hasFileName != 0)
-            FileNamePart(fileName, name);
-        else
-            TextCopy("Untitled", name);
+        // The file's own name, after the last "\" (not the title's rule,
+        // which shows a one-letter name with its whole path).
+        const char* name = "Untitled";
+        if (hasFileName != 0) {
+            name = fileName;
+            for (const char* p = fileName; *p != 0; ++p)
+                if (*p == '\\')
+                    name = p + 1;
+            if (*name == 0)
+                name = "Untitled";
+        }
         uint32_t length = TextLength(autosaveFolder);
         fits = AppendWhole(out, size, autosaveFolder) &&
                (length > 0 && autosaveFolder[length - 1] == '\\' ? true

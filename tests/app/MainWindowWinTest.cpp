@@ -86,12 +86,14 @@ TEST_F(MainWindowTest, WordWrapRebuildKeepsTextSelectionAndModifiedFlag) {
 }
 
 TEST_F(MainWindowTest, RebuildKeepsTheOldEditorWhenTheWorkingFileCannotBeWritten) {
+    settings.ShowFileErrors = 0; // the failure is reported in the status bar alone
     SetWindowTextA(app.editorWindow, "precious");
     TextCopy((folder.path() + "gone\\").c_str(), app.dataFolder);
     HWND oldEditor = app.editorWindow;
     Command(IDM_WORD_WRAP);
     EXPECT_EQ(app.editorWindow, oldEditor);
     EXPECT_EQ(EditorText(), "precious");
+    EXPECT_STREQ(doc.statusText, "Save Error");
 }
 
 TEST_F(MainWindowTest, SelectAllAndDelete) {
