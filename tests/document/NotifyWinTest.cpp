@@ -484,9 +484,21 @@ DWORD WINAPI AskFromMonitor(LPVOID owner) {
     return 0;
 }
 
-// The file monitor is ended outright while its question is open; the reset
-// afterwards must not leave the program believing a dialog is still up, nor
-// the question's owner disabled.
+// Posted to a question to make its thread end right there, inside the
+// dialog's message loop: a thread killed from outside could be holding a
+// lock of the system, so the test ends it at a point where it holds none.
+constexpr UINT kEndThreadMessage = WM_APP + 0x77;
+
+LRESULT CALLBACK EndThreadHook(int code, WPARAM wParam, LPARAM lParam) {
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kEndThreadMessage)
+        ExitThread(0);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A thread that ends while its question is open (the last resort of the
+// file monitor's stop) leaves no trace once the reset has run: the program
+// must not believe a dialog is still up, nor leave the owner disabled.
 TEST(NotifyThreads, QuestionOfAnEndedThreadIsForgottenByTheReset) {
     ResetNotifyState();
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
@@ -495,12 +507,17 @@ TEST(NotifyThreads, QuestionOfAnEndedThreadIsForgottenByTheReset) {
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, AskFromMonitor, owner, 0, &threadId);
     ASSERT_NE(thread, nullptr);
-    ASSERT_NE(WaitForNotification(threadId), nullptr);
+    HWND question = WaitForNotification(threadId);
+    ASSERT_NE(question, nullptr);
     EXPECT_EQ(notify.modalBusy, 1);
     EXPECT_FALSE(IsWindowEnabled(owner));
 
-    TerminateThread(thread, 0);
-    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, EndThreadHook, nullptr, threadId);
+    ASSERT_NE(hook, nullptr);
+    PostMessageA(question, kEndThreadMessage, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; },
+                          kCloseTimeoutMs));
+    UnhookWindowsHookEx(hook);
     CloseHandle(thread);
     EXPECT_TRUE(PumpUntil([&] { return OpenNotifications(threadId).empty(); }, kOpenTimeoutMs));
     EXPECT_EQ(notify.modalBusy, 1);
