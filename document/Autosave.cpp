@@ -85,7 +85,8 @@ void AutosaveTick(HWND window) {
             break;
         }
     }
-    notify.modalBusy = 0;
+    // A question the file monitor opened meanwhile keeps the flag.
+    notify.modalBusy = NotificationsOpen() ? 1 : 0;
 }
 
 void StatusExpiryTick() {

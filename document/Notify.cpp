@@ -432,6 +432,11 @@ void ResetNotifyState() {
 
 int LastNotifyAnswer() { return lastAnswer; }
 
+bool NotificationsOpen() {
+    std::lock_guard<std::mutex> guard(notifyLock);
+    return !openNotifications.empty();
+}
+
 int DismissThreadNotifications(DWORD threadId) {
     std::vector<HWND> windows;
     {

@@ -93,3 +93,6 @@ int LastNotifyAnswer();
 // notification that the given thread has open. Returns how many it asked to
 // close; safe to call from any thread, and again while they close.
 int DismissThreadNotifications(DWORD threadId);
+
+// Whether any thread has a notification open.
+bool NotificationsOpen();
