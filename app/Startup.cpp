@@ -218,7 +218,7 @@ void CompleteStartup(HWND window) {
         RelayoutMainWindow();
     }
     ApplyFontGroup();
-    UpdateStatusBar();  // the bars came before the editor whose place they show
+    UpdateStatusBar(); // the bars came before the editor whose place they show
 
     HANDLE thread = CreateThread(nullptr, 0, StartupThread, nullptr, 0, nullptr);
     if (thread != nullptr)
