@@ -403,17 +403,7 @@ class ContextMenuWindowTest : public ContextMenuTest {
   protected:
     void SetUp() override {
         ContextMenuTest::SetUp();
-        LoadLibraryA("RichEd20.dll");
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXA wc = {};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = OwnerProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "KorvidMenuOwnerTest";
-            RegisterClassExA(&wc);
-            registered = true;
-        }
+        RegisterTestWindowClass("KorvidMenuOwnerTest", OwnerProc);
         app.mainWindow = CreateWindowExA(0, "KorvidMenuOwnerTest", "Owner",
                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300,
                                          nullptr, nullptr, GetModuleHandleA(nullptr), &lastCommand);

@@ -27,17 +27,7 @@
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        LoadLibraryA("RichEd20.dll");
-        static bool registered = false;
-        if (!registered) {
-            WNDCLASSEXA wc = {};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = MainWindowProc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "KorvidBoxTest";
-            RegisterClassExA(&wc);
-            registered = true;
-        }
+        RegisterTestWindowClass("KorvidBoxTest", MainWindowProc);
         std::memset(&settings, 0, sizeof settings);
         std::memset(&app, 0, sizeof app);
         std::memset(&doc, 0, sizeof doc);

@@ -115,3 +115,17 @@ void PressDialogButtonLater(const char* caption, int buttonId) {
         }
     }).detach();
 }
+
+void RegisterTestWindowClass(const char* className, WNDPROC procedure) {
+    LoadLibraryA("RichEd20.dll");
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &existing))
+        return;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+}

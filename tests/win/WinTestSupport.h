@@ -31,3 +31,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Starts a thread that finds a top-level window with this caption belonging
 // to this process and presses the button with `buttonId` in it.
 void PressDialogButtonLater(const char* caption, int buttonId);
+
+// Registers a window class of this process with the given procedure, once
+// per class name, and loads the rich-edit library the editors need.
+void RegisterTestWindowClass(const char* className, WNDPROC procedure);
