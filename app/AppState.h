@@ -32,6 +32,9 @@ struct AppState {
     HWND editorWindow;
     WNDPROC oldEditorProc;
     HWND findDialog;
+    // The editor a large Replace All or De-Double replaced, kept hidden for
+    // the undo that brings it back (EditorText).
+    HWND undoEditor;
     int findState;
     HWND toolBar;
     HWND statusBar;

@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsFile.h"
+#include "tools/EditorText.h"
 #include "tools/Tools.h"
 
 #include <commctrl.h>
@@ -82,7 +83,11 @@ const CommandEntry kCommands[] = {
     {IDM_CUT, [](HWND, WORD id) { CopyOrCut(id); }},
     {IDM_COPY, [](HWND, WORD id) { CopyOrCut(id); }},
     {IDM_PASTE, [](HWND, WORD) { PasteText(); }},
-    {IDM_UNDO, [](HWND, WORD) { SendToEditor(WM_UNDO); }},
+    {IDM_UNDO,
+     [](HWND, WORD) {
+         if (!UndoEditorSwap())
+             SendToEditor(WM_UNDO);
+     }},
     {IDM_REDO, [](HWND, WORD) { SendToEditor(EM_REDO); }},
     {IDM_FIND, [](HWND, WORD) { OpenFind(0); }},
     {IDM_GOTO_LINE, [](HWND w, WORD) { GotoLine(w); }},

@@ -90,6 +90,13 @@ bool RunShortcut(HWND editor, WPARAM key) {
     case 'X':
         PostCommand(IDM_CUT);
         return true;
+    case 'Z':
+        // Past the last undo of an editor that a large edit put in place,
+        // the undo brings back the editor from before it.
+        if (app.undoEditor == nullptr || SendMessageA(editor, EM_CANUNDO, 0, 0) != 0)
+            return false;
+        PostCommand(IDM_UNDO);
+        return true;
     case VK_SPACE:
         if (settings.OverwriteSelection == 0)
             CollapseSelection(editor);

@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
+#include "tools/EditorText.h"
 #include "tools/Tools.h"
 
 #include <commctrl.h>
@@ -47,6 +48,7 @@ LRESULT OnClose() {
     StopFileMonitor();
     if (settings.ExitSave != 0)
         SaveSettings();
+    DropUndoEditor();
     if (app.editorWindow != nullptr) {
         DestroyWindow(app.editorWindow);
         app.editorWindow = nullptr;
@@ -111,7 +113,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         break;
     }
-    if (IsFindMessage(lParam)) {
+    if (IsFindMessage(message, lParam)) {
         OnFindMessage();
         return 0;
     }

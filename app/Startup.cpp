@@ -6,6 +6,7 @@
 #include "app/Geometry.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
+#include "tools/EditorText.h"
 #include "document/Autosave.h"
 #include "document/DocumentState.h"
 #include "document/Lifecycle.h"
@@ -261,6 +262,7 @@ void RebuildEditor() {
         doc.quietTransfer = 0;
     }
 
+    DropUndoEditor();
     if (app.editorWindow != nullptr) {
         DestroyWindow(app.editorWindow);
         app.editorWindow = nullptr;

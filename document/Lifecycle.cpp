@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "settings/SettingsRecord.h"
 #include "text/TextRoutines.h"
+#include "tools/EditorText.h"
 #include "tools/Tools.h"
 
 #include <commctrl.h>
@@ -51,6 +52,7 @@ int ConfirmDiscard() {
 void NewDocument() {
     if (ConfirmDiscard() != 0)
         return;
+    DropUndoEditor();
     SetWindowTextA(app.editorWindow, "");
     doc.hasFileName = 0;
     SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);

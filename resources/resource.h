@@ -87,6 +87,18 @@
 #define IDC_NOTIFY_X 1602
 #define IDC_NOTIFY_THIRD 1612
 
+// Insert dialog: edits A to E, their Paste buttons, and Help
+#define IDD_INSERT_TEXT 110
+#define IDC_INSERT_PASTE_A 1035
+#define IDC_INSERT_PASTE_E 1039
+#define IDC_INSERT_EDIT_A 1040
+#define IDC_INSERT_EDIT_E 1044
+#define IDC_INSERT_HELP 3
+
+// Labels window
+#define IDC_LABELS_LIST 1
+#define TIMER_LABELS_FILL 1
+
 // File Info dialog
 #define IDD_FILE_INFO 101
 

@@ -116,6 +116,24 @@ void PressDialogButtonLater(const char* caption, int buttonId) {
     }).detach();
 }
 
+void FillAndPressLater(const char* caption, int controlId, const std::string& text, int buttonId) {
+    std::string title = caption;
+    std::thread([title, controlId, text, buttonId] {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < 10000) {
+            WindowSearch search{&title, nullptr};
+            EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+            if (HWND found = search.found) {
+                SetDlgItemTextA(found, controlId, text.c_str());
+                PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));
+                return;
+            }
+            Sleep(20);
+        }
+    }).detach();
+}
+
 void RegisterTestWindowClass(const char* className, WNDPROC procedure) {
     LoadLibraryA("RichEd20.dll");
     WNDCLASSEXA existing = {};

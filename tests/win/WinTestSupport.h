@@ -32,6 +32,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // to this process and presses the button with `buttonId` in it.
 void PressDialogButtonLater(const char* caption, int buttonId);
 
+// The same, after putting `text` into the control `controlId` of the dialog.
+void FillAndPressLater(const char* caption, int controlId, const std::string& text, int buttonId);
+
 // Registers a window class of this process with the given procedure, once
 // per class name, and loads the rich-edit library the editors need.
 void RegisterTestWindowClass(const char* className, WNDPROC procedure);

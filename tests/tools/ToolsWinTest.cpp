@@ -1,0 +1,407 @@
+// The editing tools on a real main window, editor, common Find and Replace
+// dialogs, notifications, the clipboard and the labels window.
+#include "MainWindowFixture.h"
+
+#include "document/Lifecycle.h"
+#include "tools/EditorText.h"
+#include "tools/Tools.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+namespace {
+
+class ToolsTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        // Lines as a user sees them: the bare editor is 10 pixels wide.
+        MoveWindow(app.editorWindow, 0, 0, 600, 400, TRUE);
+    }
+    void SetText(const char* text) { SetWindowTextA(app.editorWindow, text); }
+    void Select(LONG first, LONG last) {
+        CHARRANGE range = {first, last};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    std::pair<LONG, LONG> Selection() {
+        CHARRANGE range = {0, 0};
+        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return {range.cpMin, range.cpMax};
+    }
+    // Opens Find or Replace, puts the texts in and presses a button; the
+    // dialog answers through the main window, so the loop runs until the
+    // expected state holds.
+    HWND OpenDialog(WORD command) {
+        Command(command);
+        EXPECT_NE(app.findDialog, nullptr);
+        EXPECT_EQ(app.findState, 2);
+        return app.findDialog;
+    }
+    void Press(HWND dialog, int button) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+    }
+    void CloseDialog() {
+        Press(app.findDialog, IDCANCEL);
+        ASSERT_TRUE(PumpUntil([] { return app.findState == 1; }, 5000));
+    }
+    bool WaitForSelection(LONG first, LONG last) {
+        return PumpUntil([&] { return Selection() == std::make_pair(first, last); }, 5000);
+    }
+    static std::string ItemText(int item, int column) {
+        char text[260] = {};
+        LVITEMA sub = {};
+        sub.iSubItem = column;
+        sub.pszText = text;
+        sub.cchTextMax = sizeof text;
+        SendMessageA(labelsList, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
+        return text;
+    }
+    static int ItemCount() {
+        return labelsList ? static_cast<int>(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)) : -1;
+    }
+};
+
+TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
+    SetText("one two one two");
+    Select(4, 7);
+    HWND dialog = OpenDialog(IDM_FIND);
+    char proposed[64] = {};
+    GetDlgItemTextA(dialog, edt1, proposed, sizeof proposed);
+    EXPECT_STREQ(proposed, "two");
+    Command(IDM_FIND); // a second opening does nothing while one is open
+    EXPECT_EQ(app.findDialog, dialog);
+
+    Press(dialog, IDOK);
+    EXPECT_TRUE(WaitForSelection(12, 15));
+    // Nothing further down: "Start again at top" finds the first one.
+    PressDialogButtonLater("Korvid 1.2", IDOK);
+    Press(dialog, IDOK);
+    EXPECT_TRUE(WaitForSelection(4, 7));
+    // "Cancel" leaves the selection.
+    Select(12, 15);
+    PressDialogButtonLater("Korvid 1.2", IDCANCEL);
+    Press(dialog, IDOK);
+    EXPECT_TRUE(PumpUntil([] { return notify.modalBusy == 0 && !NotificationsOpen(); }, 5000));
+    EXPECT_EQ(Selection(), std::make_pair(12L, 15L));
+    CloseDialog();
+
+    // F3 after the dialog closed repeats the search downward.
+    Select(0, 0);
+    FindNextDown();
+    EXPECT_EQ(Selection(), std::make_pair(4L, 7L));
+
+    // A selection of 250 characters is no proposal: the last text stays.
+    SetText(std::string(300, 'x').c_str());
+    Select(0, 250);
+    OpenDialog(IDM_FIND);
+    GetDlgItemTextA(app.findDialog, edt1, proposed, sizeof proposed);
+    EXPECT_STREQ(proposed, "two");
+}
+
+TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
+    SetText("xCATx cat");
+    Select(1, 4);
+    HWND dialog = OpenDialog(IDM_REPLACE);
+    SetDlgItemTextA(dialog, edt1, "cat");
+    SetDlgItemTextA(dialog, edt2, "dog");
+    Press(dialog, psh1); // Replace, then the next match is selected
+    EXPECT_TRUE(WaitForSelection(6, 9));
+    EXPECT_EQ(EditorText(), "xdogx cat");
+
+    SetText("aaa");
+    Select(3, 3);
+    SetDlgItemTextA(dialog, edt1, "a");
+    SetDlgItemTextA(dialog, edt2, "aa");
+    Press(dialog, psh2); // Replace All
+    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "aaaaaa"; }, 5000)) << EditorText();
+    EXPECT_EQ(Selection(), std::make_pair(6L, 6L));
+    // One step undoes it all.
+    SendMessageA(app.editorWindow, WM_UNDO, 0, 0);
+    EXPECT_EQ(EditorText(), "aaa");
+
+    // Rich Text goes through the control and gives the same result.
+    doc.richText = 1;
+    SetText("b b b");
+    SetDlgItemTextA(dialog, edt1, "b");
+    SetDlgItemTextA(dialog, edt2, "bb");
+    Press(dialog, psh2);
+    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "bb bb bb"; }, 5000)) << EditorText();
+    CloseDialog();
+}
+
+TEST_F(ToolsTest, ReplaceAllOverManyLinesIsOneUndoInAFreshEditor) {
+    std::string lines;
+    for (int i = 0; i < 3000; ++i)
+        lines += "ab\r\n";
+    SetText(lines.c_str());
+    SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);
+    HWND before = app.editorWindow;
+    // Every paragraph break goes: the control would take minutes for that.
+    std::u16string text = ReadEditorText(app.editorWindow);
+    ApplyTextEdit(text, ReplaceAllText(text, u"b\r", u"c", false, false, SystemFolding()));
+    EXPECT_NE(app.editorWindow, before);
+    EXPECT_EQ(app.undoEditor, before);
+    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), app.editorWindow);
+    EXPECT_FALSE(IsWindowVisible(before));
+    std::string expected;
+    for (int i = 0; i < 3000; ++i)
+        expected += "ac";
+    EXPECT_EQ(EditorText(), expected);
+    EXPECT_NE(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+    EXPECT_EQ(Selection(), std::make_pair(6000L, 6000L));
+
+    // Typing in the fresh editor is undone first; the next undo brings the
+    // old text back.
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("z"));
+    Command(IDM_UNDO);
+    EXPECT_EQ(EditorText(), expected);
+    Command(IDM_UNDO);
+    EXPECT_EQ(app.editorWindow, before);
+    EXPECT_EQ(app.undoEditor, nullptr);
+    EXPECT_TRUE(IsWindowVisible(before));
+    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), before);
+    EXPECT_EQ(EditorText(), lines);
+}
+
+TEST_F(ToolsTest, GotoSelectsTheFirstCharacterOfTheLine) {
+    SetText("ab\r\ncd\r\nef");
+    Select(7, 7);
+    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "2", IDOK);
+    GotoLine(app.mainWindow);
+    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
+    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "1", IDOK);
+    GotoLine(app.mainWindow);
+    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
+    // 0 is the caret's line.
+    Select(7, 7);
+    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "0", IDOK);
+    GotoLine(app.mainWindow);
+    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
+    // Beyond the last line the selection goes.
+    Select(0, 2);
+    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "99", IDOK);
+    GotoLine(app.mainWindow);
+    EXPECT_EQ(Selection().first, Selection().second);
+    // Cancel moves nothing.
+    Select(1, 2);
+    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "1", IDCANCEL);
+    GotoLine(app.mainWindow);
+    EXPECT_EQ(Selection(), std::make_pair(1L, 2L));
+}
+
+TEST_F(ToolsTest, DeDoubleCollapsesRunsInPlainAndRichText) {
+    for (int rich = 0; rich < 2; ++rich) {
+        doc.richText = rich;
+        SetText("xababababy Aaa");
+        Select(1, 3);
+        Command(IDM_DEDOUBLE);
+        EXPECT_EQ(EditorText(), "xaby Aaa") << "rich " << rich;
+        EXPECT_STREQ(findWhat, "abab");
+        Select(5, 6);
+        Command(IDM_DEDOUBLE);
+        EXPECT_EQ(EditorText(), "xaby A") << "rich " << rich;
+    }
+    // 200 characters or more: nothing happens.
+    std::string many(400, 'q');
+    SetText(many.c_str());
+    Select(0, 200);
+    Command(IDM_DEDOUBLE);
+    EXPECT_EQ(EditorText(), many);
+}
+
+TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
+    settings.PureTextPaste = 1;
+    SetText("a\r\nb c");
+    CHARFORMATA plainFormat = {};
+    plainFormat.cbSize = sizeof plainFormat;
+    plainFormat.dwMask = CFM_BOLD; // the default System font is bold
+    SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL,
+                 reinterpret_cast<LPARAM>(&plainFormat));
+    Select(0, 3);
+    Command(IDM_COPY);
+    ASSERT_TRUE(OpenClipboard(app.mainWindow));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    ASSERT_NE(data, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "a\r\nb");
+    GlobalUnlock(data);
+    CloseClipboard();
+
+    // Formatted content from another program: only its characters arrive.
+    const char rtf[] = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\b bold\\b0}";
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL rich = GlobalAlloc(GMEM_MOVEABLE, sizeof rtf);
+    std::memcpy(GlobalLock(rich), rtf, sizeof rtf);
+    GlobalUnlock(rich);
+    SetClipboardData(RegisterClipboardFormatA("Rich Text Format"), rich);
+    HGLOBAL plain = GlobalAlloc(GMEM_MOVEABLE, 5 * sizeof(WCHAR));
+    std::memcpy(GlobalLock(plain), L"bold", 5 * sizeof(WCHAR));
+    GlobalUnlock(plain);
+    SetClipboardData(CF_UNICODETEXT, plain);
+    CloseClipboard();
+    Select(4, 5);
+    Command(IDM_PASTE);
+    EXPECT_EQ(EditorText(), "a\r\nb bold");
+    auto bold = [&](LONG at) {
+        Select(at, at + 1);
+        CHARFORMATA format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
+                     reinterpret_cast<LPARAM>(&format));
+        return (format.dwEffects & CFE_BOLD) != 0;
+    };
+    EXPECT_FALSE(bold(0));
+    EXPECT_FALSE(bold(5));
+
+    // A cut with nothing selected changes nothing.
+    Select(2, 2);
+    Command(IDM_CUT);
+    EXPECT_EQ(EditorText(), "a\r\nb bold");
+    Select(0, 1);
+    Command(IDM_CUT);
+    EXPECT_EQ(EditorText(), "\r\nb bold");
+}
+
+TEST_F(ToolsTest, IndentMovesEachParagraphOneStepNeverBelowZero) {
+    SetText("a\rb\rc");
+    auto indentOf = [&](LONG at) {
+        Select(at, at);
+        PARAFORMAT2 format = {};
+        format.cbSize = sizeof format;
+        SendMessageA(app.editorWindow, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+        return format.dxStartIndent;
+    };
+    Select(0, 5);
+    Command(IDM_INDENT);
+    Command(IDM_INDENT);
+    EXPECT_EQ(indentOf(0), 682);
+    EXPECT_EQ(indentOf(4), 682);
+    // Only the middle paragraph goes back to 341: the indents now differ.
+    Select(2, 2);
+    Command(IDM_OUTDENT);
+    Select(0, 5);
+    Command(IDM_OUTDENT);
+    EXPECT_EQ(indentOf(0), 341);
+    EXPECT_EQ(indentOf(2), 0);
+    EXPECT_EQ(indentOf(4), 341);
+    Select(2, 2);
+    Command(IDM_OUTDENT); // 0 stays 0
+    EXPECT_EQ(indentOf(2), 0);
+}
+
+TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    settings.InsertTimeMode = 4;
+    std::strcpy(settings.InsertTimeFormat, "'at'");
+    std::strcpy(settings.InsertDateFormat, "yyyy");
+    SetText("");
+    Command(IDM_INSERT_TIME);
+    EXPECT_EQ(EditorText(), "at " + std::to_string(now.wYear));
+    settings.InsertTimeMode = 0;
+    char date[80];
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof date);
+    SetText("");
+    Command(IDM_INSERT_TIME);
+    EXPECT_EQ(EditorText(), date);
+
+    // Paste C inserts the stored text and drops what was typed.
+    std::strcpy(settings.InsertTextC, "stored");
+    SetText("[]");
+    Select(1, 1);
+    FillAndPressLater("Insert", IDC_INSERT_EDIT_A + 2, "typed", IDC_INSERT_PASTE_A + 2);
+    Command(IDM_INSERT_TEXT);
+    EXPECT_EQ(EditorText(), "[stored]");
+    EXPECT_STREQ(settings.InsertTextC, "stored");
+    EXPECT_EQ(notify.modalBusy, 0);
+    // OK keeps the typing, inserts nothing and writes the settings file.
+    std::string file = std::string(app.dataFolder) + "Korvid.Dat";
+    DeleteFileA(file.c_str());
+    FillAndPressLater("Insert", IDC_INSERT_EDIT_A + 2, std::string(400, 't'), IDOK);
+    Command(IDM_INSERT_TEXT);
+    EXPECT_EQ(EditorText(), "[stored]");
+    EXPECT_EQ(std::string(settings.InsertTextC), std::string(299, 't'));
+    EXPECT_TRUE(FileExists(file));
+}
+
+TEST_F(ToolsTest, BookmarksScanSetAndGo) {
+    SetText("xx KORVIDtwo yy Korvidone KorvidTwo");
+    Command(IDM_SCAN_MARKS);
+    EXPECT_EQ(app.quickMarks[0], 17);
+    EXPECT_EQ(app.quickMarks[1], 4); // the first occurrence wins
+    EXPECT_EQ(app.quickMarks[2], 0);
+    Command(IDM_GOTO_MARK2);
+    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
+    Select(0, 0);
+    Command(IDM_SET_MARK3);
+    EXPECT_EQ(app.quickMarks[2], 1);
+    Select(5, 5);
+    Command(IDM_GOTO_MARK3);
+    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
+
+    // Full-Auto scans before going: a deleted marker word is gone.
+    settings.BookmarkMode = 2;
+    SetText("nothing here");
+    Select(4, 4);
+    Command(IDM_GOTO_MARK1);
+    EXPECT_EQ(app.quickMarks[0], 0);
+    EXPECT_EQ(Selection(), std::make_pair(4L, 4L));
+
+    // On loading, a file of exactly the size limit is not scanned.
+    settings.BookmarkMode = 1;
+    settings.BookmarkMaxFileSize = 30;
+    for (int size : {30, 29}) {
+        app.quickMarks[0] = 0;
+        std::string name = folder.File("marks" + std::to_string(size) + ".txt");
+        std::string content = "KorvidOne" + std::string(static_cast<size_t>(size) - 9, '.');
+        ASSERT_TRUE(WriteWholeFile(name, content));
+        TextCopy(name.c_str(), doc.fileName);
+        OpenDocument();
+        EXPECT_EQ(app.quickMarks[0], size == 30 ? 0 : 1) << size;
+    }
+}
+
+TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
+    SetText("MyRoutine proc\r\n*** Intro\r\nOther PROC");
+    doc.documentBytes = 10;
+    Command(IDM_LABELS);
+    HWND window = labelsWindow;
+    ASSERT_NE(window, nullptr);
+    char title[64];
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ(title, "Labels Found");
+    ASSERT_TRUE(PumpUntil([] { return ItemCount() == 3; }, 5000)) << ItemCount();
+    EXPECT_EQ(ItemText(0, 0), "MyRoutine");
+    EXPECT_EQ(ItemText(0, 1), " proc");
+    EXPECT_EQ(ItemText(0, 2), "10");
+    EXPECT_EQ(ItemText(1, 0), "Other");
+    EXPECT_EQ(ItemText(2, 0), "Intro");
+    EXPECT_EQ(ItemText(2, 1), "*** ");
+
+    // A second command keeps the one window and scans again.
+    SetText("Alone proc");
+    Command(IDM_LABELS);
+    EXPECT_EQ(labelsWindow, window);
+    ASSERT_TRUE(PumpUntil([] { return ItemCount() == 1; }, 5000));
+
+    // A double click on the focused row selects there and closes.
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_FOCUSED | LVIS_SELECTED;
+    SendMessageA(labelsList, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    NMITEMACTIVATE click = {};
+    click.hdr = {labelsList, IDC_LABELS_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(window, WM_NOTIFY, IDC_LABELS_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(labelsWindowOpen, 0);
+    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
+
+    // Over the size limit: the notice, and no window.
+    doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;
+    PressDialogButtonLater("Korvid 1.2", IDOK);
+    Command(IDM_LABELS);
+    EXPECT_EQ(labelsWindow, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+#include "tools/EditorText.h"
+
+#include "app/AppState.h"
+#include "app/Bars.h"
+#include "app/Editor.h"
+#include "resource.h"
+
+#include <richedit.h>
+
+#include <cstring>
+
+namespace {
+
+// The id the kept editor carries while hidden, so that it is never taken
+// for the editor.
+constexpr int kKeptEditorId = IDC_EDITOR + 1;
+
+char16_t upperTable[65536];
+bool upperReady = false;
+
+char16_t SystemUpper(char16_t c) { return upperTable[c]; }
+bool SystemWordChar(char16_t c) { return IsCharAlphaNumericW(static_cast<WCHAR>(c)) != 0; }
+
+const TextFolding kSystemFolding = {SystemUpper, SystemWordChar};
+
+struct MemoryStream {
+    const char* bytes;
+    size_t size;
+    size_t done;
+};
+
+DWORD CALLBACK StreamFromMemory(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* stream = reinterpret_cast<MemoryStream*>(cookie);
+    size_t n = stream->size - stream->done;
+    if (n > static_cast<size_t>(wanted))
+        n = static_cast<size_t>(wanted) & ~static_cast<size_t>(1);
+    std::memcpy(buffer, stream->bytes + stream->done, n);
+    stream->done += n;
+    *got = static_cast<LONG>(n);
+    return 0;
+}
+
+// The text goes into a new editor of the same kind; the old one is kept,
+// hidden, for the undo.
+void SwapInEditor(const TextEdit& edit) {
+    DropUndoEditor();
+    HWND old = app.editorWindow;
+    CreateEditor(app.mainWindow);
+    if (app.editorWindow == nullptr) {
+        app.editorWindow = old;
+        return;
+    }
+    SetWindowLongPtrA(old, GWLP_ID, kKeptEditorId);
+    ShowWindow(old, SW_HIDE);
+    app.undoEditor = old;
+    RelayoutMainWindow();
+    ApplyFontGroup();
+    MemoryStream stream = {reinterpret_cast<const char*>(edit.text.data()),
+                           edit.text.size() * sizeof(char16_t), 0};
+    EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamFromMemory};
+    SendMessageA(app.editorWindow, EM_STREAMIN, SF_TEXT | SF_UNICODE,
+                 reinterpret_cast<LPARAM>(&request));
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+}
+
+} // namespace
+
+const TextFolding& SystemFolding() {
+    if (!upperReady) {
+        for (size_t i = 0; i < 65536; ++i)
+            upperTable[i] = static_cast<char16_t>(i);
+        CharUpperBuffW(reinterpret_cast<LPWSTR>(upperTable), 65536);
+        upperReady = true;
+    }
+    return kSystemFolding;
+}
+
+LONG EditorTextLength(HWND editor) {
+    GETTEXTLENGTHEX request = {GTL_NUMCHARS | GTL_PRECISE, 1200};
+    LRESULT n = SendMessageA(editor, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&request), 0);
+    return n > 0 ? static_cast<LONG>(n) : 0;
+}
+
+std::u16string ReadEditorText(HWND editor) {
+    LONG n = EditorTextLength(editor);
+    std::u16string text(static_cast<size_t>(n) + 1, u'\0');
+    GETTEXTEX request = {static_cast<DWORD>((n + 1) * sizeof(char16_t)), GT_DEFAULT, 1200, nullptr,
+                         nullptr};
+    LRESULT got = SendMessageA(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                               reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got > 0 && got <= n ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+std::u16string WidenText(const char* text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 1)
+        return std::u16string();
+    std::u16string wide(static_cast<size_t>(n), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, reinterpret_cast<LPWSTR>(&wide[0]), n);
+    wide.resize(static_cast<size_t>(n) - 1);
+    return wide;
+}
+
+void ReplaceSelectionText(HWND editor, const char16_t* text) {
+    SETTEXTEX request = {ST_SELECTION | ST_KEEPUNDO, 1200};
+    SendMessageA(editor, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(text));
+}
+
+void ApplyTextEdit(const std::u16string& oldText, const TextEdit& edit) {
+    HWND editor = app.editorWindow;
+    if (edit.hits == 0 || editor == nullptr)
+        return;
+    size_t breaks = 0;
+    for (size_t i = edit.changeStart; i < edit.oldChangeEnd && i < oldText.size(); ++i)
+        breaks += oldText[i] == u'\r';
+    if (breaks > kInPlaceBreaks) {
+        SwapInEditor(edit);
+    } else {
+        CHARRANGE span = {static_cast<LONG>(edit.changeStart),
+                          static_cast<LONG>(edit.oldChangeEnd)};
+        SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&span));
+        std::u16string inserted =
+            edit.text.substr(edit.changeStart, edit.newChangeEnd - edit.changeStart);
+        ReplaceSelectionText(editor, inserted.c_str());
+    }
+    CHARRANGE caret = {static_cast<LONG>(edit.caret), static_cast<LONG>(edit.caret)};
+    SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    SendMessageA(app.editorWindow, EM_SCROLLCARET, 0, 0);
+}
+
+bool UndoEditorSwap() {
+    HWND kept = app.undoEditor;
+    HWND current = app.editorWindow;
+    if (kept == nullptr || current == nullptr || !IsWindow(kept) ||
+        SendMessageA(current, EM_CANUNDO, 0, 0) != 0)
+        return false;
+    app.undoEditor = nullptr;
+    SetWindowLongPtrA(kept, GWLP_ID, IDC_EDITOR);
+    app.editorWindow = kept;
+    DestroyWindow(current);
+    ShowWindow(kept, SW_SHOW);
+    RelayoutMainWindow();
+    SetFocus(kept);
+    SendMessageA(kept, EM_SETMODIFY, TRUE, 0);
+    UpdateStatusBar();
+    return true;
+}
+
+void DropUndoEditor() {
+    if (app.undoEditor != nullptr && IsWindow(app.undoEditor))
+        DestroyWindow(app.undoEditor);
+    app.undoEditor = nullptr;
+}

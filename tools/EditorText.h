@@ -1,0 +1,37 @@
+// The whole text of the editor as one UTF-16 copy, and the applying of an
+// edit worked out on such a copy (ToolsCore) back to the editor.
+#pragma once
+
+#include "tools/ToolsCore.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The text with one CR per paragraph break, so that positions in it are the
+// editor's character positions.
+std::u16string ReadEditorText(HWND editor);
+// The editor's length in characters, counted the same way.
+LONG EditorTextLength(HWND editor);
+// An 8-bit text of the system code page as UTF-16.
+std::u16string WidenText(const char* text);
+// The system's upper case and word characters.
+const TextFolding& SystemFolding();
+
+// Replaces the selection by a UTF-16 text, undoable.
+void ReplaceSelectionText(HWND editor, const char16_t* text);
+
+// Puts an edit of `oldText` (the editor's text) into the editor as one undoable step and leaves the
+// caret where the edit says. A change over many paragraphs goes into a fresh editor instead, since
+// the control takes time that grows with the square of the paragraphs it removes; the previous
+// editor is kept hidden, and the undo that finds nothing more to undo in the fresh one brings it
+// back.
+void ApplyTextEdit(const std::u16string& oldText, const TextEdit& edit);
+// Above this many paragraph breaks removed, an edit goes into a fresh editor.
+constexpr size_t kInPlaceBreaks = 2000;
+
+// Brings back the editor kept by the last large edit when the current one
+// has nothing left to undo; returns whether it did.
+bool UndoEditorSwap();
+// Forgets the kept editor (a new document, a rebuild, the end).
+void DropUndoEditor();
