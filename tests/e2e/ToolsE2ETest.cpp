@@ -224,6 +224,38 @@ TEST(ToolsE2E, BookmarksAreReportedOnLoadAndTheToolbarJumps) {
     app.WaitForSelection(3, 4);
 }
 
+// Points the shell's "open" of .htm files at a command that copies the file
+// it was given to `copy`, for as long as it lives; the old command returns
+// at the end.
+class HtmlOpenCommand {
+  public:
+    explicit HtmlOpenCommand(const std::string& copy) {
+        char progId[128] = {};
+        LONG size = sizeof progId;
+        if (RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", progId, &size) != ERROR_SUCCESS || !progId[0])
+            std::strcpy(progId, "htmlfile");
+        if (RegQueryValueA(HKEY_CLASSES_ROOT, ".htm", nullptr, &size) != ERROR_SUCCESS)
+            RegSetValueA(HKEY_CLASSES_ROOT, ".htm", REG_SZ, progId, 0);
+        key_ = std::string(progId) + "\\shell\\open\\command";
+        char old[1024] = {};
+        size = sizeof old;
+        hadOld_ = RegQueryValueA(HKEY_CLASSES_ROOT, key_.c_str(), old, &size) == ERROR_SUCCESS;
+        old_ = old;
+        std::string command = "C:\\windows\\system32\\cmd.exe /c copy \"%1\" \"" + copy + "\"";
+        RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, command.c_str(), 0);
+    }
+    ~HtmlOpenCommand() {
+        if (hadOld_)
+            RegSetValueA(HKEY_CLASSES_ROOT, key_.c_str(), REG_SZ, old_.c_str(), 0);
+        else
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, key_.c_str());
+    }
+
+  private:
+    std::string key_, old_;
+    bool hadOld_ = false;
+};
+
 TEST(ToolsE2E, LabelsWindowJumpsOnDoubleClickAndTheLimitAsks) {
     KorvidApp app;
     std::string big = app.ProgramFolder() + "big.txt";
@@ -261,6 +293,15 @@ TEST(ToolsE2E, LabelsWindowJumpsOnDoubleClickAndTheLimitAsks) {
     EXPECT_EQ(notice.ButtonText(2), "Open ReadMe");
     app.Answer(notice, 1);
     app.ExpectNoNotification(200);
+    EXPECT_EQ(FindOwnWindow(app, "XtraSBox", "Labels Found"), nullptr);
+
+    // "Open ReadMe" opens the read-me beside the program.
+    WriteTextFile(app.ProgramFolder() + "ReadMe.htm", "<p>read me</p>");
+    std::string opened = app.ProgramFolder() + "opened.htm";
+    HtmlOpenCommand command(opened);
+    app.PostCommand(kCmdLabels);
+    app.Answer(app.WaitForNotification(kUiTimeout), 2);
+    app.WaitUntil([&] { return FileExists(opened); }, "the read-me to be opened", 15000);
     EXPECT_EQ(FindOwnWindow(app, "XtraSBox", "Labels Found"), nullptr);
 }
 

@@ -121,6 +121,14 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     SendMessageA(app.editorWindow, WM_UNDO, 0, 0);
     EXPECT_EQ(EditorText(), "aaa");
 
+    // The longest texts the dialog takes, 599 characters each.
+    std::string longFind(599, 'k'), longWith(599, 'm');
+    SetText((longFind + "!").c_str());
+    SetDlgItemTextA(dialog, edt1, longFind.c_str());
+    SetDlgItemTextA(dialog, edt2, longWith.c_str());
+    Press(dialog, psh2);
+    EXPECT_TRUE(PumpUntil([&] { return EditorText() == longWith + "!"; }, 5000));
+
     // Rich Text goes through the control and gives the same result.
     doc.richText = 1;
     SetText("b b b");
@@ -401,6 +409,37 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;
     PressDialogButtonLater("Korvid 1.2", IDOK);
     Command(IDM_LABELS);
+    EXPECT_EQ(labelsWindow, nullptr);
+}
+
+TEST_F(ToolsTest, AnEmptyDocumentAndEmptyTextsGiveQuietResults) {
+    SetText("");
+    Command(IDM_SCAN_MARKS);
+    for (int mark : app.quickMarks)
+        EXPECT_EQ(mark, 0);
+    EXPECT_EQ(FindFirstInText("Korvid"), 0);
+    EXPECT_EQ(FindFirstInText(""), 0);
+    Command(IDM_DEDOUBLE);
+    // Nothing to find: the question, and nothing else.
+    std::strcpy(findWhat, "x");
+    PressDialogButtonLater("Korvid 1.2", IDOK);
+    FindNextDown();
+    EXPECT_EQ(Selection(), std::make_pair(0L, 0L));
+    findWhat[0] = 0;
+    PressDialogButtonLater("Korvid 1.2", IDOK);
+    FindNextDown();
+    EXPECT_EQ(EditorText(), "");
+
+    // Empty markers find nothing, in an empty text or a full one.
+    std::strcpy(settings.LabelMarker1, "");
+    std::strcpy(settings.LabelMarker2, "");
+    std::strcpy(settings.LabelMarker3, "");
+    SetText("some text proc");
+    Command(IDM_LABELS);
+    ASSERT_NE(labelsWindow, nullptr);
+    SendMessageA(labelsWindow, WM_TIMER, TIMER_LABELS_FILL, 0);
+    EXPECT_EQ(ItemCount(), 0);
+    SendMessageA(labelsWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(labelsWindow, nullptr);
 }
 
