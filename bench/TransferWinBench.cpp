@@ -118,8 +118,15 @@ void BenchStartup(const char* exe) {
 } // namespace
 
 void RunDocumentBenchmarks(const char* korvidExe);
+void RunToolsBenchmarks();
 
+// "tools" alone runs only the editing-tool benchmarks, which need no
+// Korvid.exe and take seconds rather than minutes.
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "tools") {
+        RunToolsBenchmarks();
+        return 0;
+    }
     std::string folder = Folder();
     BenchSettings(folder);
     BenchTransfer(folder);
@@ -127,5 +134,6 @@ int main(int argc, char** argv) {
         BenchStartup(argv[1]);
         RunDocumentBenchmarks(argv[1]);
     }
+    RunToolsBenchmarks();
     return 0;
 }
