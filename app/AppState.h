@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include "tools/RunInfoCore.h"
+
 constexpr int kPathSize = 600;
 
 struct AppRecord {
@@ -13,16 +15,6 @@ struct AppRecord {
     HICON smallIcon;
     HICON largeIcon;
     WNDCLASSEXA windowClass;
-};
-
-struct RunFileEntry {
-    char caption[30];
-    char target[270];
-};
-static_assert(sizeof(RunFileEntry) == 300, "Run File records are 300 bytes");
-
-struct InsertTextEntry {
-    char text[200];
 };
 
 struct AppState {
