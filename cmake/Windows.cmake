@@ -24,10 +24,13 @@ set_target_properties(Korvid PROPERTIES OUTPUT_NAME Korvid)
 set_source_files_properties(resources/Korvid.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h")
 target_include_directories(Korvid PRIVATE ${CMAKE_SOURCE_DIR}/resources)
-# The toolbar strip is looked for beside the program.
+# The toolbar strip and the sample user lists are looked for beside the
+# program.
 add_custom_command(TARGET Korvid POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar.bmp
-          $<TARGET_FILE_DIR:Korvid>/ToolBar.bmp)
+          $<TARGET_FILE_DIR:Korvid>/ToolBar.bmp
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/samples/KorvWord.txt
+          $<TARGET_FILE_DIR:Korvid>/KorvWord.txt)
 
 # GoogleTest, cross-built from Debian's sources.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -49,6 +52,11 @@ target_include_directories(korvid_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resource
 target_link_libraries(korvid_win_tests PRIVATE korvid_win gtest_main)
 target_link_options(korvid_win_tests PRIVATE ${KORVID_STATIC_LINK})
 target_compile_definitions(korvid_win_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# The program the tests start as a Run target, a Run File entry and the
+# print program, to see how it was started.
+add_executable(korvid_run_probe WIN32 tests/tools/RunProbe.cpp)
+target_link_options(korvid_run_probe PRIVATE ${KORVID_STATIC_LINK})
+add_dependencies(korvid_win_tests korvid_run_probe)
 add_test(NAME windows COMMAND korvid_win_tests)
 set_tests_properties(windows PROPERTIES TIMEOUT 300)
 
@@ -60,7 +68,7 @@ if(KORVID_E2E_SOURCES)
   target_link_libraries(korvid_e2e_tests PRIVATE gtest ${KORVID_WIN_LIBS})
   target_link_options(korvid_e2e_tests PRIVATE ${KORVID_STATIC_LINK})
   target_compile_definitions(korvid_e2e_tests PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
-  add_dependencies(korvid_e2e_tests Korvid)
+  add_dependencies(korvid_e2e_tests Korvid korvid_run_probe)
   add_test(NAME end_to_end COMMAND korvid_e2e_tests)
   set_tests_properties(end_to_end PROPERTIES TIMEOUT 420
     ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -101,6 +101,21 @@
 
 // File Info dialog
 #define IDD_FILE_INFO 101
+#define IDC_INFO_NAME 1000
+#define IDC_INFO_LETTERS 1001
+#define IDC_INFO_SIZE 1002
+#define IDC_INFO_TYPE 1004
+#define IDC_INFO_WORDS 3002
+#define IDC_INFO_LINES 3003
+#define IDC_INFO_SENTENCES 3004
+#define IDC_INFO_NUMBERS 3005
+#define IDC_INFO_SPACES 3006
+#define IDC_INFO_SYMBOLS 3007
+#define IDC_INFO_CHARACTERS 3008
+#define IDC_INFO_AVG_WORD 3009
+#define IDC_INFO_AVG_SENTENCE 3010
+// The counting's progress, shown while a large file is read
+#define IDC_INFO_PROGRESS 3011
 
 // Timers of the main window
 #define TIMER_AUTOSAVE 1

@@ -98,17 +98,15 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
-void PressDialogButtonLater(const char* caption, int buttonId) {
+void WithDialogLater(const char* caption, std::function<void(HWND)> action) {
     std::string title = caption;
-    std::thread([title, buttonId] {
+    std::thread([title, action] {
         DWORD start = GetTickCount();
         while (GetTickCount() - start < 10000) {
             WindowSearch search{&title, nullptr};
             EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-            HWND found = search.found;
-            if (found != nullptr) {
-                PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));
+            if (HWND found = search.found) {
+                action(found);
                 return;
             }
             Sleep(20);
@@ -116,22 +114,20 @@ void PressDialogButtonLater(const char* caption, int buttonId) {
     }).detach();
 }
 
+void PressDialogButton(HWND dialog, int buttonId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+void PressDialogButtonLater(const char* caption, int buttonId) {
+    WithDialogLater(caption, [buttonId](HWND dialog) { PressDialogButton(dialog, buttonId); });
+}
+
 void FillAndPressLater(const char* caption, int controlId, const std::string& text, int buttonId) {
-    std::string title = caption;
-    std::thread([title, controlId, text, buttonId] {
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < 10000) {
-            WindowSearch search{&title, nullptr};
-            EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-            if (HWND found = search.found) {
-                SetDlgItemTextA(found, controlId, text.c_str());
-                PostMessageA(found, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(found, buttonId)));
-                return;
-            }
-            Sleep(20);
-        }
-    }).detach();
+    WithDialogLater(caption, [controlId, text, buttonId](HWND dialog) {
+        SetDlgItemTextA(dialog, controlId, text.c_str());
+        PressDialogButton(dialog, buttonId);
+    });
 }
 
 void RegisterTestWindowClass(const char* className, WNDPROC procedure) {

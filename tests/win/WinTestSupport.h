@@ -29,6 +29,12 @@ bool FileExists(const std::string& path);
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
 // Starts a thread that finds a top-level window with this caption belonging
+// to this process (waiting up to 10 s) and runs `action` with it there.
+void WithDialogLater(const char* caption, std::function<void(HWND)> action);
+// Posts the button's click to the dialog.
+void PressDialogButton(HWND dialog, int buttonId);
+
+// Starts a thread that finds a top-level window with this caption belonging
 // to this process and presses the button with `buttonId` in it.
 void PressDialogButtonLater(const char* caption, int buttonId);
 

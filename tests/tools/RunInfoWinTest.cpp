@@ -1,0 +1,414 @@
+// The Run buttons, printing, File Info and the user lists on a real main
+// window: started programs are seen through the probe, which logs how it
+// was started; File Info is read from its dialog while it is open.
+#include "MainWindowFixture.h"
+
+#include "app/Bars.h"
+#include "app/ContextMenu.h"
+#include "tools/Tools.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::string ProgramBeside(const char* name) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\') + 1) + name;
+}
+
+std::string WithoutSlash(std::string folder) {
+    if (folder.size() > 3 && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+struct ProbeStart {
+    std::string arguments;
+    std::string folder;
+    int show;
+};
+
+class RunInfoTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        MoveWindow(app.editorWindow, 0, 0, 600, 400, TRUE);
+        CreateBars();
+        settings.ShowFileErrors = 0;
+        probe = ProgramBeside("korvid_run_probe.exe");
+        ASSERT_TRUE(FileExists(probe)) << probe;
+        log = folder.File("probe.log");
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", log.c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", nullptr);
+        MainWindowTest::TearDown();
+    }
+    // Waits until the probe has logged `count` starts in all.
+    std::vector<ProbeStart> WaitForStarts(size_t count) {
+        std::vector<ProbeStart> starts;
+        PumpUntil(
+            [&] {
+                std::string bytes;
+                starts.clear();
+                if (!ReadWholeFile(log, &bytes))
+                    return false;
+                size_t at = 0, end;
+                while ((end = bytes.find("\r\n", at)) != std::string::npos) {
+                    std::string line = bytes.substr(at, end - at);
+                    size_t bar2 = line.rfind('|');
+                    size_t bar1 = line.rfind('|', bar2 - 1);
+                    starts.push_back({line.substr(0, bar1), line.substr(bar1 + 1, bar2 - bar1 - 1),
+                                      atoi(line.c_str() + bar2 + 1)});
+                    at = end + 2;
+                }
+                return starts.size() >= count;
+            },
+            10000);
+        EXPECT_EQ(starts.size(), count);
+        return starts;
+    }
+    void Select(LONG first, LONG last) {
+        CHARRANGE range = {first, last};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    void Name(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        doc.hasFileName = 1;
+    }
+    std::string probe;
+    std::string log;
+};
+
+TEST_F(RunInfoTest, RunButtonsReplaceTheWildcardAsTheirSpecialSays) {
+    std::string documentFolder = folder.path() + "t\\";
+    CreateDirectoryA(documentFolder.c_str(), nullptr);
+    Name(documentFolder + "a.txt");
+    SetWindowTextA(app.editorWindow, "hello world");
+    TextCopy(probe.c_str(), settings.RunFileA);
+    TextCopy("??", settings.RunParamA);
+    settings.RunSpecialA = 1; // Filename
+    TextCopy(probe.c_str(), settings.RunFileB);
+    TextCopy("x ?? ??", settings.RunParamB);
+    settings.RunSpecialB = 2; // Filename w/o Ext: only the first wildcard
+    TextCopy(probe.c_str(), settings.RunFileC);
+    TextCopy("[??]", settings.RunParamC);
+    settings.RunSpecialC = 3; // Selected Text
+
+    Command(IDM_RUN_A);
+    auto starts = WaitForStarts(1);
+    Command(IDM_RUN_B);
+    starts = WaitForStarts(2);
+    Select(0, 5);
+    Command(IDM_RUN_C);
+    starts = WaitForStarts(3);
+    Select(2, 2); // nothing selected: the wildcard stays
+    Command(IDM_RUN_C);
+    starts = WaitForStarts(4);
+    ASSERT_EQ(starts.size(), 4u);
+    EXPECT_EQ(starts[0].arguments, "a.txt ");
+    EXPECT_EQ(_stricmp(starts[0].folder.c_str(), WithoutSlash(documentFolder).c_str()), 0)
+        << starts[0].folder;
+    EXPECT_EQ(starts[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(starts[1].arguments, "x a ?? ");
+    EXPECT_EQ(starts[2].arguments, "[hello] ");
+    EXPECT_EQ(starts[3].arguments, "[??]");
+
+    // Untitled, "Filename" leaves the wildcard and the folder alone; a
+    // selection longer than the work buffer is cut to fit it.
+    doc.hasFileName = 0;
+    doc.fileName[0] = '\0';
+    Command(IDM_RUN_A);
+    std::string longText(700, 'w');
+    SetWindowTextA(app.editorWindow, longText.c_str());
+    Select(0, -1);
+    TextCopy("??", settings.RunParamC);
+    Command(IDM_RUN_C);
+    starts = WaitForStarts(6);
+    ASSERT_EQ(starts.size(), 6u);
+    EXPECT_EQ(starts[4].arguments, "??");
+    EXPECT_EQ(starts[5].arguments, std::string(599, 'w'));
+}
+
+// A stand-in for the help program: the first window of its class that
+// WinHelp finds receives the request.
+std::string helpRequest;
+UINT helpCommand = 0;
+LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const BYTE* block = static_cast<const BYTE*>(data->lpData);
+        WORD command = *reinterpret_cast<const WORD*>(block + 2);
+        WORD fileOffset = *reinterpret_cast<const WORD*>(block + 12);
+        WORD dataOffset = *reinterpret_cast<const WORD*>(block + 14);
+        helpCommand = command;
+        helpRequest = std::string(reinterpret_cast<const char*>(block + fileOffset)) + "|" +
+                      reinterpret_cast<const char*>(block + dataOffset);
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(RunInfoTest, HelpOnSelectedAsksTheHelpFileAndStartsNothing) {
+    RegisterTestWindowClass("MS_WINHELP", HelpWindowProc);
+    HWND help = CreateWindowExA(0, "MS_WINHELP", "help", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(help, nullptr);
+    helpRequest.clear();
+    SetWindowTextA(app.editorWindow, "find keyword here");
+    Select(5, 12);
+    std::string helpFile = folder.File("manual.hlp");
+    TextCopy(helpFile.c_str(), settings.RunFileA);
+    TextCopy(probe.c_str(), settings.RunParamA); // never started
+    settings.RunSpecialA = 4;
+    Command(IDM_RUN_A);
+    EXPECT_EQ(helpCommand, static_cast<UINT>(HELP_KEY));
+    EXPECT_EQ(helpRequest, helpFile + "|keyword");
+
+    // The next start the probe logs is Run B's own.
+    TextCopy(probe.c_str(), settings.RunFileB);
+    TextCopy("after", settings.RunParamB);
+    settings.RunSpecialB = 0;
+    Command(IDM_RUN_B);
+    auto starts = WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].arguments, "after");
+    DestroyWindow(help);
+}
+
+TEST_F(RunInfoTest, PrintWritesAQuietCopyAndStartsThePrintProgramHidden) {
+    TextCopy(probe.c_str(), settings.PrintProgram);
+    SetWindowTextA(app.editorWindow, "print me");
+    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    Command(IDM_PRINT);
+    auto starts = WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    std::string copy = folder.File("Korvid.txt");
+    EXPECT_EQ(starts[0].arguments, "/p \"" + copy + "\"");
+    EXPECT_EQ(starts[0].show, SW_HIDE);
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(copy, &bytes));
+    EXPECT_EQ(bytes, "print me");
+    // The document is still untitled and modified.
+    EXPECT_EQ(doc.hasFileName, 0);
+    EXPECT_NE(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+
+    // The user's own print switch goes before the quoted copy, and Rich
+    // Text prints from a Rich Text copy.
+    TextCopy("/pt Printer1 ", settings.PrintParameter);
+    doc.richText = 1;
+    Command(IDM_PRINT);
+    starts = WaitForStarts(2);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].arguments, "/pt Printer1 \"" + folder.File("Korvid.rtf") + "\"");
+    ASSERT_TRUE(ReadWholeFile(folder.File("Korvid.rtf"), &bytes));
+    EXPECT_EQ(bytes.compare(0, 5, "{\\rtf"), 0);
+    doc.richText = 0;
+
+    // A later ordinary save still reports and clears the modified state.
+    Name(folder.File("named.txt"));
+    Command(IDM_SAVE);
+    char status[128] = {};
+    SendMessageA(app.statusBar, SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(status));
+    EXPECT_EQ(std::string(status), "Saved at 8 bytes");
+    EXPECT_EQ(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+}
+
+// ---- File Info ---------------------------------------------------------------
+
+const int kInfoFields[] = {IDC_INFO_NAME,        IDC_INFO_SIZE,      IDC_INFO_TYPE,
+                           IDC_INFO_CHARACTERS,  IDC_INFO_LETTERS,   IDC_INFO_NUMBERS,
+                           IDC_INFO_SPACES,      IDC_INFO_SYMBOLS,   IDC_INFO_WORDS,
+                           IDC_INFO_LINES,       IDC_INFO_SENTENCES, IDC_INFO_AVG_WORD,
+                           IDC_INFO_AVG_SENTENCE};
+
+struct InfoFields {
+    std::map<int, std::string> text;
+    bool stillOpenAfterEscape = false;
+    DWORD closeAsked = 0;
+};
+
+std::string FieldText(HWND dialog, int id) {
+    char text[700] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+class FileInfoTest : public RunInfoTest {
+  protected:
+    // Opens File Info, waits until `ready` holds for the open dialog, reads
+    // every field, tries Escape and the close message, then presses Close.
+    InfoFields Show(std::function<bool(HWND)> ready) {
+        auto fields = std::make_shared<InfoFields>();
+        WithDialogLater("File Info", [fields, ready](HWND dialog) {
+            DWORD start = GetTickCount();
+            while (!ready(dialog) && GetTickCount() - start < 10000)
+                Sleep(10);
+            for (int id : kInfoFields)
+                fields->text[id] = FieldText(dialog, id);
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+            fields->stillOpenAfterEscape = IsWindow(dialog) && IsWindowVisible(dialog);
+            fields->closeAsked = GetTickCount();
+            PressDialogButton(dialog, IDOK);
+        });
+        Command(IDM_FILE_INFO);
+        EXPECT_EQ(notify.modalBusy, 0);
+        return *fields;
+    }
+    static bool Counted(HWND dialog) { return !FieldText(dialog, IDC_INFO_AVG_SENTENCE).empty(); }
+};
+
+TEST_F(FileInfoTest, CountsTheStoredFileWhileAnotherProgramWritesIt) {
+    std::string path = folder.File("log.txt");
+    std::string bytes = "Hello world.";
+    bytes += std::string(1000000 - bytes.size() - 2, 'x') + "\r\n";
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    Name(path);
+    SetWindowTextA(app.editorWindow, "unsaved edits are not counted");
+    InfoFields info = Show(Counted);
+    CloseHandle(writer);
+    EXPECT_EQ(info.text[IDC_INFO_NAME], path);
+    EXPECT_EQ(info.text[IDC_INFO_SIZE], "1,000,000");
+    EXPECT_EQ(info.text[IDC_INFO_TYPE], "Text");
+    EXPECT_EQ(info.text[IDC_INFO_LETTERS], "999,996");
+    EXPECT_EQ(info.text[IDC_INFO_SPACES], "1");
+    EXPECT_EQ(info.text[IDC_INFO_SYMBOLS], "1");
+    EXPECT_EQ(info.text[IDC_INFO_CHARACTERS], "999,998");
+    EXPECT_EQ(info.text[IDC_INFO_WORDS], "2");
+    EXPECT_EQ(info.text[IDC_INFO_LINES], "2");
+    EXPECT_EQ(info.text[IDC_INFO_SENTENCES], "1");
+    EXPECT_EQ(info.text[IDC_INFO_AVG_WORD], "499,998");
+    EXPECT_EQ(info.text[IDC_INFO_AVG_SENTENCE], "2");
+    EXPECT_TRUE(info.stillOpenAfterEscape) << "only Close ends File Info";
+}
+
+TEST_F(FileInfoTest, AMissingFileSaysOpenErrorAndStillShowsTheType) {
+    Name(folder.File("gone.txt"));
+    doc.richText = 1;
+    doc.unicodeText = 1;
+    doc.readOnly = 1;
+    InfoFields info = Show([](HWND dialog) { return !FieldText(dialog, IDC_INFO_SIZE).empty(); });
+    EXPECT_EQ(info.text[IDC_INFO_SIZE], "Open Error");
+    EXPECT_EQ(info.text[IDC_INFO_TYPE], "Rich Text, Unicode, File is Read Only");
+    EXPECT_EQ(info.text[IDC_INFO_LETTERS], "");
+    EXPECT_EQ(info.text[IDC_INFO_AVG_SENTENCE], "");
+}
+
+// A 5 GB file shows its true size at once; the counting goes on behind a
+// live dialog, and Close ends it without waiting for the rest.
+TEST_F(FileInfoTest, AHugeFileShowsItsSizeAndCloseStopsTheCounting) {
+    std::string path = folder.File("huge.bin");
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 5ll << 30;
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    Name(path);
+    bool progressShown = false;
+    InfoFields info = Show([&](HWND dialog) {
+        progressShown = progressShown || IsWindowVisible(GetDlgItem(dialog, IDC_INFO_PROGRESS));
+        return !FieldText(dialog, IDC_INFO_SIZE).empty() && progressShown;
+    });
+    DWORD closed = GetTickCount();
+    EXPECT_EQ(info.text[IDC_INFO_SIZE], "5,368,709,120");
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(info.text[IDC_INFO_AVG_SENTENCE], "") << "counted 5 GB before Close";
+    EXPECT_LT(closed - info.closeAsked, 3000u);
+    DeleteFileA(path.c_str());
+}
+
+// ---- the user lists ------------------------------------------------------------
+
+HMENU Submenu(HMENU menu, const char* caption) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        if (strcmp(text, caption) == 0)
+            return GetSubMenu(menu, i);
+    }
+    return nullptr;
+}
+
+std::vector<std::string> Items(HMENU menu, int firstId) {
+    std::vector<std::string> items;
+    for (int i = 0; menu != nullptr && i < GetMenuItemCount(menu); ++i) {
+        char text[256] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_EQ(GetMenuItemID(menu, i), static_cast<UINT>(firstId + i));
+        items.push_back(text);
+    }
+    return items;
+}
+
+TEST_F(RunInfoTest, TheListsFillTheContextMenuAndItsCommandsWork) {
+    ASSERT_TRUE(WriteWholeFile(folder.File("KorvWord.txt"),
+                               "*run\r\nProbe\r\n" + probe +
+                                   "\r\nNo command\r\n*ins\r\nfirst text\r\nsecond text\r\n"));
+    HMENU before = BuildContextMenu();
+    EXPECT_EQ(Submenu(before, "Run File"), nullptr);
+    DestroyMenu(before);
+    LoadUserLists();
+    HMENU menu = BuildContextMenu();
+    EXPECT_EQ(Items(Submenu(menu, "Run File"), 41001), std::vector<std::string>{"Probe"});
+    EXPECT_EQ(Items(Submenu(menu, "Insert Text"), 42001),
+              (std::vector<std::string>{"first text", "second text"}));
+    DestroyMenu(menu);
+
+    // Either list stays off the menu when its setting is off.
+    settings.MenuInsertList = 0;
+    menu = BuildContextMenu();
+    EXPECT_EQ(Submenu(menu, "Insert Text"), nullptr);
+    EXPECT_NE(Submenu(menu, "Run File"), nullptr);
+    DestroyMenu(menu);
+
+    SetWindowTextA(app.editorWindow, "A-B");
+    Select(1, 2);
+    Command(42002);
+    EXPECT_EQ(EditorText(), "Asecond textB");
+    Command(IDM_UNDO);
+    EXPECT_EQ(EditorText(), "A-B");
+    Command(42003); // past the end of the list: nothing
+    EXPECT_EQ(EditorText(), "A-B");
+
+    Command(41001);
+    auto starts = WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].arguments, "");
+    EXPECT_EQ(starts[0].show, SW_SHOWNORMAL);
+}
+
+TEST_F(RunInfoTest, TheFirstStartCopiesTheListsFromTheProgramFolder) {
+    TempFolder program;
+    TextCopy(program.path().c_str(), app.programFolder);
+    std::string sample = "*ins\r\nfrom the program folder\r\n";
+    ASSERT_TRUE(WriteWholeFile(program.File("KorvWord.txt"), sample));
+    LoadUserLists();
+    std::string copied;
+    ASSERT_TRUE(ReadWholeFile(folder.File("KorvWord.txt"), &copied));
+    EXPECT_EQ(copied, sample);
+    ASSERT_EQ(app.insertTextCount, 1);
+    EXPECT_STREQ(app.insertTextList[0].text, "from the program folder");
+
+    // The user's copy is read from then on, not the program's.
+    ASSERT_TRUE(WriteWholeFile(program.File("KorvWord.txt"), "*ins\r\nchanged sample\r\n"));
+    app.insertTextCount = 0;
+    app.insertTextList = nullptr;
+    LoadUserLists();
+    ASSERT_EQ(app.insertTextCount, 1);
+    EXPECT_STREQ(app.insertTextList[0].text, "from the program folder");
+}
+
+} // namespace
