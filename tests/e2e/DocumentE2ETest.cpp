@@ -50,11 +50,6 @@ constexpr size_t kRequest = 4096;
 constexpr const char* kNotSaved = "File is not saved and changes will be lost";
 constexpr const char* kLargeFile = "File is large and might take some time to load.";
 
-struct Field {
-    size_t offset;
-    int32_t value;
-};
-
 Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -105,16 +100,6 @@ testing::AssertionResult SameBytes(const Bytes& expected, const Bytes& actual) {
            << " (file); first difference at byte " << at << ": expected " << show(expected, at)
            << "| file " << show(actual, at);
 }
-
-// Writes the default settings with `fields` changed beside the program.
-void WriteSettings(KorvidApp& app, std::initializer_list<Field> fields) {
-    Bytes file = DefaultSettingsFile();
-    for (const Field& field : fields)
-        SetSettingsField(file, field.offset, field.value);
-    WriteFileBytes(app.SettingsPathInProgram(), file);
-}
-
-std::string Quote(const std::string& path) { return "\"" + path + "\""; }
 
 // A document's path: documents live in the program's folder, which the
 // driver removes afterwards.

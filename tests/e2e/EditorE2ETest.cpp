@@ -34,19 +34,6 @@ constexpr int kCmdFontOne = 40050;
 
 constexpr UINT kTrayNotify = WM_USER + 5;
 
-struct Field {
-    size_t offset;
-    int32_t value;
-};
-
-// Writes the default settings with `fields` changed beside the program.
-void WriteSettings(KorvidApp& app, std::initializer_list<Field> fields) {
-    Bytes file = DefaultSettingsFile();
-    for (const Field& field : fields)
-        SetSettingsField(file, field.offset, field.value);
-    WriteFileBytes(app.SettingsPathInProgram(), file);
-}
-
 // Starts the program with the default settings changed by `fields` and
 // waits for the editor.
 HWND StartWith(KorvidApp& app, std::initializer_list<Field> fields) {
@@ -66,10 +53,6 @@ void SetTextUnmodified(KorvidApp& app, const std::string& text, long caret) {
     app.SetEditorText(text);
     app.Send(app.Editor(), EM_SETMODIFY, FALSE, 0);
     Select(app, caret, caret);
-}
-
-POINT Centre(const RECT& rect) {
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
 std::string Quoted(const std::vector<std::string>& texts) {
@@ -157,12 +140,6 @@ const std::string kLongLine = [] {
 LRESULT LinesOfTheLongLine(KorvidApp& app) {
     app.SetEditorText(kLongLine);
     return app.Send(app.Editor(), EM_GETLINECOUNT, 0, 0);
-}
-
-POINT EditorPoint(KorvidApp& app) {
-    RECT client{};
-    GetClientRect(app.Editor(), &client);
-    return {client.right / 2, client.bottom / 3};
 }
 
 // Resizes the main window so that its client area is `width` pixels wide.

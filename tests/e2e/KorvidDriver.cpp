@@ -73,13 +73,6 @@ void DeleteFilesIn(const std::string& folder) {
     FindClose(find);
 }
 
-void MakeFolders(const std::string& folder) {
-    for (size_t at = 3; at <= folder.size(); ++at) {
-        if (at == folder.size() || folder[at] == '\\')
-            CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-    }
-}
-
 std::string AppDataFolder() {
     // The same call the program makes for its data folder.
     char buffer[MAX_PATH] = {};
@@ -345,6 +338,13 @@ void WriteTextFile(const std::string& path, const std::string& text) {
     WriteFileBytes(path, Bytes(text.begin(), text.end()));
 }
 
+void MakeFolders(const std::string& folder) {
+    for (size_t at = 3; at <= folder.size(); ++at) {
+        if (at == folder.size() || folder[at] == '\\')
+            CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+    }
+}
+
 Bytes MakeSettingsFile() {
     Bytes file(kSettingsFileSize, 0);
     std::memcpy(file.data(), kSettingsTag, 8);
@@ -357,6 +357,13 @@ int32_t GetSettingsField(const Bytes& file, size_t offset) {
     int32_t value;
     std::memcpy(&value, file.data() + offset, 4);
     return value;
+}
+
+void SetSettingsText(Bytes& file, size_t offset, size_t size, const std::string& text) {
+    if (offset + size > file.size() || text.size() >= size)
+        throw DriverError("settings text at " + std::to_string(offset) + " does not fit");
+    std::memset(file.data() + offset, 0, size);
+    std::memcpy(file.data() + offset, text.c_str(), text.size());
 }
 
 void SetSettingsField(Bytes& file, size_t offset, int32_t value) {
@@ -1269,3 +1276,87 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     return RUN_ALL_TESTS();
 }
+
+// ---- windows of the program ----
+
+namespace korvid_e2e {
+
+// Writes the default settings with `fields` changed beside the program.
+void WriteSettings(KorvidApp& app, std::initializer_list<Field> fields) {
+    Bytes file = DefaultSettingsFile();
+    for (const Field& field : fields)
+        SetSettingsField(file, field.offset, field.value);
+    WriteFileBytes(app.SettingsPathInProgram(), file);
+}
+
+std::string Quote(const std::string& path) { return "\"" + path + "\""; }
+
+POINT Centre(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+POINT EditorPoint(KorvidApp& app) {
+    RECT client{};
+    GetClientRect(app.Editor(), &client);
+    return {client.right / 2, client.bottom / 3};
+}
+
+namespace {
+
+struct OwnWindowSearch {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM p) {
+    auto* s = reinterpret_cast<OwnWindowSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64] = {}, text[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    GetWindowTextA(window, text, sizeof text);
+    if (pid == s->pid && IsWindowVisible(window) && std::strcmp(cls, s->className) == 0 &&
+        std::strcmp(text, s->title) == 0) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindOwnWindow(const KorvidApp& app, const char* className, const char* title) {
+    OwnWindowSearch search = {app.ProcessId(), className, title, nullptr};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForOwnWindow(KorvidApp& app, const char* className, const char* title) {
+    HWND found = nullptr;
+    app.WaitUntil([&] { return (found = FindOwnWindow(app, className, title)) != nullptr; },
+                  std::string("the window \"") + title + "\"");
+    return found;
+}
+
+// A control's text in another process goes through messages.
+std::string ItemText(const KorvidApp& app, HWND dialog, int id) {
+    char text[700] = {};
+    app.Send(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetItemText(const KorvidApp& app, HWND dialog, int id, const char* text) {
+    app.Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// The control with the keyboard focus in the thread that runs `window`.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+} // namespace korvid_e2e

@@ -22,6 +22,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -86,11 +87,15 @@ Bytes ReadFileBytes(const std::string& path); // throws when unreadable
 bool TryReadFileBytes(const std::string& path, Bytes& bytes);
 void WriteFileBytes(const std::string& path, const Bytes& bytes);
 void WriteTextFile(const std::string& path, const std::string& text);
+// Creates a folder and any missing folders above it.
+void MakeFolders(const std::string& folder);
 
 // A settings file image: tag, then a record of 8200 bytes.
 Bytes MakeSettingsFile(); // "KRVD1170" + zero record
 int32_t GetSettingsField(const Bytes& file, size_t offset);
 void SetSettingsField(Bytes& file, size_t offset, int32_t value);
+// Writes a text field of `size` bytes: the text, then zeros.
+void SetSettingsText(Bytes& file, size_t offset, size_t size, const std::string& text);
 
 // The settings file a fresh Korvid.exe writes with its defaults (run once
 // per test process and kept; about half a second).
@@ -328,5 +333,28 @@ class KorvidApp {
     PROCESS_INFORMATION processInfo_{};
     KeyMethod keyMethod_ = KeyMethod::XTest;
 };
+
+// Settings changed for a test: a 32-bit field at its file offset.
+struct Field {
+    size_t offset;
+    int32_t value;
+};
+// Writes the default settings with `fields` changed beside the program.
+void WriteSettings(KorvidApp& app, std::initializer_list<Field> fields);
+// A path in double quotes, as a command line argument.
+std::string Quote(const std::string& path);
+// The middle of a rectangle; a point in the editor's upper half.
+POINT Centre(const RECT& rect);
+POINT EditorPoint(KorvidApp& app);
+
+// Top-level windows and controls of the program seen from the test.
+// A visible top-level window of the program with this class and title.
+HWND FindOwnWindow(const KorvidApp& app, const char* className, const char* title);
+HWND WaitForOwnWindow(KorvidApp& app, const char* className, const char* title);
+// A control's text in another process goes through messages.
+std::string ItemText(const KorvidApp& app, HWND dialog, int id);
+void SetItemText(const KorvidApp& app, HWND dialog, int id, const char* text);
+// The control with the keyboard focus in the thread that runs `window`.
+HWND FocusOf(HWND window);
 
 } // namespace korvid_e2e

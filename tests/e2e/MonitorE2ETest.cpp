@@ -37,13 +37,6 @@ constexpr const char* kNotSaved = "File is not saved and changes will be lost";
 // How long a question is given to show up before "none" is believed.
 constexpr DWORD kQuietMs = 500;
 
-struct Field {
-    size_t offset;
-    int32_t value;
-};
-
-std::string Quote(const std::string& path) { return "\"" + path + "\""; }
-
 // Documents get a folder of their own, so that the watched folder holds
 // nothing but what a test puts there.
 std::string DocFolder(const KorvidApp& app) {

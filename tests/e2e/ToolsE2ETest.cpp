@@ -29,11 +29,6 @@ constexpr int kCmdGotoMark2 = 26;
 constexpr int kCmdDeDouble = 40030;
 constexpr int kCmdLabels = 40044;
 
-struct Field {
-    size_t offset;
-    int32_t value;
-};
-
 HWND StartWith(KorvidApp& app, std::initializer_list<Field> fields, const std::string& args = "",
                const char* insertTextC = nullptr) {
     Bytes file = DefaultSettingsFile();
@@ -49,61 +44,6 @@ HWND StartWith(KorvidApp& app, std::initializer_list<Field> fields, const std::s
 void Select(KorvidApp& app, long first, long last) {
     app.Send(app.Editor(), EM_SETSEL, static_cast<WPARAM>(first), static_cast<LPARAM>(last));
     app.WaitForSelection(first, last);
-}
-
-struct WindowSearch {
-    DWORD pid;
-    const char* className;
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM p) {
-    auto* s = reinterpret_cast<WindowSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[64] = {}, text[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    GetWindowTextA(window, text, sizeof text);
-    if (pid == s->pid && IsWindowVisible(window) && std::strcmp(cls, s->className) == 0 &&
-        std::strcmp(text, s->title) == 0) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the program with this class and title.
-HWND FindOwnWindow(const KorvidApp& app, const char* className, const char* title) {
-    WindowSearch search = {app.ProcessId(), className, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND WaitForOwnWindow(KorvidApp& app, const char* className, const char* title) {
-    HWND found = nullptr;
-    app.WaitUntil([&] { return (found = FindOwnWindow(app, className, title)) != nullptr; },
-                  std::string("the window \"") + title + "\"");
-    return found;
-}
-
-// A control's text in another process goes through messages.
-std::string ItemText(const KorvidApp& app, HWND dialog, int id) {
-    char text[128] = {};
-    app.Send(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-void SetItemText(const KorvidApp& app, HWND dialog, int id, const char* text) {
-    app.Send(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// The control with the keyboard focus in the thread that runs `window`.
-HWND FocusOf(HWND window) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
 }
 
 TEST(ToolsE2E, FindWithRealKeysStepsRepeatsAndWraps) {
