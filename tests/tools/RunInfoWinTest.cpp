@@ -137,6 +137,19 @@ TEST_F(RunInfoTest, RunButtonsReplaceTheWildcardAsTheirSpecialSays) {
     EXPECT_EQ(starts[5].arguments, std::string(599, 'w'));
 }
 
+// Execute opens the document with the program the system has for it; a
+// program document runs itself.
+TEST_F(RunInfoTest, ExecuteOpensTheNamedDocument) {
+    std::string document = folder.File("tool.exe");
+    ASSERT_TRUE(CopyFileA(probe.c_str(), document.c_str(), FALSE));
+    Name(document);
+    Command(IDM_EXECUTE);
+    auto starts = WaitForStarts(1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].arguments, "");
+    EXPECT_EQ(starts[0].show, SW_SHOWNORMAL);
+}
+
 // A stand-in for the help program: the first window of its class that
 // WinHelp finds receives the request.
 std::string helpRequest;
