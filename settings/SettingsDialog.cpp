@@ -45,6 +45,39 @@ const SettingsPage kSettingsPages[] = {
 };
 constexpr int kPageCount = sizeof kSettingsPages / sizeof kSettingsPages[0];
 
+// The sheet's own modal loop does not pass every key to the sheet: under
+// Wine, Ctrl+Tab and Ctrl+Page Up/Down never reach it and only move the
+// focus. While the sheet is open, a dialog filter hands those keys to the
+// sheet, which turns the page as it does for its own loop.
+HWND openSheet = nullptr;
+HHOOK sheetKeysHook = nullptr;
+bool passingSheetKey = false;
+
+bool IsPageTurnKey(const MSG& message) {
+    return message.message == WM_KEYDOWN &&
+           (message.wParam == VK_TAB || message.wParam == VK_PRIOR || message.wParam == VK_NEXT) &&
+           (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+}
+
+LRESULT CALLBACK SheetKeysFilter(int code, WPARAM wParam, LPARAM lParam) {
+    MSG* message = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && !passingSheetKey && openSheet != nullptr &&
+        IsPageTurnKey(*message) && IsChild(openSheet, message->hwnd)) {
+        passingSheetKey = true;
+        LRESULT handled = SendMessageA(openSheet, PSM_ISDIALOGMESSAGE, 0, lParam);
+        passingSheetKey = false;
+        if (handled)
+            return 1;
+    }
+    return CallNextHookEx(sheetKeysHook, code, wParam, lParam);
+}
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
+    if (message == PSCB_INITIALIZED)
+        openSheet = sheet;
+    return 0;
+}
+
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
@@ -75,14 +108,20 @@ void ShowSettingsDialog() {
 
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof header;
-    header.dwFlags = PSH_NOAPPLYNOW;
+    header.dwFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK;
     header.hwndParent = app.mainWindow;
     header.hInstance = ProgramInstance();
     header.pszCaption = "Korvid 1.9";
     header.nPages = made;
     header.nStartPage = 0;
     header.phpage = pages;
+    header.pfnCallback = SheetCallback;
+    sheetKeysHook = SetWindowsHookExA(WH_MSGFILTER, SheetKeysFilter, nullptr, GetCurrentThreadId());
     PropertySheetA(&header);
+    if (sheetKeysHook != nullptr)
+        UnhookWindowsHookEx(sheetKeysHook);
+    sheetKeysHook = nullptr;
+    openSheet = nullptr;
     SaveSettings();
 }
 
