@@ -232,6 +232,31 @@ TEST_F(SettingsPageTest, MiscDefaultsAskFirstAndShowTheDefaultsAtOnce) {
     EXPECT_EQ(settings.CustomColours[3], 0x123456u);
 }
 
+TEST_F(SettingsPageTest, MiscAutoFindsWordPadAtOnceAndAboutShowsTheVersion) {
+    TextCopy("C:\\other\\print.exe", settings.PrintProgram);
+    TextCopy("-q ", settings.PrintParameter);
+    Open(IDD_PAGE_MISC, MiscPageProc);
+    Click(IDC_MISC_FIND_WORDPAD);
+    EXPECT_NE(std::string(settings.PrintProgram).find("\\WORDPAD.EXE"), std::string::npos)
+        << settings.PrintProgram;
+    EXPECT_STREQ(settings.PrintParameter, "/p ");
+    EXPECT_EQ(Text(IDC_MISC_PRINT), settings.PrintProgram);
+    EXPECT_EQ(Text(IDC_MISC_SUFFIX), "/p ");
+
+    std::string version;
+    std::thread reader([&version] {
+        if (HWND box = WaitForOwnWindow("About Korvid")) {
+            char text[64] = {};
+            GetDlgItemTextA(box, IDC_ABOUT_VERSION, text, sizeof text);
+            version = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    Click(IDC_MISC_ABOUT);
+    reader.join();
+    EXPECT_EQ(version, "Version 1.9");
+}
+
 // ---- View ----------------------------------------------------------------------
 
 TEST_F(SettingsPageTest, ViewPercentOutsideOneToHundredStoresSeventy) {
