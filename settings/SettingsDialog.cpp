@@ -78,6 +78,22 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
     return 0;
 }
 
+// The tools of a closed sheet's controls are dropped, so that they do not
+// pile up in the shared tooltip window over many openings.
+void DropToolsOfDestroyedControls() {
+    if (appRecord == nullptr || appRecord->toolTipWindow == nullptr)
+        return;
+    HWND tips = appRecord->toolTipWindow;
+    for (int i = static_cast<int>(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0)) - 1; i >= 0; --i) {
+        TOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        if (SendMessageA(tips, TTM_ENUMTOOLSA, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&tool)) &&
+            (tool.uFlags & TTF_IDISHWND) != 0 && !IsWindow(reinterpret_cast<HWND>(tool.uId)))
+            SendMessageA(tips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
@@ -122,6 +138,7 @@ void ShowSettingsDialog() {
         UnhookWindowsHookEx(sheetKeysHook);
     sheetKeysHook = nullptr;
     openSheet = nullptr;
+    DropToolsOfDestroyedControls();
     SaveSettings();
 }
 
@@ -147,6 +164,11 @@ void AddControlTooltip(HWND page, AppRecord* record, int controlId, const char* 
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.hinst = record->instance;
     tool.lpszText = const_cast<char*>(text);
+    // Long tips wrap instead of running off the screen.
+    HDC screen = GetDC(nullptr);
+    int width = MulDiv(360, GetDeviceCaps(screen, LOGPIXELSX), 96);
+    ReleaseDC(nullptr, screen);
+    SendMessageA(record->toolTipWindow, TTM_SETMAXTIPWIDTH, 0, width);
     SendMessageA(record->toolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsPages.h"
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -47,6 +48,16 @@ bool WaitFor(const std::function<bool()>& done) {
         Sleep(20);
     }
     return true;
+}
+
+void AddControlTooltipForTest(HWND control, const AppRecord& record) {
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = control;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>("kept");
+    SendMessageA(record.toolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 class SettingsSheetTest : public MainWindowTest {
@@ -178,4 +189,33 @@ TEST_F(SettingsSheetTest, DefaultsShowOnMiscAtOnceAndOnViewWhenItIsNextActivated
     EXPECT_EQ(percentAfter, "60");
     EXPECT_EQ(settings.WindowSizeValue, 60);
     EXPECT_EQ(settings.PartialLoadSize, 1000000);
+}
+
+TEST_F(SettingsSheetTest, ClosingTheSheetDropsTheToolsOfItsControls) {
+    AppRecord* saved = appRecord;
+    AppRecord record = {};
+    record.instance = GetModuleHandleA(nullptr);
+    record.toolTipWindow = CreateWindowExA(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, record.instance, nullptr);
+    appRecord = &record;
+    auto tools = [&] {
+        return static_cast<int>(SendMessageA(record.toolTipWindow, TTM_GETTOOLCOUNT, 0, 0));
+    };
+    // A tool of a control that outlives the sheet stays.
+    HWND keeper = CreateWindowExA(0, "BUTTON", "keep", WS_CHILD, 0, 0, 10, 10, app.mainWindow,
+                                  nullptr, record.instance, nullptr);
+    AddControlTooltipForTest(keeper, record);
+    int whileOpen = 0;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(RunSheet([&](HWND sheet) {
+            Select(sheet, 6);
+            whileOpen = tools();
+            Press(sheet, PSBTN_CANCEL);
+        }));
+        EXPECT_EQ(tools(), 1) << "round " << round;
+    }
+    EXPECT_GT(whileOpen, 20) << "the View and Misc pages registered their tooltips";
+    DestroyWindow(record.toolTipWindow);
+    appRecord = saved;
 }
