@@ -404,6 +404,28 @@ TEST_F(SettingsPageTest, FontListsArePaddedAndAutoGreysItsGroup) {
     EXPECT_EQ(std::string(settings.FontGroup3Extensions), std::string(269, 'e'));
 }
 
+TEST_F(SettingsPageTest, FontStripsShowEachGroupsBackgroundInsideItsGroupBox) {
+    settings.FontGroup1BackColour = 0x000000FF;
+    settings.FontGroup2BackColour = 0x0000FF00;
+    settings.FontGroup3BackColour = 0x00FF0000;
+    Open(IDD_PAGE_FONT, FontPageProc);
+    UpdateWindow(page);
+    HDC dc = GetDC(page);
+    const int groupTops[] = {4, 58, 112};
+    const COLORREF expected[] = {0x000000FF, 0x0000FF00, 0x00FF0000};
+    for (int k = 0; k < 3; ++k) {
+        // Near the strip's left end, where the sample text does not reach.
+        RECT spot = {12, groupTops[k] + 12, 12, groupTops[k] + 12};
+        MapDialogRect(page, &spot);
+        EXPECT_EQ(GetPixel(dc, spot.left, spot.top), expected[k]) << "group " << k;
+    }
+    // Left of the strip is the page itself.
+    RECT outside = {7, 20, 7, 20};
+    MapDialogRect(page, &outside);
+    EXPECT_NE(GetPixel(dc, outside.left, outside.top), expected[0]);
+    ReleaseDC(page, dc);
+}
+
 TEST_F(SettingsPageTest, FontColourCancelKeepsTheColourAndCustomColoursSurviveARestart) {
     Open(IDD_PAGE_FONT, FontPageProc);
     settings.FontGroup2TextColour = 0x00336699;
