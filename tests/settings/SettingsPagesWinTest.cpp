@@ -61,6 +61,56 @@ HWND WaitForOwnWindow(const char* title, HWND other = nullptr) {
     return nullptr;
 }
 
+struct TextSearch {
+    const char* text;
+    bool found;
+};
+
+BOOL CALLBACK MatchChildText(HWND child, LPARAM p) {
+    auto* search = reinterpret_cast<TextSearch*>(p);
+    char text[128] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (std::strcmp(text, search->text) == 0) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct DialogSearch {
+    const char* childText;
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialogWithChild(HWND window, LPARAM p) {
+    auto* search = reinterpret_cast<DialogSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
+    TextSearch child{search->childText, false};
+    EnumChildWindows(window, MatchChildText, reinterpret_cast<LPARAM>(&child));
+    if (child.found) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window of this process that holds a control with
+// this text; null after ten seconds.
+HWND WaitForDialogShowing(const char* childText) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        DialogSearch search{childText, nullptr};
+        EnumWindows(MatchDialogWithChild, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr)
+            return search.found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 class SettingsPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -543,6 +593,42 @@ TEST_F(SettingsPageTest, RunChooserStartsOnHelpFilesOnlyForHelpOnSelected) {
     Choose(IDC_RUN_SPECIAL_A + 1, 3);
     EXPECT_EQ(filterShown(IDC_RUN_CHOOSE_A + 1), 1) << "Executable Files";
     EXPECT_EQ(Text(IDC_RUN_FILE_A + 1), "") << "a cancelled chooser changes nothing";
+}
+
+TEST_F(SettingsPageTest, RunChooserPutsTheChosenProgramIntoItsField) {
+    std::string program = folder.File("tool.exe");
+    ASSERT_TRUE(WriteWholeFile(program, "MZ"));
+    Open(IDD_PAGE_RUN, RunPageProc);
+    std::thread chooser([&program] {
+        if (HWND dialog = WaitForOwnWindow("Korvid 1.9")) {
+            HWND name =
+                GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+            SetWindowTextA(name, program.c_str());
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        }
+    });
+    Click(IDC_RUN_CHOOSE_A + 2);
+    chooser.join();
+    EXPECT_EQ(Text(IDC_RUN_FILE_A + 2), program);
+    EXPECT_STREQ(settings.RunFileC, "") << "the record changes when the page is left";
+    Leave();
+    EXPECT_EQ(std::string(settings.RunFileC), program);
+}
+
+TEST_F(SettingsPageTest, CancelledFolderBrowserLeavesTheFolderFields) {
+    Open(IDD_PAGE_MISC, MiscPageProc);
+    Type(IDC_MISC_DIRECTORY, "C:\\before");
+    std::atomic<bool> shown{false};
+    std::thread cancel([&shown] {
+        if (HWND browser = WaitForDialogShowing("Choose Folder")) {
+            shown = true;
+            PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    Click(IDC_MISC_CHOOSE_DIRECTORY);
+    cancel.join();
+    EXPECT_TRUE(shown) << "the browser is titled \"Choose Folder\"";
+    EXPECT_EQ(Text(IDC_MISC_DIRECTORY), "C:\\before");
 }
 
 TEST_F(SettingsPageTest, RunDescriptionBecomesTheToolbarTooltip) {
