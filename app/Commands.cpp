@@ -103,11 +103,7 @@ const CommandEntry kCommands[] = {
     {IDM_RUN_B, [](HWND w, WORD id) { RunButton(w, id); }},
     {IDM_RUN_C, [](HWND w, WORD id) { RunButton(w, id); }},
     {IDM_NEW_INSTANCE, [](HWND, WORD) { LaunchFromFolder("Korvid.exe"); }},
-    {IDM_OPTIONS,
-     [](HWND, WORD) {
-         ShowSettingsDialog();
-         SaveSettings();
-     }},
+    {IDM_OPTIONS, [](HWND, WORD) { ShowSettingsDialog(); }},
     {IDM_ON_TOP, [](HWND, WORD) { ToggleOnTop(); }},
     {IDM_RICH_TEXT, [](HWND, WORD) { ToggleRichText(); }},
     {IDM_WORD_WRAP, [](HWND, WORD) { ToggleWordWrap(); }},

@@ -1,0 +1,221 @@
+// The real settings sheet inside the test process: a helper thread waits
+// for "Korvid 1.9", works its tabs and controls with messages, and closes
+// it; the sheet runs its own modal loop on the test's thread meanwhile.
+#include "MainWindowFixture.h"
+
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsPages.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace {
+
+struct TitleSearch {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM p) {
+    auto* search = reinterpret_cast<TitleSearch*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char text[64] = {};
+    GetWindowTextA(window, text, sizeof text);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) &&
+        std::strcmp(text, search->title) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindOwnWindow(const char* title) {
+    TitleSearch search{title, nullptr};
+    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 10000)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+void AddControlTooltipForTest(HWND control, const AppRecord& record) {
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = control;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<char*>("kept");
+    SendMessageA(record.toolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+class SettingsSheetTest : public MainWindowTest {
+  protected:
+    // Runs the sheet; `steps` gets the sheet's window on the helper thread
+    // and must close it. Without a sheet the steps do not run.
+    bool RunSheet(const std::function<void(HWND sheet)>& steps) {
+        std::atomic<bool> found{false};
+        std::thread helper([&] {
+            HWND sheet = nullptr;
+            if (!WaitFor([&] { return (sheet = FindOwnWindow("Korvid 1.9")) != nullptr; }))
+                return;
+            found = true;
+            steps(sheet);
+        });
+        ShowSettingsDialog();
+        helper.join();
+        return found;
+    }
+    static HWND Select(HWND sheet, int tab) {
+        SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+        return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    }
+    static void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
+    static void Choose(HWND page, int id, int index) {
+        SendDlgItemMessageA(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
+    static void Press(HWND sheet, int button) {
+        PostMessageA(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+    }
+    std::string SettingsFile() {
+        std::string bytes;
+        ReadWholeFile(folder.File("Korvid.Dat"), &bytes);
+        return bytes;
+    }
+    static int32_t FieldAt(const std::string& file, size_t offset) {
+        int32_t value = 0;
+        if (file.size() >= offset + 4)
+            std::memcpy(&value, file.data() + offset, 4);
+        return value;
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsSheetTest, OpensOnTheViewTabAndCancelStillWritesTheSettingsUnchanged) {
+    ASSERT_FALSE(FileExists(folder.File("Korvid.Dat")));
+    const SettingsRecord before = settings;
+    int tab = -1, tabs = 0;
+    char title[32] = {};
+    ASSERT_TRUE(RunSheet([&](HWND sheet) {
+        HWND tabControl = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+        tab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0));
+        tabs = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = title;
+        item.cchTextMax = sizeof title;
+        SendMessageA(tabControl, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_EQ(tab, 0);
+    EXPECT_EQ(tabs, 7);
+    EXPECT_STREQ(title, "View");
+    EXPECT_EQ(std::memcmp(&before, &settings, sizeof settings), 0);
+    std::string file = SettingsFile();
+    ASSERT_EQ(file.size(), 8208u) << "Cancel writes the settings file too";
+    EXPECT_EQ(file.substr(0, 8), "KRVD1170");
+    EXPECT_EQ(std::memcmp(file.data() + 8, &before, sizeof before), 0);
+}
+
+TEST_F(SettingsSheetTest, WhatAPageStoredOrWroteAtOnceSurvivesCancel) {
+    bool formatsEnabled = false, exitSaveShown = false;
+    ASSERT_TRUE(RunSheet([&](HWND sheet) {
+        HWND misc = Select(sheet, 6);
+        Click(misc, IDC_MISC_WORD_WRAP);
+        Choose(misc, IDC_MISC_TIME_MODE, 4);
+        formatsEnabled = IsWindowEnabled(GetDlgItem(misc, IDC_MISC_TIME_FORMAT)) &&
+                         IsWindowEnabled(GetDlgItem(misc, IDC_MISC_DATE_FORMAT));
+        HWND view = Select(sheet, 0); // leaving Misc stores Word Wrap
+        Click(view, IDC_VIEW_USE_LAST);
+        misc = Select(sheet, 6);
+        exitSaveShown = IsDlgButtonChecked(misc, IDC_MISC_EXIT_SAVE) == BST_CHECKED;
+        // Changed on the open page and cancelled: not stored.
+        Click(misc, IDC_MISC_STATUS_BAR);
+        Press(sheet, PSBTN_CANCEL);
+    }));
+    EXPECT_TRUE(formatsEnabled);
+    EXPECT_TRUE(exitSaveShown);
+    std::string file = SettingsFile();
+    ASSERT_EQ(file.size(), 8208u);
+    EXPECT_EQ(FieldAt(file, 48), 0) << "WordWrap";
+    EXPECT_EQ(FieldAt(file, 7370), 4) << "InsertTimeMode";
+    EXPECT_EQ(FieldAt(file, 32), 2) << "WindowSizeMode";
+    EXPECT_EQ(FieldAt(file, 4946), 1) << "ExitSave";
+    EXPECT_EQ(FieldAt(file, 12), 1) << "StatusBarEnabled";
+}
+
+TEST_F(SettingsSheetTest, DefaultsShowOnMiscAtOnceAndOnViewWhenItIsNextActivated) {
+    settings.WindowSizeValue = 45;
+    settings.PartialLoadSize = 123;
+    std::string percentBefore, percentAfter, sizeShown;
+    bool asked = false;
+    ASSERT_TRUE(RunSheet([&](HWND sheet) {
+        HWND view = Select(sheet, 0);
+        char text[32] = {};
+        GetDlgItemTextA(view, IDC_VIEW_PERCENT_EDIT, text, sizeof text);
+        percentBefore = text;
+        HWND misc = Select(sheet, 6);
+        PostMessageA(GetDlgItem(misc, IDC_MISC_DEFAULTS), BM_CLICK, 0, 0);
+        HWND question = nullptr;
+        asked = WaitFor([&] { return (question = FindOwnWindow("Korvid 1.2")) != nullptr; });
+        if (asked) {
+            PostMessageA(question, WM_COMMAND, IDOK, 0);
+            WaitFor([&] { return !IsWindow(question); });
+        }
+        GetDlgItemTextA(misc, IDC_MISC_PARTIAL_SIZE, text, sizeof text);
+        sizeShown = text;
+        view = Select(sheet, 0);
+        GetDlgItemTextA(view, IDC_VIEW_PERCENT_EDIT, text, sizeof text);
+        percentAfter = text;
+        Press(sheet, PSBTN_OK);
+    }));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(percentBefore, "45");
+    EXPECT_EQ(sizeShown, "1000000");
+    EXPECT_EQ(percentAfter, "60");
+    EXPECT_EQ(settings.WindowSizeValue, 60);
+    EXPECT_EQ(settings.PartialLoadSize, 1000000);
+}
+
+TEST_F(SettingsSheetTest, ClosingTheSheetDropsTheToolsOfItsControls) {
+    AppRecord* saved = appRecord;
+    AppRecord record = {};
+    record.instance = GetModuleHandleA(nullptr);
+    record.toolTipWindow = CreateWindowExA(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, record.instance, nullptr);
+    appRecord = &record;
+    auto tools = [&] {
+        return static_cast<int>(SendMessageA(record.toolTipWindow, TTM_GETTOOLCOUNT, 0, 0));
+    };
+    // A tool of a control that outlives the sheet stays.
+    HWND keeper = CreateWindowExA(0, "BUTTON", "keep", WS_CHILD, 0, 0, 10, 10, app.mainWindow,
+                                  nullptr, record.instance, nullptr);
+    AddControlTooltipForTest(keeper, record);
+    int whileOpen = 0;
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(RunSheet([&](HWND sheet) {
+            Select(sheet, 6);
+            whileOpen = tools();
+            Press(sheet, PSBTN_CANCEL);
+        }));
+        EXPECT_EQ(tools(), 1) << "round " << round;
+    }
+    EXPECT_GT(whileOpen, 20) << "the View and Misc pages registered their tooltips";
+    DestroyWindow(record.toolTipWindow);
+    appRecord = saved;
+}
