@@ -128,12 +128,15 @@ void StoreMiscPage(HWND page) {
 namespace {
 
 // Asked through the general notification layout: only its first answer
-// restores the defaults. The question is owned by the sheet, so the sheet
-// gets the keyboard back when it closes.
+// restores the defaults. The question stands in the message and the two
+// buttons say what they do, so no button is blank and none that reads
+// "continue" cancels. The question is owned by the sheet, so the sheet gets
+// the keyboard back when it closes.
 void AskRestoreDefaults(HWND page) {
-    ShowNotification(GetParent(page), NOTIFY_ASK, "This will re-initialise all settings", nullptr,
-                     "Do you want to continue?", nullptr, settings.NotifySound,
-                     reinterpret_cast<LPARAM>(appRecord), Instance());
+    ShowNotification(GetParent(page), NOTIFY_ASK,
+                     "This will re-initialise all settings\r\n\r\nDo you want to continue?", "Yes",
+                     "No", nullptr, settings.NotifySound, reinterpret_cast<LPARAM>(appRecord),
+                     Instance());
     if (LastNotifyAnswer() != AnswerFirst)
         return;
     RestoreDefaultSettings();

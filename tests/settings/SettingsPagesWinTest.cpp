@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -263,9 +264,17 @@ TEST_F(SettingsPageTest, MiscDefaultsAskFirstAndShowTheDefaultsAtOnce) {
     LoadMiscPage(page);
     ASSERT_FALSE(Checked(IDC_MISC_WORD_WRAP));
 
-    // Any answer but the first changes nothing.
-    PressDialogButtonLater("Korvid 1.2", IDCANCEL);
+    // The buttons say what they do; any answer but the first changes nothing.
+    auto captions = std::make_shared<std::string>();
+    WithDialogLater("Korvid 1.2", [captions](HWND dialog) {
+        char yes[64] = {}, no[64] = {};
+        GetDlgItemTextA(dialog, IDOK, yes, sizeof yes);
+        GetDlgItemTextA(dialog, IDCANCEL, no, sizeof no);
+        *captions = std::string(yes) + "/" + no;
+        PressDialogButton(dialog, IDCANCEL);
+    });
     Click(IDC_MISC_DEFAULTS);
+    EXPECT_EQ(*captions, "Yes/No");
     EXPECT_EQ(LastNotifyAnswer(), AnswerSecond);
     EXPECT_EQ(settings.WordWrap, 0);
     EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "5");
