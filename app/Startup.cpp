@@ -117,8 +117,7 @@ HWND CreateMainWindow() {
                 state = 0;
         settings.AssocOpenWithAll = 0;
     }
-    ApplyAssociations();
-    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    ApplyAssociations(); // tells the shell itself
     ExitProcess(0);
 }
 
@@ -230,9 +229,14 @@ DWORD WINAPI StartupThread(LPVOID) {
     if (FileExistsForReading(settings.PrintProgram))
         InterlockedExchange(&app.printAvailable, 1);
     if (settings.AssocAutoRefresh != 0) {
+        // The companion program refreshes the file types when it is there;
+        // otherwise the program does it itself, here, off the window's way.
         char companion[kPathSize];
-        if (MakePath(app.programFolder, "KorvSet.exe", companion))
+        if (MakePath(app.programFolder, "KorvSet.exe", companion) &&
+            FileExistsForReading(companion))
             ShellExecuteA(nullptr, nullptr, companion, "/s", nullptr, SW_SHOWNORMAL);
+        else
+            ApplyAssociations();
     }
     LoadUserLists();
     SetTimer(app.mainWindow, TIMER_STATUS_MESSAGE, 150000, nullptr);

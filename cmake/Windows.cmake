@@ -11,7 +11,7 @@ file(GLOB KORVID_WIN_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/settings/*.cpp
   ${CMAKE_SOURCE_DIR}/tools/*.cpp
   ${CMAKE_SOURCE_DIR}/shell/*.cpp)
-list(FILTER KORVID_WIN_SOURCES EXCLUDE REGEX "/(Main|CommandLine|Geometry|SettingsCore|PageRules|DocumentNames|LineBreaks|ToolsCore|RunInfoCore)\\.cpp$")
+list(FILTER KORVID_WIN_SOURCES EXCLUDE REGEX "/(Main|CommandLine|Geometry|SettingsCore|PageRules|DocumentNames|LineBreaks|ToolsCore|RunInfoCore|AssociationsCore)\\.cpp$")
 add_library(korvid_win STATIC ${KORVID_WIN_SOURCES})
 target_link_libraries(korvid_win PUBLIC korvid_core ${KORVID_WIN_LIBS})
 target_compile_definitions(korvid_win PUBLIC WINVER=0x0600 _WIN32_WINNT=0x0600 _WIN32_IE=0x0600 NOMINMAX)

@@ -17,6 +17,7 @@ INT_PTR CALLBACK AutoSavePageProc(HWND page, UINT message, WPARAM wParam, LPARAM
 INT_PTR CALLBACK RunPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FontPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FileTypesPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+void StoreFileTypesPage(HWND page);
 INT_PTR CALLBACK BookmarkPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK MiscPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
