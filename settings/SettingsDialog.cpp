@@ -66,8 +66,15 @@ LRESULT CALLBACK SheetKeysFilter(int code, WPARAM wParam, LPARAM lParam) {
         passingSheetKey = true;
         LRESULT handled = SendMessageA(openSheet, PSM_ISDIALOGMESSAGE, 0, lParam);
         passingSheetKey = false;
-        if (handled)
+        if (handled) {
+            // A focus left on the page just hidden would take the keys,
+            // mnemonics included, away from the page shown: it moves to the
+            // tabs, as when a tab is clicked.
+            HWND focus = GetFocus();
+            if (focus == nullptr || !IsWindowVisible(focus))
+                SetFocus(reinterpret_cast<HWND>(SendMessageA(openSheet, PSM_GETTABCONTROL, 0, 0)));
             return 1;
+        }
     }
     return CallNextHookEx(sheetKeysHook, code, wParam, lParam);
 }

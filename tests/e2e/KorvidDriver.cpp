@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <prsht.h>
 #include <richedit.h>
 #include <shlobj.h>
 
@@ -1357,6 +1358,25 @@ HWND FocusOf(HWND window) {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
     return info.hwndFocus;
+}
+
+// ---- the settings sheet ----
+
+HWND OpenOptions(KorvidApp& app) {
+    app.PostCommand(19); // Options
+    return WaitForOwnWindow(app, "#32770", "Korvid 1.9");
+}
+
+int CurrentTab(const KorvidApp& app, HWND sheet) {
+    HWND tabs = reinterpret_cast<HWND>(app.Send(sheet, PSM_GETTABCONTROL, 0, 0));
+    return static_cast<int>(app.Send(tabs, TCM_GETCURSEL, 0, 0));
+}
+
+// Ctrl+Tab to the next page; waits until the tab shows it.
+void NextTab(KorvidApp& app, HWND sheet, int expected) {
+    app.PressKeysIn(sheet, "ctrl+Tab");
+    app.WaitUntil([&] { return CurrentTab(app, sheet) == expected; },
+                  "tab " + std::to_string(expected));
 }
 
 } // namespace korvid_e2e

@@ -357,4 +357,10 @@ void SetItemText(const KorvidApp& app, HWND dialog, int id, const char* text);
 // The control with the keyboard focus in the thread that runs `window`.
 HWND FocusOf(HWND window);
 
+// The settings sheet "Korvid 1.9": Options opens it; the index of the tab
+// it shows; Ctrl+Tab to the next page, waiting until tab `expected` shows.
+HWND OpenOptions(KorvidApp& app);
+int CurrentTab(const KorvidApp& app, HWND sheet);
+void NextTab(KorvidApp& app, HWND sheet, int expected);
+
 } // namespace korvid_e2e

@@ -15,7 +15,6 @@ using namespace korvid_e2e;
 
 namespace {
 
-constexpr int kCmdOptions = 19;
 constexpr int kCmdExit = 40011;
 
 // Settings-file offsets beyond the common ones of the driver.
@@ -28,30 +27,6 @@ constexpr size_t kBookmarkMaxFileSize = 7346;
 constexpr size_t kLabelsMaxFileSize = 8174;
 constexpr size_t kLabelsMax = 8178;
 
-struct SheetSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK MatchSheet(HWND window, LPARAM p) {
-    auto* search = reinterpret_cast<SheetSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char text[64] = {};
-    GetWindowTextA(window, text, sizeof text);
-    if (pid == search->pid && IsWindowVisible(window) && std::strcmp(text, "Korvid 1.9") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindSheet(const KorvidApp& app) {
-    SheetSearch search{app.ProcessId(), nullptr};
-    EnumWindows(MatchSheet, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Starts the program on the defaults, then removes the settings file so
 // that the next write can be waited for.
 void StartOnDefaults(KorvidApp& app) {
@@ -59,25 +34,6 @@ void StartOnDefaults(KorvidApp& app) {
     app.Start();
     app.WaitForEditor();
     ASSERT_TRUE(DeleteFileA(app.SettingsPathInProgram().c_str()));
-}
-
-HWND OpenOptions(KorvidApp& app) {
-    app.PostCommand(kCmdOptions);
-    HWND sheet = nullptr;
-    app.WaitUntil([&] { return (sheet = FindSheet(app)) != nullptr; }, "the sheet \"Korvid 1.9\"");
-    return sheet;
-}
-
-int CurrentTab(const KorvidApp& app, HWND sheet) {
-    HWND tabs = reinterpret_cast<HWND>(app.Send(sheet, PSM_GETTABCONTROL, 0, 0));
-    return static_cast<int>(app.Send(tabs, TCM_GETCURSEL, 0, 0));
-}
-
-// Ctrl+Tab to the next page; waits until the tab shows it.
-void NextTab(KorvidApp& app, HWND sheet, int expected) {
-    app.PressKeysIn(sheet, "ctrl+Tab");
-    app.WaitUntil([&] { return CurrentTab(app, sheet) == expected; },
-                  "tab " + std::to_string(expected));
 }
 
 std::string Text(const Bytes& file, size_t offset) {
@@ -98,7 +54,8 @@ TEST(SettingsE2E, OptionsOpensOnViewAndEscapeStillRewritesTheFileUnchanged) {
     app.PressKeysIn(sheet, "Escape");
     Bytes written = app.WaitForFile(app.SettingsPathInProgram(), kSettingsFileSize);
     EXPECT_TRUE(written == DefaultSettingsFile());
-    app.WaitUntil([&] { return FindSheet(app) == nullptr; }, "the sheet to close");
+    app.WaitUntil([&] { return FindOwnWindow(app, "#32770", "Korvid 1.9") == nullptr; },
+                  "the sheet to close");
     EXPECT_TRUE(app.Running());
 }
 
@@ -138,7 +95,8 @@ TEST(SettingsE2E, RealKeysOnSeveralPagesAndOkWriteTheFields) {
     EXPECT_EQ(GetSettingsField(file, kLabelsMaxFileSize), 499712);
     EXPECT_EQ(GetSettingsField(file, offsets::WordWrap), 0);
     EXPECT_EQ(Text(file, kPrintParameter), "-x ");
-    app.WaitUntil([&] { return FindSheet(app) == nullptr; }, "the sheet to close");
+    app.WaitUntil([&] { return FindOwnWindow(app, "#32770", "Korvid 1.9") == nullptr; },
+                  "the sheet to close");
 }
 
 TEST(SettingsE2E, HundredPercentOpensMaximisedAtTheNextStart) {

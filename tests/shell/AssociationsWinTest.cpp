@@ -6,82 +6,15 @@
 #include "settings/SettingsPages.h"
 #include "shell/Associations.h"
 #include "shell/AssociationsCore.h"
+#include "tests/shell/RegistrySnapshot.h"
 
 #include <vector>
 
 namespace {
 
+using namespace classes_root;
+
 const char* const kCustomExtension = "korvtest";
-
-std::string Value(const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return "(no key)";
-    char text[700] = {};
-    DWORD size = sizeof text - 1;
-    LONG result =
-        RegQueryValueExA(handle, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(handle);
-    return result == ERROR_SUCCESS ? std::string(text) : "(no value)";
-}
-
-bool KeyExists(const std::string& key) { return Value(key) != "(no key)"; }
-
-void SetValue(const std::string& key, const std::string& value) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
-}
-
-void DeleteValue(const std::string& key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
-        RegDeleteValueA(handle, nullptr);
-        RegCloseKey(handle);
-    }
-}
-
-// What the tests may change: the extensions' classes, the verbs on the
-// standard classes, the program's classes and the all-files verb.
-class RegistrySnapshot {
-  public:
-    RegistrySnapshot() {
-        for (const std::string& e : Extensions())
-            extensions_.push_back({e, Value("." + e)});
-        for (const char* cls : {"txtfile", "rtffile", "htmlfile", "regfile", "batfile"})
-            verbs_.push_back({cls, KeyExists(std::string(cls) + "\\shell\\Korvid")});
-    }
-    ~RegistrySnapshot() {
-        for (const auto& [e, value] : extensions_) {
-            if (value == "(no key)")
-                RegDeleteTreeA(HKEY_CLASSES_ROOT, ("." + e).c_str());
-            else if (value == "(no value)")
-                DeleteValue("." + e);
-            else
-                SetValue("." + e, value);
-            RegDeleteTreeA(HKEY_CLASSES_ROOT, OwnClassOf(e).c_str());
-        }
-        for (const auto& [cls, existed] : verbs_)
-            if (!existed)
-                RegDeleteTreeA(HKEY_CLASSES_ROOT, (cls + "\\shell\\Korvid").c_str());
-        RegDeleteTreeA(HKEY_CLASSES_ROOT, "*\\shell\\Open with Korvid");
-    }
-    static std::vector<std::string> Extensions() {
-        std::vector<std::string> all;
-        for (int i = 0; i < kStandardTypes; ++i)
-            all.push_back(kAssocTypes[i].extension);
-        all.push_back(kCustomExtension);
-        return all;
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::string>> extensions_;
-    std::vector<std::pair<std::string, bool>> verbs_;
-};
 
 class AssociationsTest : public SettingsPageTest {
   protected:
