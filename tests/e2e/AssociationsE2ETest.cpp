@@ -17,6 +17,7 @@ using namespace classes_root;
 namespace {
 
 constexpr size_t kAssocTypeStates = 6082; // 14 x 32-bit actions
+constexpr size_t kAssocAutoRefresh = 3594;
 
 struct MainSearch {
     const char* title;
@@ -100,7 +101,7 @@ TEST(AssociationsE2E, TheFileTypesPageSetsTheNormalTypesWithRealKeys) {
     app.WaitForEditor();
     HWND sheet = OpenOptions(app);
     for (int tab = 1; tab <= 4; ++tab)
-        NextTab(app, sheet, tab);          // View, Auto Save, Run, Font, File Types
+        NextTab(app, sheet, tab); // View, Auto Save, Run, Font, File Types
     // Ctrl+Tab leaves the focus on the tabs, so the page's own letters work.
     HWND tabs = reinterpret_cast<HWND>(app.Send(sheet, PSM_GETTABCONTROL, 0, 0));
     EXPECT_EQ(FocusOf(sheet), tabs);
@@ -122,6 +123,21 @@ TEST(AssociationsE2E, TheFileTypesPageSetsTheNormalTypesWithRealKeys) {
     Bytes file = app.WaitForFile(app.SettingsPathInProgram(), kSettingsFileSize);
     EXPECT_EQ(GetSettingsField(file, kAssocTypeStates), 2);     // Text File: On & Use Icon
     EXPECT_EQ(GetSettingsField(file, kAssocTypeStates + 4), 3); // Rich Text: Edit Only
+}
+
+// "Auto": without the companion program beside it, the program sets the
+// file types itself at every start, while the window is already open.
+TEST(AssociationsE2E, AutoSetsTheFileTypesAtStartWithoutTheCompanion) {
+    RegistrySnapshot snapshot;
+    SetValue(".log", "txtfile");
+    KorvidApp app;
+    Bytes settings = StatesFile({{11, 1}});
+    SetSettingsField(settings, kAssocAutoRefresh, 1);
+    WriteFileBytes(app.SettingsPathInProgram(), settings);
+    app.Start();
+    app.WaitForEditor();
+    app.WaitUntil([&] { return Value(".log") == "Korvid.logFile"; }, "\".log\" to be set");
+    EXPECT_EQ(Value("Korvid.logFile"), "Log File");
 }
 
 } // namespace
