@@ -2,6 +2,7 @@
 // in the real program. Started programs are the test probe, which logs its
 // arguments, current folder and show state.
 #include "tests/e2e/KorvidDriver.h"
+#include "tests/tools/ProbeLog.h"
 
 #include <gtest/gtest.h>
 
@@ -26,12 +27,6 @@ constexpr int kInfoSize = 1002, kInfoType = 1004, kInfoCharacters = 3008, kInfoL
               kInfoSpaces = 3006, kInfoSymbols = 3007, kInfoWords = 3002, kInfoLines = 3003,
               kInfoSentences = 3004, kInfoAvgWord = 3009, kInfoAvgSentence = 3010;
 
-struct ProbeStart {
-    std::string arguments;
-    std::string folder;
-    int show;
-};
-
 // The probe copied into the program folder, logging beside it.
 class Probe {
   public:
@@ -54,16 +49,7 @@ class Probe {
                 starts.clear();
                 if (!TryReadFileBytes(log_, bytes))
                     return false;
-                std::string text(bytes.begin(), bytes.end());
-                size_t at = 0, end;
-                while ((end = text.find("\r\n", at)) != std::string::npos) {
-                    std::string line = text.substr(at, end - at);
-                    size_t bar2 = line.rfind('|');
-                    size_t bar1 = line.rfind('|', bar2 - 1);
-                    starts.push_back({line.substr(0, bar1), line.substr(bar1 + 1, bar2 - bar1 - 1),
-                                      atoi(line.c_str() + bar2 + 1)});
-                    at = end + 2;
-                }
+                starts = ParseProbeLog(std::string(bytes.begin(), bytes.end()));
                 return starts.size() >= count;
             },
             std::to_string(count) + " start(s) of the probe");

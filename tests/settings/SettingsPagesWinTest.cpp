@@ -29,39 +29,6 @@ namespace {
 // "Add to Custom Colors" of the colour chooser.
 constexpr int kAddToCustomColours = 712;
 
-struct OwnWindowSearch {
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM p) {
-    auto* search = reinterpret_cast<OwnWindowSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char text[128] = {};
-    GetWindowTextA(window, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(window) &&
-        std::strcmp(text, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of this process with this caption, waited
-// for from another thread; null after ten seconds.
-HWND WaitForOwnWindow(const char* title, HWND other = nullptr) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
-        OwnWindowSearch search{title, nullptr};
-        EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr && search.found != other)
-            return search.found;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 struct TextSearch {
     const char* text;
     bool found;

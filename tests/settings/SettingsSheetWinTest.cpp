@@ -15,31 +15,6 @@
 
 namespace {
 
-struct TitleSearch {
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM p) {
-    auto* search = reinterpret_cast<TitleSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char text[64] = {};
-    GetWindowTextA(window, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(window) &&
-        std::strcmp(text, search->title) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindOwnWindow(const char* title) {
-    TitleSearch search{title, nullptr};
-    EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 bool WaitFor(const std::function<bool()>& done) {
     DWORD start = GetTickCount();
     while (!done()) {

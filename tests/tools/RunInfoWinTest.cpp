@@ -6,6 +6,7 @@
 #include "app/Bars.h"
 #include "app/ContextMenu.h"
 #include "tools/Tools.h"
+#include "tests/tools/ProbeLog.h"
 
 #include <commctrl.h>
 
@@ -28,12 +29,6 @@ std::string WithoutSlash(std::string folder) {
         folder.pop_back();
     return folder;
 }
-
-struct ProbeStart {
-    std::string arguments;
-    std::string folder;
-    int show;
-};
 
 class RunInfoTest : public MainWindowTest {
   protected:
@@ -60,15 +55,7 @@ class RunInfoTest : public MainWindowTest {
                 starts.clear();
                 if (!ReadWholeFile(log, &bytes))
                     return false;
-                size_t at = 0, end;
-                while ((end = bytes.find("\r\n", at)) != std::string::npos) {
-                    std::string line = bytes.substr(at, end - at);
-                    size_t bar2 = line.rfind('|');
-                    size_t bar1 = line.rfind('|', bar2 - 1);
-                    starts.push_back({line.substr(0, bar1), line.substr(bar1 + 1, bar2 - bar1 - 1),
-                                      atoi(line.c_str() + bar2 + 1)});
-                    at = end + 2;
-                }
+                starts = ParseProbeLog(bytes);
                 return starts.size() >= count;
             },
             10000);

@@ -98,6 +98,24 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
+HWND FindOwnWindow(const char* title) {
+    std::string wanted = title;
+    WindowSearch search{&wanted, nullptr};
+    EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForOwnWindow(const char* title, HWND other) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        HWND found = FindOwnWindow(title);
+        if (found != nullptr && found != other)
+            return found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
 void WithDialogLater(const char* caption, std::function<void(HWND)> action) {
     std::string title = caption;
     std::thread([title, action] {

@@ -28,6 +28,11 @@ bool FileExists(const std::string& path);
 // passes; returns whether `done` held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 
+// A visible top-level window of this process with this caption, or null;
+// the second waits for one (other than `other`) up to ten seconds.
+HWND FindOwnWindow(const char* title);
+HWND WaitForOwnWindow(const char* title, HWND other = nullptr);
+
 // Starts a thread that finds a top-level window with this caption belonging
 // to this process (waiting up to 10 s) and runs `action` with it there.
 void WithDialogLater(const char* caption, std::function<void(HWND)> action);
