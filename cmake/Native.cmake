@@ -14,6 +14,17 @@ target_link_libraries(korvid_native_tests PRIVATE korvid_core GTest::gtest_main)
 target_compile_definitions(korvid_native_tests PRIVATE KORVID_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 add_test(NAME native_unit COMMAND korvid_native_tests)
 
+# The help page "ReadMe.htm": complete, self-contained and renderable. The
+# self-test puts faults into a copy and makes sure each one is caught.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME help_page
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check_help.py
+                 --screenshot ${CMAKE_BINARY_DIR}/help/ReadMe.png)
+add_test(NAME help_check_self_test
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check_help.py --self-test
+                 --screenshot ${CMAKE_BINARY_DIR}/help/SelfTest.png)
+set_tests_properties(help_page help_check_self_test PROPERTIES TIMEOUT 300)
+
 if(KORVID_FUZZ)
   file(GLOB KORVID_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/Fuzz*.cpp)
   foreach(src ${KORVID_FUZZERS})

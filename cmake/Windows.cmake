@@ -24,13 +24,15 @@ set_target_properties(Korvid PROPERTIES OUTPUT_NAME Korvid)
 set_source_files_properties(resources/Korvid.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/SettingsPages.rc")
 target_include_directories(Korvid PRIVATE ${CMAKE_SOURCE_DIR}/resources)
-# The toolbar strip and the sample user lists are looked for beside the
-# program.
+# The toolbar strip, the sample user lists and the help page are looked for
+# beside the program.
 add_custom_command(TARGET Korvid POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar.bmp
           $<TARGET_FILE_DIR:Korvid>/ToolBar.bmp
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/samples/KorvWord.txt
-          $<TARGET_FILE_DIR:Korvid>/KorvWord.txt)
+          $<TARGET_FILE_DIR:Korvid>/KorvWord.txt
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/help/ReadMe.htm
+          $<TARGET_FILE_DIR:Korvid>/ReadMe.htm)
 
 # GoogleTest, cross-built from Debian's sources.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
