@@ -21,8 +21,10 @@ add_executable(Korvid WIN32 app/Main.cpp resources/Korvid.rc)
 target_link_libraries(Korvid PRIVATE korvid_win)
 target_link_options(Korvid PRIVATE ${KORVID_STATIC_LINK})
 set_target_properties(Korvid PROPERTIES OUTPUT_NAME Korvid)
+# windres reports no dependencies, so the files Korvid.rc pulls in are listed.
+file(GLOB KORVID_ICONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.ico)
 set_source_files_properties(resources/Korvid.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/SettingsPages.rc")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/SettingsPages.rc;${CMAKE_SOURCE_DIR}/resources/Korvid.ico;${KORVID_ICONS}")
 target_include_directories(Korvid PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 # The toolbar strip, the sample user lists and the help page are looked for
 # beside the program.

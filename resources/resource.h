@@ -5,6 +5,26 @@
 // Icon and bitmaps
 #define IDI_KORVID 500
 
+// Document icons of the registered file types. The shell finds a type's
+// icon by its position among the program's icon groups, which are in
+// ascending id order: IDI_KORVID is 0, IDI_DOCUMENT 1, IDI_DOC_CUSTOM 2 and
+// IDI_DOC_TXT to IDI_DOC_LOG 3 to 14. No other icon may take an id between
+// them.
+#define IDI_DOCUMENT 501
+#define IDI_DOC_CUSTOM 503
+#define IDI_DOC_TXT 511
+#define IDI_DOC_RTF 512
+#define IDI_DOC_DIZ 513
+#define IDI_DOC_NFO 514
+#define IDI_DOC_HTM 515
+#define IDI_DOC_REG 516
+#define IDI_DOC_BAT 517
+#define IDI_DOC_ASM 518
+#define IDI_DOC_RC 519
+#define IDI_DOC_H 520
+#define IDI_DOC_INC 521
+#define IDI_DOC_LOG 522
+
 // Toolbar commands (each has a toolbar button)
 #define IDM_NEW 1
 #define IDM_OPEN 2
