@@ -280,9 +280,26 @@ int ChooseFileName(HWND owner, char* name, int kind, int filterIndex) {
     return confirmed ? 1 : 0;
 }
 
+namespace {
+
+bool SamePath(const char* a, const char* b) {
+    char fullA[kPathSize], fullB[kPathSize];
+    DWORD n = GetFullPathNameA(a, kPathSize, fullA, nullptr);
+    DWORD m = GetFullPathNameA(b, kPathSize, fullB, nullptr);
+    if (n == 0 || n >= kPathSize || m == 0 || m >= kPathSize)
+        return lstrcmpiA(a, b) == 0;
+    return lstrcmpiA(fullA, fullB) == 0;
+}
+
+} // namespace
+
 int SaveDocument() {
     int result;
-    if (doc.hasFileName && !doc.saveElsewhere) {
+    // A partly loaded document holds only the start of its file: written
+    // over that file it would cut the rest off. It is saved under another
+    // name only, which it then takes as a whole document of its own.
+    const bool partial = doc.partialLoaded != 0 && doc.hasFileName;
+    if (doc.hasFileName && !doc.saveElsewhere && !partial) {
         result = SaveDocumentFile(app.editorWindow, doc.fileName);
     } else {
         char name[kPathSize];
@@ -293,16 +310,28 @@ int SaveDocument() {
         else
             TextCopy("Untitled", name);
         if (ChooseFileName(app.mainWindow, name, 1, doc.richText ? 2 : 1) == 1) {
-            result = SaveDocumentFile(app.editorWindow, name);
-            if (!doc.saveElsewhere) {
-                TextCopy(name, doc.fileName);
-                doc.hasFileName = 1;
-                UpdateWindowTitle();
+            if (partial && SamePath(name, doc.fileName)) {
+                TextCopy("Partly loaded: save it under another name", doc.statusText);
+                SetStatusPart(3, doc.statusText);
+                result = 1;
+            } else {
+                result = SaveDocumentFile(app.editorWindow, name);
+                if (!doc.saveElsewhere) {
+                    TextCopy(name, doc.fileName);
+                    doc.hasFileName = 1;
+                    if (partial)
+                        doc.partialLoaded = 0;
+                    UpdateWindowTitle();
+                }
             }
         } else {
             result = 1;
         }
     }
+    // Still the start of a larger file: it stays read-only, whatever the
+    // chooser's read-only box said.
+    if (doc.partialLoaded)
+        doc.readOnly = 1;
     doc.saveElsewhere = 0;
     return result;
 }
