@@ -7,6 +7,7 @@
 #include "document/DocumentState.h"
 #include "document/Notify.h"
 #include "resource.h"
+#include "version.h"
 #include "text/TextRoutines.h"
 #include "tools/Tools.h"
 
@@ -158,7 +159,7 @@ void StatusPartEdges(int clientWidth, int edges[4]) {
 
 void CreateBars() {
     if (settings.StatusBarEnabled) {
-        TextCopy("Korvid 1.9", doc.statusText);
+        TextCopy(KORVID_NAME_AND_VERSION, doc.statusText);
         CreateStatusBar();
         UpdateStatusBar();
     }
@@ -193,7 +194,8 @@ void CreateToolbar() {
 
 void CreateStatusBar() {
     app.statusBar =
-        CreateStatusWindowA(WS_CHILD | WS_VISIBLE, "Korvid 1.9", app.mainWindow, IDC_STATUSBAR);
+        CreateStatusWindowA(WS_CHILD | WS_VISIBLE, KORVID_NAME_AND_VERSION, app.mainWindow,
+                            IDC_STATUSBAR);
     if (app.statusBar == nullptr)
         return;
     RECT r;

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "document/DocumentState.h"
 #include "resource.h"
+#include "version.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
 
@@ -32,7 +33,7 @@ void StoreDefaultSize() {
 
 namespace {
 
-const char kTrayTip[] = "Korvid 1.9";
+const char kTrayTip[] = KORVID_NAME_AND_VERSION;
 
 // The shell reads the record in its version-2 size; later fields are left out.
 static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is 488 bytes");

@@ -78,6 +78,11 @@ if(KORVID_E2E_SOURCES)
     ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+# The packages of scripts/package.sh installed, run, uninstalled and
+# unpacked under Wine.
+add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/test_package.sh)
+set_tests_properties(package PROPERTIES TIMEOUT 300)
+
 # Window-side benchmarks, run under Wine by scripts/bench.sh.
 file(GLOB KORVID_WIN_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*WinBench.cpp)
 if(KORVID_WIN_BENCH)

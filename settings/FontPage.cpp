@@ -1,6 +1,7 @@
 // The Font page: font, colours, extension list, "Auto" and "DeWrap" of the
 // three font groups, with a sample strip of each group's face and colours.
 #include "resource.h"
+#include "version.h"
 #include "settings/PageRules.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsPages.h"
@@ -64,7 +65,7 @@ void PaintGroupSample(HDC dc, COLORREF text, COLORREF back, const RECT& strip,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH, faceName);
     HGDIOBJ previous = SelectObject(dc, font);
-    DrawTextA(dc, "Korvid 1.9", -1, &area, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    DrawTextA(dc, KORVID_NAME_AND_VERSION, -1, &area, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     DeleteObject(brush);
     SelectObject(dc, previous);
     DeleteObject(font);

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "document/Load.h"
 #include "resource.h"
+#include "version.h"
 #include "settings/PageRules.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPages.h"
@@ -134,7 +135,7 @@ void ShowSettingsDialog() {
     header.dwFlags = PSH_NOAPPLYNOW | PSH_USECALLBACK;
     header.hwndParent = app.mainWindow;
     header.hInstance = ProgramInstance();
-    header.pszCaption = "Korvid 1.9";
+    header.pszCaption = KORVID_NAME_AND_VERSION;
     header.nPages = made;
     header.nStartPage = 0;
     header.phpage = pages;
@@ -219,7 +220,7 @@ BOOL ChooseFile(HWND owner, char* buffer, int filter, HINSTANCE instance) {
     request.nFilterIndex = static_cast<DWORD>(filter);
     request.lpstrFile = buffer;
     request.nMaxFile = kPathSize;
-    request.lpstrTitle = "Korvid 1.9";
+    request.lpstrTitle = KORVID_NAME_AND_VERSION;
     request.Flags =
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
     return GetOpenFileNameA(&request);

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "app/AppState.h"
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "document/Notify.h"
 #include "document/Save.h"
@@ -78,6 +79,18 @@ int GreetFirstRun() {
     return LastNotifyAnswer();
 }
 
+// "/s" and "/x" run without a window and end at once (the installer and
+// the uninstaller start them and wait), so a first run through them never
+// greets: the greeting would wait for a click. "/s" still writes the
+// defaults it applied, as a first start does; "/x", on the way out, leaves
+// no settings behind. The letter of the switch, or 0.
+char StartingSwitch() {
+    char argument[kPathSize];
+    if (GetCommandLineArg(1, argument) != ArgCopied || argument[0] != '/')
+        return 0;
+    return argument[1] == 's' || argument[1] == 'x' ? argument[1] : 0;
+}
+
 } // namespace
 
 MachineDefaults CurrentMachineDefaults() {
@@ -114,6 +127,11 @@ void LoadSettings() {
     hooks.greet = GreetFirstRun;
     hooks.openReadMe = OpenReadMe;
     hooks.save = SaveSettings;
+    char startingSwitch = StartingSwitch();
+    if (startingSwitch != 0)
+        hooks.greet = [] { return 0; };
+    if (startingSwitch == 'x')
+        hooks.save = [] {};
     LoadSettingsWith(settings, app.dataFolder, app.programFolder, CurrentMachineDefaults(), hooks);
     app.wordWrap = settings.WordWrap;
 }
