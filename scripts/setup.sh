@@ -8,7 +8,7 @@ PACKAGES=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth xdotool x11-utils x11-apps imagemagick
-  python3 chromium nsis zip
+  python3 chromium nsis
 )
 
 SUDO=""
