@@ -137,9 +137,15 @@ Function .onInit
   ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/FILETYPES" $R1
-  IfErrors +2 0
+  ; A label, not a relative jump: the macro is several instructions.
+  IfErrors no_file_types
     !insertmacro SelectSection ${SecFileTypes}
+  no_file_types:
 FunctionEnd
+
+!macro DeleteOwnClass extension
+  DeleteRegKey HKCR "Korvid.${extension}File"
+!macroend
 
 Section "Uninstall"
   SetShellVarContext all
@@ -147,6 +153,20 @@ Section "Uninstall"
   ; since Korvid.exe is removed next.
   IfFileExists "$INSTDIR\Korvid.exe" 0 +2
     ExecWait '"$INSTDIR\Korvid.exe" /x'
+  ; "/x" hands every extension back but keeps the program's own classes;
+  ; with the program gone they are removed too.
+  !insertmacro DeleteOwnClass txt
+  !insertmacro DeleteOwnClass rtf
+  !insertmacro DeleteOwnClass diz
+  !insertmacro DeleteOwnClass nfo
+  !insertmacro DeleteOwnClass htm
+  !insertmacro DeleteOwnClass reg
+  !insertmacro DeleteOwnClass bat
+  !insertmacro DeleteOwnClass asm
+  !insertmacro DeleteOwnClass rc
+  !insertmacro DeleteOwnClass h
+  !insertmacro DeleteOwnClass inc
+  !insertmacro DeleteOwnClass log
   Delete "$INSTDIR\Korvid.exe"
   Delete "$INSTDIR\ToolBar.bmp"
   Delete "$INSTDIR\KorvWord.txt"
