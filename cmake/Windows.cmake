@@ -79,13 +79,9 @@ if(KORVID_E2E_SOURCES)
 endif()
 
 # The packages of scripts/package.sh installed, run, uninstalled and
-# unpacked under Wine: `bash scripts/test_package.sh`, run by hand until its
-# check of the classes left behind is settled.
-option(KORVID_PACKAGE_TEST "Run the package test with the other tests" OFF)
-if(KORVID_PACKAGE_TEST)
-  add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/test_package.sh)
-  set_tests_properties(package PROPERTIES TIMEOUT 300)
-endif()
+# unpacked under Wine.
+add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/test_package.sh)
+set_tests_properties(package PROPERTIES TIMEOUT 300)
 
 # Window-side benchmarks, run under Wine by scripts/bench.sh.
 file(GLOB KORVID_WIN_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*WinBench.cpp)
