@@ -193,9 +193,8 @@ void CreateToolbar() {
 }
 
 void CreateStatusBar() {
-    app.statusBar =
-        CreateStatusWindowA(WS_CHILD | WS_VISIBLE, KORVID_NAME_AND_VERSION, app.mainWindow,
-                            IDC_STATUSBAR);
+    app.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE, KORVID_NAME_AND_VERSION,
+                                        app.mainWindow, IDC_STATUSBAR);
     if (app.statusBar == nullptr)
         return;
     RECT r;
