@@ -97,16 +97,8 @@ INT_PTR CALLBACK BookmarkPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
         }
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            // The page keeps what its controls show.
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreBookmarkPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        // The page keeps what its controls show.
+        return AnswerPageProtocol(page, lParam, nullptr, StoreBookmarkPage);
     default:
         return FALSE;
     }

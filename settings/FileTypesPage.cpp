@@ -122,15 +122,7 @@ INT_PTR CALLBACK FileTypesPageProc(HWND page, UINT message, WPARAM wParam, LPARA
         }
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreFileTypesPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        return AnswerPageProtocol(page, lParam, nullptr, StoreFileTypesPage);
     default:
         return FALSE;
     }

@@ -170,16 +170,7 @@ INT_PTR CALLBACK FontPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         OnFontCommand(page, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            LoadFontPage(page);
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreFontPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        return AnswerPageProtocol(page, lParam, LoadFontPage, StoreFontPage);
     default:
         return FALSE;
     }

@@ -203,16 +203,7 @@ INT_PTR CALLBACK MiscPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
         OnMiscCommand(page, LOWORD(wParam), HIWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            LoadMiscPage(page);
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreMiscPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        return AnswerPageProtocol(page, lParam, LoadMiscPage, StoreMiscPage);
     default:
         return FALSE;
     }

@@ -90,15 +90,7 @@ INT_PTR CALLBACK RunPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             RunPageCommand(page, LOWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreRunPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        return AnswerPageProtocol(page, lParam, nullptr, StoreRunPage);
     default:
         return FALSE;
     }

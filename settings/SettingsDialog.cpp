@@ -284,6 +284,20 @@ INT_PTR AnswerSheet(HWND page, LRESULT result) {
     return TRUE;
 }
 
+INT_PTR AnswerPageProtocol(HWND page, LPARAM lParam, void (*load)(HWND), void (*store)(HWND)) {
+    switch (PageNotification(WM_NOTIFY, lParam)) {
+    case PSN_SETACTIVE:
+        if (load != nullptr)
+            load(page);
+        return AnswerSheet(page, 0);
+    case PSN_KILLACTIVE:
+        store(page);
+        return AnswerSheet(page, FALSE);
+    default:
+        return FALSE;
+    }
+}
+
 int ChooseGroupFont(HWND owner, COLORREF textColour, PackedLogFont* font) {
     LOGFONTA chosen;
     memcpy(&chosen, font, sizeof chosen);

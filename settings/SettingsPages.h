@@ -98,3 +98,7 @@ template <std::size_t N> void AddControlTooltips(HWND page, const ControlTooltip
 UINT PageNotification(UINT message, LPARAM lParam);
 // Answers a notification: `result` goes back to the sheet.
 INT_PTR AnswerSheet(HWND page, LRESULT result);
+// The page protocol for WM_NOTIFY: entering the page runs `load` (none for
+// a page that keeps what its controls show), leaving it runs `store` and
+// lets the sheet go on.
+INT_PTR AnswerPageProtocol(HWND page, LPARAM lParam, void (*load)(HWND), void (*store)(HWND));

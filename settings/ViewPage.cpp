@@ -144,16 +144,7 @@ INT_PTR CALLBACK ViewPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lPa
             OnViewCommand(page, LOWORD(wParam));
         return FALSE;
     case WM_NOTIFY:
-        switch (PageNotification(message, lParam)) {
-        case PSN_SETACTIVE:
-            LoadViewPage(page);
-            return AnswerSheet(page, 0);
-        case PSN_KILLACTIVE:
-            StoreViewPage(page);
-            return AnswerSheet(page, FALSE);
-        default:
-            return FALSE;
-        }
+        return AnswerPageProtocol(page, lParam, LoadViewPage, StoreViewPage);
     default:
         return FALSE;
     }
