@@ -5,6 +5,7 @@
 #include "app/Editor.h"
 #include "app/Geometry.h"
 #include "app/MainWindow.h"
+#include "app/Trace.h"
 #include "app/Tray.h"
 #include "tools/EditorText.h"
 #include "document/Autosave.h"
@@ -160,6 +161,7 @@ void SetUpFolders(int chooseDataFolder, AppRecord*) {
 }
 
 void InitApplication() {
+    KORVID_TRACE_POINT("entry");
     appRecord =
         static_cast<AppRecord*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(AppRecord)));
     if (appRecord == nullptr)
@@ -171,23 +173,31 @@ void InitApplication() {
     appRecord->largeIcon = static_cast<HICON>(
         LoadImageA(appRecord->instance, MAKEINTRESOURCEA(IDI_KORVID), IMAGE_ICON, 32, 32, 0));
     CreateToolTipWindow();
+    KORVID_TRACE_POINT("icons and tooltip window");
 
     LoadLibraryA("RichEd20.dll");
+    KORVID_TRACE_POINT("rich-edit library");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
+    KORVID_TRACE_POINT("common controls");
 
     RegisterMainClass();
     WM_TASKBAR_CREATED = RegisterWindowMessageA("TaskbarCreated");
     LoadSettings();
+
+    KORVID_TRACE_POINT("settings read");
     CreateMainWindow();
+    KORVID_TRACE_POINT("window shown");
     RunMessageLoop();
 }
 
 void CompleteStartup(HWND window) {
+    KORVID_TRACE_POINT("start-up command");
     app.selectionSave = {0, 0};
     SetOnTop(window, settings.StayOnTop);
     SetAutosaveTimer();
     CreateBars();
+    KORVID_TRACE_POINT("bars");
     DragAcceptFiles(window, TRUE);
     if (settings.WindowSizeMode == 2 || settings.WindowSizeMode == 3) {
         WINDOWPLACEMENT placement;
@@ -211,6 +221,7 @@ void CompleteStartup(HWND window) {
         if (n > 0 && n < kPathSize)
             TextCopy(longName, doc.fileName);
         OpenDocument();
+        KORVID_TRACE_POINT("document opened");
     } else {
         doc.hasFileName = 0;
         doc.openingFile = 0;
@@ -218,8 +229,10 @@ void CompleteStartup(HWND window) {
         RelayoutMainWindow();
     }
     ApplyFontGroup();
+    KORVID_TRACE_POINT("font group");
     UpdateStatusBar(); // the bars came before the editor whose place they show
 
+    KORVID_TRACE_POINT("status bar");
     HANDLE thread = CreateThread(nullptr, 0, StartupThread, nullptr, 0, nullptr);
     if (thread != nullptr)
         CloseHandle(thread);
@@ -272,16 +285,20 @@ void RebuildEditor() {
         app.editorWindow = nullptr;
     }
     CreateEditor(app.mainWindow);
+    KORVID_TRACE_POINT("editor created");
     // The control gets its real size before the text arrives: wrapping a
     // long text in the 10-pixel control costs many times the load.
     RelayoutMainWindow();
+    KORVID_TRACE_POINT("editor laid out");
     if (doc.hasFileName)
         UpdateWindowTitle();
     // The group's format goes on the empty control first: plain text takes
     // it as it streams in, so a large text is never formatted twice. Rich
     // Text brings formats of its own, which the group's then replace.
     ApplyFontGroup();
+    KORVID_TRACE_POINT("stream starts");
     LoadDocumentFile(app.editorWindow, source);
+    KORVID_TRACE_POINT("stream ended");
     SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&app.selectionSave));
     if (doc.richText)
         ApplyFontGroup();

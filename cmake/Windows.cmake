@@ -91,3 +91,19 @@ if(KORVID_WIN_BENCH)
   target_link_libraries(korvid_win_bench PRIVATE korvid_win)
   target_link_options(korvid_win_bench PRIVATE ${KORVID_STATIC_LINK})
 endif()
+
+# The launch benchmark and its yardsticks (a minimal window, the bare
+# control), run under Wine by scripts/bench.sh.
+add_executable(korvid_launch_bench bench/LaunchBench.cpp)
+target_link_options(korvid_launch_bench PRIVATE ${KORVID_STATIC_LINK})
+add_executable(korvid_launch_probe WIN32 bench/LaunchProbe.cpp)
+target_link_options(korvid_launch_probe PRIVATE ${KORVID_STATIC_LINK})
+# The program with its start-up trace points compiled in (see app/Trace.h);
+# built for the benchmark only.
+add_library(korvid_win_trace STATIC EXCLUDE_FROM_ALL ${KORVID_WIN_SOURCES})
+target_link_libraries(korvid_win_trace PUBLIC korvid_core ${KORVID_WIN_LIBS})
+target_compile_definitions(korvid_win_trace PUBLIC WINVER=0x0600 _WIN32_WINNT=0x0600 _WIN32_IE=0x0600 NOMINMAX KORVID_TRACE)
+add_executable(Korvid_trace WIN32 EXCLUDE_FROM_ALL app/Main.cpp resources/Korvid.rc)
+target_include_directories(Korvid_trace PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(Korvid_trace PRIVATE korvid_win_trace)
+target_link_options(Korvid_trace PRIVATE ${KORVID_STATIC_LINK})

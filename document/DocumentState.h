@@ -26,6 +26,10 @@ struct DocumentState {
     // The file began with the UTF-8 mark: the control read it as UTF-8, and
     // saves write the mark and UTF-8 again.
     int utf8Text;
+    // The file held NUL characters, shown as stand-ins: written over its
+    // file the document would change those bytes, so it is read-only and is
+    // saved under another name only.
+    int binaryContent;
     volatile LONG loadCancelled;
     DWORD loadStartTick;
 };

@@ -47,3 +47,8 @@ class Utf8Writer {
     bool hasOddByte_ = false;
     uint8_t oddByte_ = 0;
 };
+
+// The editor cannot hold a NUL character: each one (a zero byte, or a zero
+// UTF-16 unit at an even offset when `wide`) becomes `standIn` in place.
+// Returns how many were replaced.
+std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn);

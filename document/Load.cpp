@@ -22,6 +22,8 @@ constexpr DWORD kProgressAfterMs = 5000;
 struct LoadStream {
     HANDLE file;
     bool unicode;
+    bool plain; // not Rich Text: NUL characters are replaced
+    uint16_t standIn;
     uint64_t threshold;
     bool atEnd;
     BYTE held[2];
@@ -69,9 +71,23 @@ LONG HoldBack(LoadStream* s, LPBYTE buffer, LONG n) {
 }
 
 // The first line break of a plain text decides the style its saves write.
-void NoteLineBreaks(LoadStream* s, const BYTE* buffer, LONG n) {
+// The control cannot hold a NUL character (and slows to a crawl on them),
+// so each becomes a visible stand-in and the document is marked binary.
+void NoteLineBreaks(LoadStream* s, BYTE* buffer, LONG n) {
     if (doc.lineBreaks < 0 && !doc.richText)
         doc.lineBreaks = DetectLineBreaks(buffer, static_cast<std::size_t>(n), s->unicode);
+    if (s->plain &&
+        ReplaceNulCharacters(buffer, static_cast<std::size_t>(n), s->unicode, s->standIn) != 0)
+        doc.binaryContent = 1;
+}
+
+// A middle dot where the ANSI code page has one at 0xB7 (all the Windows
+// 125x pages), otherwise a full stop.
+uint16_t NulStandIn(bool unicode) {
+    if (unicode)
+        return 0x00B7;
+    UINT page = GetACP();
+    return page >= 1250 && page <= 1258 ? 0xB7 : '.';
 }
 
 void StartProgressQuestion() {
@@ -167,11 +183,22 @@ int FileIsReadable(const char* path) {
     return 1;
 }
 
+namespace {
+
+void AppendBounded(char* text, const char* flag) {
+    if (TextLength(text) + TextLength(flag) < sizeof doc.statusText)
+        TextAppend(text, flag);
+}
+
+} // namespace
+
 void AppendFileFlags(char* text) {
-    if (doc.unicodeText && TextLength(text) + 9 < sizeof doc.statusText)
-        TextAppend(text, ", Unicode");
-    if (doc.readOnly && TextLength(text) + 19 < sizeof doc.statusText)
-        TextAppend(text, ", File is Read Only");
+    if (doc.unicodeText)
+        AppendBounded(text, ", Unicode");
+    if (doc.binaryContent)
+        AppendBounded(text, ", binary content shown, read only");
+    else if (doc.readOnly)
+        AppendBounded(text, ", File is Read Only");
 }
 
 void ReportFileError(int isOpen) {
@@ -201,6 +228,7 @@ int LoadDocumentFile(HWND editor, const char* path) {
     if (!quiet) {
         doc.readOnly = 0;
         doc.partialLoaded = 0;
+        doc.binaryContent = 0;
     }
     HANDLE file;
     if (!OpenForLoading(path, &file)) {
@@ -239,7 +267,9 @@ int LoadDocumentFile(HWND editor, const char* path) {
     UINT format = doc.richText ? SF_RTF : SF_TEXT;
     if (doc.unicodeText)
         format |= SF_UNICODE;
-    LoadStream stream = {file, doc.unicodeText != 0, threshold, false, {0, 0}, 0};
+    bool unicode = doc.unicodeText != 0;
+    LoadStream stream = {file,   unicode, doc.richText == 0, NulStandIn(unicode), threshold, false,
+                         {0, 0}, 0};
     EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamInChunk};
     doc.lineBreaks = -1;
     doc.loadCancelled = 0;
@@ -249,6 +279,8 @@ int LoadDocumentFile(HWND editor, const char* path) {
     doc.loadStartTick = 0;
     notify.timeoutSeconds = 0;
 
+    if (doc.binaryContent)
+        doc.readOnly = 1;
     if (!quiet) {
         if (!sized) {
             ReportFileError(1);

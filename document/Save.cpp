@@ -296,9 +296,10 @@ bool SamePath(const char* a, const char* b) {
 int SaveDocument() {
     int result;
     // A partly loaded document holds only the start of its file: written
-    // over that file it would cut the rest off. It is saved under another
-    // name only, which it then takes as a whole document of its own.
-    const bool partial = doc.partialLoaded != 0 && doc.hasFileName;
+    // over that file it would cut the rest off. One showing binary content
+    // holds stand-ins for the file's NUL bytes. Either is saved under
+    // another name only, which it then takes as a whole document of its own.
+    const bool partial = (doc.partialLoaded != 0 || doc.binaryContent != 0) && doc.hasFileName;
     if (doc.hasFileName && !doc.saveElsewhere && !partial) {
         result = SaveDocumentFile(app.editorWindow, doc.fileName);
     } else {
@@ -311,7 +312,9 @@ int SaveDocument() {
             TextCopy("Untitled", name);
         if (ChooseFileName(app.mainWindow, name, 1, doc.richText ? 2 : 1) == 1) {
             if (partial && SamePath(name, doc.fileName)) {
-                TextCopy("Partly loaded: save it under another name", doc.statusText);
+                TextCopy(doc.binaryContent ? "Binary content: save it under another name"
+                                           : "Partly loaded: save it under another name",
+                         doc.statusText);
                 SetStatusPart(3, doc.statusText);
                 result = 1;
             } else {
@@ -319,8 +322,10 @@ int SaveDocument() {
                 if (!doc.saveElsewhere) {
                     TextCopy(name, doc.fileName);
                     doc.hasFileName = 1;
-                    if (partial)
+                    if (partial) {
                         doc.partialLoaded = 0;
+                        doc.binaryContent = 0;
+                    }
                     UpdateWindowTitle();
                 }
             }

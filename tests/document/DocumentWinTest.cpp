@@ -96,10 +96,6 @@ TEST_F(DocumentTest, OddUtf16AndBinaryContentGiveADefinedResult) {
     ASSERT_TRUE(WriteWholeFile(folder.File("odd.txt"), odd));
     Open(folder.File("odd.txt"));
     EXPECT_EQ(EditorText(), "abc");
-    std::string binary("A\0B\0\0C\x01\x02", 8);
-    ASSERT_TRUE(WriteWholeFile(folder.File("bin.dat"), binary));
-    Open(folder.File("bin.dat"));
-    EXPECT_EQ(Status(), "Opened at 8 bytes");
 }
 
 TEST_F(DocumentTest, RichTextByExtensionRoundTrips) {
@@ -188,6 +184,40 @@ TEST_F(DocumentTest, APartlyLoadedFileIsNeverSavedOverItself) {
     EXPECT_EQ(FileBytes(part).size(), 8192u + 5u);
 }
 
+// The control cannot hold NUL characters: they show as stand-ins, and the
+// file is never written over with them.
+TEST_F(DocumentTest, BinaryContentShowsStandInsAndIsNeverSavedOverItsFile) {
+    const char standIn = GetACP() >= 1250 && GetACP() <= 1258 ? '\xB7' : '.';
+    std::string path = folder.File("bin.dat");
+    std::string binary("A\0B\0\0C\x01\x02", 8);
+    ASSERT_TRUE(WriteWholeFile(path, binary));
+    Open(path);
+    EXPECT_EQ(EditorText(), std::string("A") + standIn + "B" + standIn + standIn + "C\x01\x02");
+    EXPECT_EQ(Status(), "Opened at 8 bytes, binary content shown, read only");
+    EXPECT_EQ(doc.readOnly, 1);
+
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("edit"));
+    SaveAsLater(path);
+    Command(IDM_SAVE);
+    EXPECT_EQ(FileBytes(path), binary);
+    EXPECT_EQ(Status(), "Binary content: save it under another name");
+
+    // Under a name of its own it is a text like any other.
+    std::string copy = folder.File("copy.txt");
+    SaveAsLater(copy);
+    Command(IDM_SAVE);
+    EXPECT_EQ(FileBytes(path), binary);
+    EXPECT_EQ(FileBytes(copy).find('\0'), std::string::npos);
+    EXPECT_EQ(doc.binaryContent, 0);
+
+    // A NUL unit of UTF-16, but not a unit whose low byte is zero.
+    std::string wide = Wide("x") + std::string("\0\0\0\x01", 4);
+    ASSERT_TRUE(WriteWholeFile(path, wide));
+    Open(path);
+    EXPECT_EQ(EditorTextWide(), L"x\x00B7\x0100");
+    EXPECT_EQ(Status(), "Opened at 8 bytes, Unicode, binary content shown, read only");
+}
+
 TEST_F(DocumentTest, FilesOfFourGigabytesLoadTheirStart) {
     std::string path = folder.File("huge.log");
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -203,7 +233,8 @@ TEST_F(DocumentTest, FilesOfFourGigabytesLoadTheirStart) {
     settings.PartialLoadMode = 2;
     settings.WordWrap = 0; // a megabyte of zeros is one long line
     Open(path);
-    EXPECT_EQ(Status(), "Partially Opened at 999424 bytes of 5000000000 bytes, File is Read Only");
+    EXPECT_EQ(Status(), "Partially Opened at 999424 bytes of 5000000000 bytes, binary content "
+                        "shown, read only");
     EXPECT_EQ(EditorText().substr(0, 18), "start of a big log");
 }
 

@@ -70,3 +70,17 @@ TEST(Utf8Writer, EncodesEveryRangeAcrossPieceBoundaries) {
     lone.Finish(out);
     EXPECT_EQ(out, "\xED\xA0\xBD");
 }
+
+TEST(ReplaceNulCharacters, ReplacesOnlyWholeNulCharacters) {
+    std::string narrow("a\0b\0\0", 5);
+    EXPECT_EQ(
+        ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&narrow[0]), narrow.size(), false, 0xB7),
+        3u);
+    EXPECT_EQ(narrow, "a\xB7"
+                      "b\xB7\xB7");
+    // UTF-16: "A", NUL, U+0100 (whose low byte is zero), NUL.
+    std::string wide("A\0\0\0\0\x01\0\0", 8);
+    EXPECT_EQ(ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&wide[0]), wide.size(), true, 0xB7),
+              2u);
+    EXPECT_EQ(wide, std::string("A\0\xB7\0\0\x01\xB7\0", 8));
+}
