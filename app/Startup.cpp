@@ -93,6 +93,7 @@ HWND CreateMainWindow() {
         CreateWindowExA(WS_EX_ACCEPTFILES, "KorvidBox", "Untitled",
                         WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, g.x,
                         g.y, g.width, g.height, nullptr, nullptr, appRecord->instance, nullptr);
+    KORVID_TRACE_POINT("window created");
     ShowWindow(app.mainWindow, g.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     return app.mainWindow;
 }
@@ -172,14 +173,7 @@ void InitApplication() {
         LoadImageA(appRecord->instance, MAKEINTRESOURCEA(IDI_KORVID), IMAGE_ICON, 16, 16, 0));
     appRecord->largeIcon = static_cast<HICON>(
         LoadImageA(appRecord->instance, MAKEINTRESOURCEA(IDI_KORVID), IMAGE_ICON, 32, 32, 0));
-    CreateToolTipWindow();
-    KORVID_TRACE_POINT("icons and tooltip window");
-
-    LoadLibraryA("RichEd20.dll");
-    KORVID_TRACE_POINT("rich-edit library");
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES};
-    InitCommonControlsEx(&controls);
-    KORVID_TRACE_POINT("common controls");
+    KORVID_TRACE_POINT("icons");
 
     RegisterMainClass();
     WM_TASKBAR_CREATED = RegisterWindowMessageA("TaskbarCreated");
@@ -193,6 +187,13 @@ void InitApplication() {
 
 void CompleteStartup(HWND window) {
     KORVID_TRACE_POINT("start-up command");
+    // What only the bars and the editor need is loaded once the window
+    // shows: the window appears as soon as a bare window would.
+    CreateToolTipWindow();
+    LoadLibraryA("RichEd20.dll");
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_DATE_CLASSES};
+    InitCommonControlsEx(&controls);
+    KORVID_TRACE_POINT("libraries");
     app.selectionSave = {0, 0};
     SetOnTop(window, settings.StayOnTop);
     SetAutosaveTimer();
