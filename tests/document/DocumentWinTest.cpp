@@ -344,6 +344,25 @@ TEST_F(DocumentTest, PlainTextTakesTheGroupFormatWithoutReformatting) {
                  reinterpret_cast<LPARAM>(&format));
     EXPECT_EQ(format.yHeight, 480);
     EXPECT_TRUE(format.dwMask & CFM_SIZE); // the same size throughout
+
+    // Start-up applies the group once more after the open: the format is
+    // the one the text came in with, so the control is not asked to lay it
+    // all out again; a changed group is applied.
+    static int formats;
+    static WNDPROC original;
+    formats = 0;
+    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        app.editorWindow, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            formats += m == EM_SETCHARFORMAT;
+            return CallWindowProcA(original, w, m, wp, lp);
+        })));
+    ApplyFontGroup();
+    EXPECT_EQ(formats, 0);
+    settings.FontGroup3Font.lfHeight = -20;
+    ApplyFontGroup();
+    EXPECT_EQ(formats, 2);
+    SetWindowLongPtrA(app.editorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
 }
 
 TEST_F(DocumentTest, FullDiskLeavesTheOldFileWhole) {

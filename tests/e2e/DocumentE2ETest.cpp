@@ -545,6 +545,34 @@ TEST(PartialLoadE2E, FilesOfTwoAndFourGigabytesShowTheirTrueSize) {
     }
 }
 
+// ---- binary content -------------------------------------------------------------
+
+// A megabyte of NUL runs, control bytes and text opens as fast as text,
+// shows a stand-in for each NUL, and the save key never writes it over its
+// file: the Save dialog comes instead, and cancelling it leaves the file.
+TEST(BinaryE2E, NulBytesShowAsStandInsAndTheSaveKeyNeverWritesTheFile) {
+    KorvidApp app;
+    std::string bytes;
+    for (int i = 0; bytes.size() < 1000000; ++i)
+        bytes += i % 3 == 0   ? std::string(40, '\0')
+                 : i % 3 == 1 ? "a line of text\r\n"
+                              : std::string("\x01\x02\x7f\x1b");
+    bytes.resize(1000000);
+    std::string path = DocPath(app, "data.bin");
+    WriteFileBytes(path, Bytes(bytes.begin(), bytes.end()));
+    StartWithFile(app, path, {});
+    WaitForStatus(app, "Opened at 1000000 bytes, binary content shown, read only", 30000);
+    std::string shown = app.EditorText();
+    ASSERT_EQ(shown.size(), bytes.size());
+    EXPECT_EQ(shown.find('\0'), std::string::npos);
+    EXPECT_EQ(shown.substr(0, 60), std::string(40, '\xB7') + "a line of text\r\n\x01\x02\x7f\x1b");
+
+    app.PressKeys("End x ctrl+s");
+    app.CancelFileDialog(app.WaitForFileDialog());
+    EXPECT_EQ(ReadFileBytes(path), Bytes(bytes.begin(), bytes.end()));
+    EXPECT_EQ(app.Title(), "data.bin");
+}
+
 // ---- read-only files ----------------------------------------------------------
 
 TEST(ReadOnlyE2E, SavingAsksAndOnlyOverrideWritesKeepingTheAttribute) {
