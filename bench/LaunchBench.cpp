@@ -13,6 +13,10 @@
 //
 //   korvid_launch_bench.exe KORVID_EXE PROBE_EXE [runs] [launch|bare]
 //
+// With KORVID_TRACE_EXE naming Korvid_trace.exe (the program with its
+// start-up trace points), one launch of each file is traced and printed:
+// where the time goes between the process's creation and the loaded text.
+//
 // PROBE_EXE is korvid_launch_probe.exe: the minimal window, and the bare
 // rich-edit control whose factors (wrap, undo, links) are switched one at a
 // time for the memory table.
@@ -413,6 +417,25 @@ void LaunchTable(std::map<std::string, Case>& file, const Program& korvid, const
                      kText.loadedMs, 2.0});
 }
 
+void TraceTable(std::map<std::string, Case>& file, const std::string& folder) {
+    char traceExe[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("KORVID_TRACE_EXE", traceExe, sizeof traceExe);
+    if (n == 0 || n >= sizeof traceExe)
+        return;
+    std::string copy = folder + "Korvid_trace.exe";
+    std::string log = folder + "trace.txt";
+    if (!CopyFileA(traceExe, copy.c_str(), FALSE))
+        return;
+    SetEnvironmentVariableA("KORVID_TRACE_FILE", log.c_str());
+    for (const char* name : {"tiny", "text"}) {
+        DeleteFileA(log.c_str());
+        Measure({"trace", copy, folder, ""}, file[name].path, file[name].Length());
+        std::printf("\nStart-up trace, %s file (ms since the process was created)\n%s", name,
+                    ReadBytes(log).c_str());
+    }
+    SetEnvironmentVariableA("KORVID_TRACE_FILE", nullptr);
+}
+
 // The bare control in a minimal window, one factor changed at a time.
 void BareTable(const Program& probe, const Case& text, const Case& tiny, const Case& oneLine,
                int runs) {
@@ -481,6 +504,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         LaunchTable(file, {"Korvid", korvidFolder + "Korvid.exe", korvidFolder, ""}, minimal, runs);
+        TraceTable(file, korvidFolder);
     }
     if (only != "launch")
         BareTable(minimal, file["text"], file["tiny"], file["oneline"], runs);

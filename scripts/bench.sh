@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: Google Benchmark for the core (native, optimised, no
-# sanitizers) and the window-side benchmark program under Wine.
+# sanitizers), the window-side benchmark program under Wine, and the launch
+# benchmark: Korvid, Wine's Notepad and WordPad and a minimal window started
+# as a user starts them, with the goals' ratios printed at the end.
+#   scripts/bench.sh           everything
+#   scripts/bench.sh launch    the launch benchmark only
+#   KORVID_LAUNCH_RUNS         launches per case (default 5; medians)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh
+bash scripts/build.sh win
+cmake --build build/win --target korvid_launch_bench korvid_launch_probe Korvid_trace
+# Wine's drive Z: is the Linux root.
+win_path() { echo "Z:$root/$1" | tr '/' '\\'; }
+launch() {
+    KORVID_TRACE_EXE="$(win_path build/win/Korvid_trace.exe)" \
+        scripts/wine-run.sh build/win/korvid_launch_bench.exe "$(win_path build/win/Korvid.exe)" \
+        "$(win_path build/win/korvid_launch_probe.exe)" "${KORVID_LAUNCH_RUNS:-5}"
+}
+if [ "${1:-}" = launch ]; then
+    launch
+    exit
+fi
 if [ ! -f build/bench/build.ninja ]; then
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVID_SANITIZE=OFF >/dev/null
 fi
 cmake --build build/bench --target korvid_core_bench
 build/bench/korvid_core_bench
-bash scripts/build.sh win
-exe="$(winepath -w "$root/build/win/Korvid.exe" 2>/dev/null || true)"
-scripts/wine-run.sh build/win/korvid_win_bench.exe "$exe"
+scripts/wine-run.sh build/win/korvid_win_bench.exe "$(win_path build/win/Korvid.exe)"
+launch
