@@ -179,11 +179,9 @@ void CreateToolbar() {
     app.toolBar =
         CreateToolbarEx(app.mainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
                         IDC_TOOLBAR, 29, nullptr, reinterpret_cast<UINT_PTR>(app.toolbarBitmap),
-                        buttons, 1, 0, 0, 16, 16, sizeof(TBBUTTON));
+                        buttons, count, 0, 0, 16, 16, sizeof(TBBUTTON));
     if (app.toolBar == nullptr)
         return;
-    for (int i = 1; i < count; ++i)
-        SendMessageA(app.toolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&buttons[i]));
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_ON_TOP, MAKELONG(settings.StayOnTop == 1, 0));
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(app.wordWrap == 1, 0));
@@ -235,6 +233,19 @@ void LayoutMainWindow(WPARAM sizeType, int width, int height) {
     }
     if (app.editorWindow != nullptr)
         MoveWindow(app.editorWindow, 0, top, width, h < 0 ? 0 : h, TRUE);
+}
+
+RECT EditorPlace() {
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(app.mainWindow, &client);
+    RECT place = {0, 0, client.right, client.bottom};
+    if (settings.ToolbarEnabled && app.toolBar != nullptr)
+        place.top = app.toolbarHeight;
+    if (settings.StatusBarEnabled && app.statusBar != nullptr)
+        place.bottom -= app.statusHeight;
+    if (place.bottom < place.top)
+        place.bottom = place.top;
+    return place;
 }
 
 void RelayoutMainWindow() {

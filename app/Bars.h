@@ -14,6 +14,9 @@ void SetStatusParts();
 void LayoutMainWindow(WPARAM sizeType, int width, int height);
 // Lays the window out again at its current client size.
 void RelayoutMainWindow();
+// Where the editor goes in the main window's client area, below the
+// toolbar and above the status bar.
+RECT EditorPlace();
 // TTN_NEEDTEXTA for a toolbar button.
 LRESULT OnToolbarTooltip(NMHDR* header);
 

@@ -1,6 +1,7 @@
 #include "app/Editor.h"
 
 #include "app/AppState.h"
+#include "app/Bars.h"
 #include "app/ContextMenu.h"
 #include "document/DocumentState.h"
 #include "resource.h"
@@ -29,7 +30,13 @@ HWND CreateEditor(HWND parent) {
                   ES_NOHIDESEL | ES_WANTRETURN | ES_SAVESEL;
     if (app.wordWrap == 0)
         style |= WS_HSCROLL | ES_AUTOHSCROLL;
-    HWND editor = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20a", nullptr, style, 1, 50, 10, 10,
+    // Made in its place at its size: the control's first resize costs as
+    // much as the rest of a small file's start.
+    RECT place = {1, 50, 11, 60};
+    if (parent == app.mainWindow && parent != nullptr)
+        place = EditorPlace();
+    HWND editor = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20a", nullptr, style, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1000)),
                                   appRecord != nullptr ? appRecord->instance : nullptr, nullptr);
     app.editorWindow = editor;
