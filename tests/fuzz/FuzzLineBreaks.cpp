@@ -78,9 +78,11 @@ std::string BreaksReference(const std::string& bytes, LineBreakStyle style, bool
     return out;
 }
 
-// Decodes UTF-8 as the writer produces it (surrogate codes included) back
-// into UTF-16 units; false for anything malformed.
+// Decodes UTF-8 as the writer produces it (a lone surrogate as its own
+// code) back into UTF-16 units; false for anything malformed, and for a
+// pair written as two codes instead of one.
 bool DecodeUtf8(const std::string& text, std::vector<uint16_t>& units) {
+    bool afterHigh = false;
     for (size_t i = 0; i < text.size();) {
         uint8_t lead = static_cast<uint8_t>(text[i]);
         size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
@@ -96,6 +98,9 @@ bool DecodeUtf8(const std::string& text, std::vector<uint16_t>& units) {
         const uint32_t least[5] = {0, 0, 0x80, 0x800, 0x10000};
         if (code < least[n] || code > 0x10FFFF)
             return false; // an overlong or out-of-range form
+        if (afterHigh && code >= 0xDC00 && code <= 0xDFFF)
+            return false;
+        afterHigh = code >= 0xD800 && code <= 0xDBFF;
         if (code >= 0x10000) {
             units.push_back(static_cast<uint16_t>(0xD800 + ((code - 0x10000) >> 10)));
             units.push_back(static_cast<uint16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
