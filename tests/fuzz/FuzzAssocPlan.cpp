@@ -16,6 +16,9 @@ using fuzz::Input;
 const std::string kCommand = "C:\\Korvid\\Korvid.exe \"%1\"";
 const std::string kIcons = "C:\\Korvid\\Korvid.exe";
 const std::string kVerb = "*\\shell\\Open with Korvid";
+const std::string kVerbCommand = kVerb + "\\Command";
+const std::string kOwnVerb = "\\shell\\Korvid";
+const std::string kOwnVerbCommand = kOwnVerb + "\\Command";
 
 // HKEY_CLASSES_ROOT as far as the plan touches it: keys and their default
 // values ("" with no value set is kept apart from a value "").
@@ -67,9 +70,8 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
         FUZZ_CHECK(!step.key.empty());
         bool extensionKey = step.key[0] == '.' && step.key.find('\\') == std::string::npos;
         if (step.op == RegistryStep::DeleteKey)
-            FUZZ_CHECK(EndsWith(step.key, "\\shell\\Korvid") ||
-                       EndsWith(step.key, "\\shell\\Korvid\\Command") || step.key == kVerb ||
-                       step.key == kVerb + "\\Command");
+            FUZZ_CHECK(EndsWith(step.key, kOwnVerb) || EndsWith(step.key, kOwnVerbCommand) ||
+                       step.key == kVerb || step.key == kVerbCommand);
         if (step.op == RegistryStep::DeleteDefault)
             FUZZ_CHECK(extensionKey);
         if (step.op == RegistryStep::SetDefault && extensionKey)
@@ -79,7 +81,7 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
     FUZZ_CHECK(plan.steps.size() >= 1);
     const RegistryStep& last = plan.steps.back();
     if (settings.openWithAll)
-        FUZZ_CHECK(last.op == RegistryStep::SetDefault && last.key == kVerb + "\\Command" &&
+        FUZZ_CHECK(last.op == RegistryStep::SetDefault && last.key == kVerbCommand &&
                    last.value == kCommand);
     else
         FUZZ_CHECK(last.op == RegistryStep::DeleteKey && last.key == kVerb);
