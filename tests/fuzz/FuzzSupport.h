@@ -83,7 +83,8 @@ class Guarded {
   public:
     static constexpr size_t kGuard = 16;
     static constexpr char kGuardByte = '\x5A';
-    explicit Guarded(size_t size, char fill = '\x7E')
+    static constexpr char kFill = '\x7E';
+    explicit Guarded(size_t size, char fill = kFill)
         : size_(size), bytes_(new char[size + kGuard]) {
         std::memset(bytes_, fill, size);
         std::memset(bytes_ + size, kGuardByte, kGuard);
