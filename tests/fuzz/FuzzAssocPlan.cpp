@@ -1,8 +1,9 @@
 // The file-type plan from any settings, any backup the program may have
 // written and any classes the extensions may have: records are taken only
 // where the rules allow, nothing is ever deleted but the program's own
-// verbs, an extension is never pointed at an empty class, and carrying the
-// plan out, then planning again over the result, changes nothing more.
+// verbs, an extension is never pointed at an empty class, and, unless two
+// rows name the same extension, every Edit Only row's class ends up with the
+// verb, and planning again over the result changes nothing more.
 #include "FuzzSupport.h"
 #include "shell/AssociationsCore.h"
 
@@ -87,6 +88,41 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
         FUZZ_CHECK(last.op == RegistryStep::DeleteKey && last.key == kVerb);
 }
 
+// The extension each row works on ("" for a row that does nothing), the
+// custom ones as typed: leading dots dropped, none with a backslash.
+std::vector<std::string> RowExtensions(const AssocSettings& settings) {
+    std::vector<std::string> extensions;
+    for (int i = 0; i < kAssocRows; ++i) {
+        std::string e = i < kStandardTypes ? kAssocTypes[i].extension
+                                           : settings.customExtension[i - kStandardTypes];
+        e.erase(0, std::min(e.find_first_not_of('.'), e.size()));
+        bool acts = settings.states[i] >= ASSOC_OFF_RESTORE && settings.states[i] < ASSOC_UNCHANGED;
+        extensions.push_back(acts && e.find('\\') == std::string::npos ? e : "");
+    }
+    return extensions;
+}
+
+// Rows naming the same extension contradict each other.
+bool RowsAgree(std::vector<std::string> extensions) {
+    extensions.erase(std::remove(extensions.begin(), extensions.end(), ""), extensions.end());
+    std::sort(extensions.begin(), extensions.end());
+    return std::adjacent_find(extensions.begin(), extensions.end()) == extensions.end();
+}
+
+// Every Edit Only row's class has the verb, whatever other rows share it.
+void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
+    std::vector<std::string> extensions = RowExtensions(settings);
+    for (int i = 0; i < kAssocRows; ++i) {
+        if (settings.states[i] != ASSOC_EDIT_ONLY || extensions[i].empty())
+            continue;
+        std::string cls = registry.ClassOf(extensions[i]);
+        if (cls.empty())
+            continue;
+        auto verb = registry.keys.find(cls + kOwnVerbCommand);
+        FUZZ_CHECK(verb != registry.keys.end() && verb->second.second == kCommand);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -128,6 +164,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     AssocPlan plan = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(plan, settings, backup, canRecord);
     CarryOut(plan, registry, backup);
+
+    if (!RowsAgree(RowExtensions(settings)))
+        return 0; // the later row wins, and what an earlier apply left counts
+    CheckEditVerbs(settings, registry);
 
     Registry done = registry;
     AssocPlan again = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
