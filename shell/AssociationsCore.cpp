@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 
 const AssocType kAssocTypes[kAssocRows] = {
     {"Text File", "txt", "txtfile", "Text Document", 3, ASSOC_ON_ICON},
@@ -147,7 +148,10 @@ class Planner {
         if (!current.empty()) {
             if (action == ASSOC_EDIT_ONLY) {
                 Set(current + "\\shell\\Korvid\\Command", commandLine_);
-            } else {
+                editClasses_.insert(current);
+            } else if (editClasses_.count(current) == 0) {
+                // A class that several types share keeps the verb an Edit
+                // Only row gave it, whichever row comes first.
                 Delete(current + "\\shell\\Korvid\\Command");
                 Delete(current + "\\shell\\Korvid");
             }
@@ -178,6 +182,7 @@ class Planner {
     const ClassLookup& classOf_;
     bool taken_[kStandardTypes] = {};
     std::map<std::string, std::string> classes_; // what the plan has set so far
+    std::set<std::string> editClasses_;          // classes given the verb so far
 };
 
 } // namespace

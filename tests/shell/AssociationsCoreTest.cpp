@@ -197,6 +197,24 @@ TEST(AssociationPlan, AnExtensionWithoutAClassIsRecordedAsSuch) {
     EXPECT_EQ(classes.Value(".txt"), "otherfile");
 }
 
+TEST(AssociationPlan, ASharedClassKeepsTheEditOnlyVerbWhateverTheRowOrder) {
+    // .txt and .log share txtfile: an Off row must not take away the verb an
+    // Edit Only row has just given the class, whichever of them comes first.
+    const std::pair<int, int> rows[] = {{0, 11}, {11, 0}}; // Edit Only, Off
+    for (const auto& [edit, off] : rows) {
+        SCOPED_TRACE(edit);
+        FakeClasses classes = Standard();
+        classes.keys[".log"] = "txtfile";
+        AssocBackup backup;
+        AssocSettings settings = Only(edit, ASSOC_EDIT_ONLY);
+        settings.states[off] = ASSOC_OFF_RESTORE;
+        classes.Apply(settings, backup);
+        EXPECT_EQ(classes.Value("txtfile\\shell\\Korvid\\Command"), kCommand);
+        classes.Apply(settings, backup);
+        EXPECT_EQ(classes.Value("txtfile\\shell\\Korvid\\Command"), kCommand);
+    }
+}
+
 TEST(AssociationPlan, AnUnreadableBackupIsNeverTakenOver) {
     FakeClasses classes = Standard();
     AssocBackup backup;

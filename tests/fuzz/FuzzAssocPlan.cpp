@@ -1,0 +1,179 @@
+// The file-type plan from any settings, any backup the program may have
+// written and any classes the extensions may have: records are taken only
+// where the rules allow, nothing is ever deleted but the program's own
+// verbs, an extension is never pointed at an empty class, and, unless two
+// rows name the same extension, every Edit Only row's class ends up with the
+// verb, and planning again over the result changes nothing more.
+#include "FuzzSupport.h"
+#include "shell/AssociationsCore.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+using fuzz::Input;
+
+const std::string kCommand = "C:\\Korvid\\Korvid.exe \"%1\"";
+const std::string kIcons = "C:\\Korvid\\Korvid.exe";
+const std::string kVerb = "*\\shell\\Open with Korvid";
+const std::string kVerbCommand = kVerb + "\\Command";
+const std::string kOwnVerb = "\\shell\\Korvid";
+const std::string kOwnVerbCommand = kOwnVerb + "\\Command";
+
+// HKEY_CLASSES_ROOT as far as the plan touches it: keys and their default
+// values ("" with no value set is kept apart from a value "").
+struct Registry {
+    std::map<std::string, std::pair<bool, std::string>> keys;
+    std::string ClassOf(const std::string& extension) const {
+        auto found = keys.find("." + extension);
+        return found != keys.end() && found->second.first ? found->second.second : "";
+    }
+    bool operator==(const Registry& other) const { return keys == other.keys; }
+};
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Takes the records as the registry layer does, then runs the steps.
+void CarryOut(const AssocPlan& plan, Registry& registry, AssocBackup& backup) {
+    if (!plan.takes.empty()) {
+        for (int index : plan.takes)
+            TakeBackupRecord(backup, index, registry.ClassOf(kAssocTypes[index].extension));
+        std::vector<uint8_t> image = FormatAssocBackup(backup);
+        backup = ParseAssocBackup(image.data(), image.size());
+    }
+    for (const RegistryStep& step : plan.steps) {
+        if (step.op == RegistryStep::SetDefault)
+            registry.keys[step.key] = {true, step.value};
+        else if (step.op == RegistryStep::DeleteDefault && registry.keys.count(step.key) != 0)
+            registry.keys[step.key] = {false, ""};
+        else if (step.op == RegistryStep::DeleteKey)
+            registry.keys.erase(step.key);
+    }
+}
+
+void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const AssocBackup& backup,
+               bool canRecord) {
+    bool taken[kStandardTypes] = {};
+    for (int index : plan.takes) {
+        FUZZ_CHECK(index >= 0 && index < kStandardTypes && !taken[index]);
+        taken[index] = true;
+    }
+    for (int i = 0; i < kStandardTypes; ++i) {
+        int32_t s = settings.states[i];
+        bool wanted = s == ASSOC_ON || s == ASSOC_ON_ICON || s == ASSOC_DEFAULT;
+        FUZZ_CHECK(taken[i] == (wanted && canRecord && !backup.taken[i]));
+    }
+    for (const RegistryStep& step : plan.steps) {
+        FUZZ_CHECK(!step.key.empty());
+        bool extensionKey = step.key[0] == '.' && step.key.find('\\') == std::string::npos;
+        if (step.op == RegistryStep::DeleteKey)
+            FUZZ_CHECK(EndsWith(step.key, kOwnVerb) || EndsWith(step.key, kOwnVerbCommand) ||
+                       step.key == kVerb || step.key == kVerbCommand);
+        if (step.op == RegistryStep::DeleteDefault)
+            FUZZ_CHECK(extensionKey);
+        if (step.op == RegistryStep::SetDefault && extensionKey)
+            FUZZ_CHECK(step.key.size() > 1 && !step.value.empty());
+    }
+    // The verb for all files comes last, as the setting says.
+    FUZZ_CHECK(plan.steps.size() >= 1);
+    const RegistryStep& last = plan.steps.back();
+    if (settings.openWithAll)
+        FUZZ_CHECK(last.op == RegistryStep::SetDefault && last.key == kVerbCommand &&
+                   last.value == kCommand);
+    else
+        FUZZ_CHECK(last.op == RegistryStep::DeleteKey && last.key == kVerb);
+}
+
+// The extension each row works on ("" for a row that does nothing), the
+// custom ones as typed: leading dots dropped, none with a backslash.
+std::vector<std::string> RowExtensions(const AssocSettings& settings) {
+    std::vector<std::string> extensions;
+    for (int i = 0; i < kAssocRows; ++i) {
+        std::string e = i < kStandardTypes ? kAssocTypes[i].extension
+                                           : settings.customExtension[i - kStandardTypes];
+        e.erase(0, std::min(e.find_first_not_of('.'), e.size()));
+        bool acts = settings.states[i] >= ASSOC_OFF_RESTORE && settings.states[i] < ASSOC_UNCHANGED;
+        extensions.push_back(acts && e.find('\\') == std::string::npos ? e : "");
+    }
+    return extensions;
+}
+
+// Rows naming the same extension contradict each other.
+bool RowsAgree(std::vector<std::string> extensions) {
+    extensions.erase(std::remove(extensions.begin(), extensions.end(), ""), extensions.end());
+    std::sort(extensions.begin(), extensions.end());
+    return std::adjacent_find(extensions.begin(), extensions.end()) == extensions.end();
+}
+
+// Every Edit Only row's class has the verb, whatever other rows share it.
+void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
+    std::vector<std::string> extensions = RowExtensions(settings);
+    for (int i = 0; i < kAssocRows; ++i) {
+        if (settings.states[i] != ASSOC_EDIT_ONLY || extensions[i].empty())
+            continue;
+        std::string cls = registry.ClassOf(extensions[i]);
+        if (cls.empty())
+            continue;
+        auto verb = registry.keys.find(cls + kOwnVerbCommand);
+        FUZZ_CHECK(verb != registry.keys.end() && verb->second.second == kCommand);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Input in(data, size);
+    uint8_t flags = in.Byte();
+    AssocSettings settings;
+    settings.openWithAll = flags & 1;
+    bool canRecord = flags & 2;
+    for (int32_t& state : settings.states) {
+        uint8_t b = in.Byte();
+        state = b < 0xF8 ? b % 7 - 1 : in.I32(); // mostly the actions, now and then anything
+    }
+    for (int c = 0; c < 2; ++c) {
+        settings.customExtension[c] = in.Text(269);
+        settings.customName[c] = in.Text(269);
+    }
+    // A backup as the program writes it, and the classes the extensions
+    // have (class names are registry texts: no zeros, at most 599 bytes).
+    AssocBackup written;
+    uint16_t takenBits = static_cast<uint16_t>(in.U16()),
+             noClassBits = static_cast<uint16_t>(in.U16());
+    for (int i = 0; i < kStandardTypes; ++i) {
+        written.taken[i] = (takenBits >> i) & 1;
+        written.noClass[i] = (noClassBits >> i) & 1;
+        written.original[i] = in.Text(299);
+    }
+    std::vector<uint8_t> image = FormatAssocBackup(written);
+    AssocBackup backup = ParseAssocBackup(image.data(), image.size());
+    Registry registry;
+    for (int i = 0; i < kStandardTypes + 2; ++i) {
+        std::string extension = i < kStandardTypes ? kAssocTypes[i].extension
+                                                   : settings.customExtension[i - kStandardTypes];
+        std::string cls = in.Text(599);
+        if (!cls.empty())
+            registry.keys["." + extension] = {true, cls};
+    }
+
+    ClassLookup classOf = [&registry](const std::string& e) { return registry.ClassOf(e); };
+    AssocPlan plan = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
+    CheckPlan(plan, settings, backup, canRecord);
+    CarryOut(plan, registry, backup);
+
+    if (!RowsAgree(RowExtensions(settings)))
+        return 0; // the later row wins, and what an earlier apply left counts
+    CheckEditVerbs(settings, registry);
+
+    Registry done = registry;
+    AssocPlan again = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
+    CheckPlan(again, settings, backup, canRecord);
+    FUZZ_CHECK(again.takes.empty());
+    CarryOut(again, registry, backup);
+    FUZZ_CHECK(registry == done);
+    return 0;
+}
