@@ -42,7 +42,9 @@ constexpr const char* kDocName = "notes.txt";
 constexpr const char* kDecoyName = "other.txt";
 // Bounds: the resident memory may grow this much over its value after the
 // first 50 steps of a run of the program, the handle and window counts
-// this much.
+// this much. Wine's file dialog keeps one registry key open each time it is
+// confirmed (cancelled it keeps none; the program's own open and save add
+// none): the handle bound grows by one for each.
 constexpr long kMemoryBoundKb = 64 * 1024;
 constexpr long kHandleBound = 200;
 constexpr long kWindowBound = 50;
@@ -404,6 +406,7 @@ class Soak {
     int unixPid_ = 0;
     Sample first_, baseline_, last_;
     bool haveBaseline_ = false;
+    long confirmedDialogs_ = 0; // since the baseline
 };
 
 void Soak::Log(const std::string& what) {
@@ -579,6 +582,7 @@ void Soak::AnswerFileDialog(HWND dialog) {
         return;
     }
     Log("  give the \"" + title + "\" file dialog " + kDocName);
+    ++confirmedDialogs_;
     HWND box = GetDlgItem(dialog, cmb13);
     if (!box)
         box = GetDlgItem(dialog, edt1);
@@ -703,6 +707,7 @@ void Soak::SampleResources(bool force) {
     if (sinceStart == kBaselineStep) {
         baseline_ = sample;
         haveBaseline_ = true;
+        confirmedDialogs_ = 0;
         return;
     }
     if (!haveBaseline_)
@@ -710,9 +715,11 @@ void Soak::SampleResources(bool force) {
     if (baseline_.rssKb > 0 && sample.rssKb - baseline_.rssKb > kMemoryBoundKb)
         Fail("memory grew beyond its bound: " + sample.Text() + "; after " +
              std::to_string(kBaselineStep) + " steps: " + baseline_.Text());
-    if (baseline_.handles > 0 && sample.handles - baseline_.handles > kHandleBound)
+    if (baseline_.handles > 0 &&
+        sample.handles - baseline_.handles > kHandleBound + confirmedDialogs_)
         Fail("handles grew beyond their bound: " + sample.Text() + "; after " +
-             std::to_string(kBaselineStep) + " steps: " + baseline_.Text());
+             std::to_string(kBaselineStep) + " steps: " + baseline_.Text() + "; " +
+             std::to_string(confirmedDialogs_) + " file dialogs confirmed since");
     if (baseline_.windows > 0 && sample.windows - baseline_.windows > kWindowBound)
         Fail("windows grew beyond their bound: " + sample.Text() + "; after " +
              std::to_string(kBaselineStep) + " steps: " + baseline_.Text());
@@ -1041,8 +1048,9 @@ int Soak::Run() {
                 Fail(error.what());
             }
             if (step_ % 1000 == 0) {
-                std::printf("korvid soak: %d steps, %d saves checked, %s\n", step_, saves_,
-                            last_.Text().c_str());
+                std::printf("korvid soak: %d steps, %d saves checked, %ld file dialogs confirmed, "
+                            "%s\n",
+                            step_, saves_, confirmedDialogs_, last_.Text().c_str());
                 std::fflush(stdout);
             }
         }
