@@ -617,23 +617,17 @@ void Soak::Settle() {
 
 void Soak::AfterStep() {
     Settle();
-    if (!app_.Running()) {
+    HWND main = app_.FindMainWindow();
+    if (!app_.Running() || !main) {
+        // Only an exit ends the program, and it ends it whole.
         if (!mayExit_)
-            Fail("the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
+            Fail(app_.Running()
+                     ? "the main window is gone but the program runs"
+                     : "the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
         app_.WaitForExit();
         CheckFiles();
         Restart();
         return;
-    }
-    HWND main = app_.FindMainWindow();
-    if (!main) {
-        if (mayExit_) {
-            app_.WaitForExit();
-            CheckFiles();
-            Restart();
-            return;
-        }
-        Fail("the main window is gone but the program runs");
     }
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result))
@@ -703,7 +697,11 @@ void Soak::SampleResources(bool force) {
     }
     sample.handles = HandleCount(app_.ProcessId());
     sample.windows = WindowCount(app_.ProcessId());
-    if (first_.rssKb < 0 && first_.handles < 0)
+    // A measure that cannot be taken would make its bound a check that
+    // cannot fail.
+    if (sample.rssKb <= 0 || sample.handles <= 0 || sample.windows <= 0)
+        Fail("memory, handles or windows cannot be measured: " + sample.Text());
+    if (first_.rssKb < 0)
         first_ = sample;
     last_ = sample;
     if (sinceStart == kBaselineStep) {
@@ -714,15 +712,14 @@ void Soak::SampleResources(bool force) {
     }
     if (!haveBaseline_)
         return;
-    if (baseline_.rssKb > 0 && sample.rssKb - baseline_.rssKb > kMemoryBoundKb)
+    if (sample.rssKb - baseline_.rssKb > kMemoryBoundKb)
         Fail("memory grew beyond its bound: " + sample.Text() + "; after " +
              std::to_string(kBaselineStep) + " steps: " + baseline_.Text());
-    if (baseline_.handles > 0 &&
-        sample.handles - baseline_.handles > kHandleBound + confirmedDialogs_)
+    if (sample.handles - baseline_.handles > kHandleBound + confirmedDialogs_)
         Fail("handles grew beyond their bound: " + sample.Text() + "; after " +
              std::to_string(kBaselineStep) + " steps: " + baseline_.Text() + "; " +
              std::to_string(confirmedDialogs_) + " file dialogs confirmed since");
-    if (baseline_.windows > 0 && sample.windows - baseline_.windows > kWindowBound)
+    if (sample.windows - baseline_.windows > kWindowBound)
         Fail("windows grew beyond their bound: " + sample.Text() + "; after " +
              std::to_string(kBaselineStep) + " steps: " + baseline_.Text());
 }
