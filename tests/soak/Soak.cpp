@@ -380,6 +380,7 @@ class Soak {
     std::wstring Word();
     void Log(const std::string& what);
     [[noreturn]] void Fail(const std::string& what);
+    [[noreturn]] void Stuck(const std::string& what);
 
     uint64_t seed_;
     int steps_;
@@ -428,6 +429,43 @@ void Soak::Fail(const std::string& what) {
     throw SoakFailure(report);
 }
 
+// A failure that says how the program stands: whether it answers, where the
+// keyboard focus is, and its windows.
+void Soak::Stuck(const std::string& what) {
+    HWND main = app_.FindMainWindow();
+    DWORD_PTR result = 0;
+    bool answers = main && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(main ? GetWindowThreadProcessId(main, nullptr) : 0, &info);
+    char focus[64] = "none", front[64] = "none";
+    if (info.hwndFocus)
+        GetClassNameA(info.hwndFocus, focus, sizeof focus);
+    if (HWND window = GetForegroundWindow())
+        GetClassNameA(window, front, sizeof front);
+    // Whether a posted command still gets through, past the keys.
+    bool commands = false;
+    if (main && answers) {
+        bool before = app_.OnTop();
+        app_.PostCommand(IDM_ON_TOP);
+        DWORD start = GetTickCount();
+        while (!commands && GetTickCount() - start < 2000) {
+            Sleep(10);
+            commands = IsWindow(main) && app_.OnTop() != before;
+        }
+    }
+    std::string report =
+        what + "; the main window " + (answers ? "answers WM_NULL" : "does not answer WM_NULL") +
+        (commands ? ", a posted On Top works" : ", a posted On Top does not") + ", focus in " +
+        focus + ", capture " + (info.hwndCapture ? "held" : "none") + ", menu mode " +
+        ((info.flags & GUI_INMENUMODE) ? "on" : "off") + ", foreground " + front;
+    try {
+        app_.Fail(report);
+    } catch (const DriverError& error) {
+        Fail(error.what());
+    }
+}
+
 std::wstring Soak::Word() {
     static const std::vector<std::wstring> words = {L"a", L"e", L"ab", L"the", L"x1", L"zz", L"o"};
     std::wstring text = Text();
@@ -465,8 +503,8 @@ void Soak::Barrier(bool byKey, const std::string& keys) {
         if (main && IsWindow(main) && onTop != onTop_)
             break;
         if (GetTickCount() - start > kUiTimeout)
-            Fail("the program did not handle the step within " + std::to_string(kUiTimeout) +
-                 " ms (On Top did not change)");
+            Stuck("the program did not handle the step within " + std::to_string(kUiTimeout) +
+                  " ms (On Top did not change)");
         Sleep(2);
     }
     onTop_ = !onTop_;
