@@ -78,6 +78,18 @@ if(KORVID_E2E_SOURCES)
     ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+# The soak test: the real Korvid.exe driven by random user steps from a
+# seed (scripts/soak.sh runs the long version).
+add_executable(korvid_soak tests/soak/Soak.cpp tests/e2e/KorvidDriver.cpp)
+target_include_directories(korvid_soak PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(korvid_soak PRIVATE ${KORVID_WIN_LIBS})
+target_link_options(korvid_soak PRIVATE ${KORVID_STATIC_LINK})
+target_compile_definitions(korvid_soak PRIVATE NOMINMAX _WIN32_WINNT=0x0600 KORVID_DRIVER_OWN_MAIN)
+add_dependencies(korvid_soak Korvid)
+add_test(NAME soak COMMAND korvid_soak --steps 500 --seed 1)
+set_tests_properties(soak PROPERTIES TIMEOUT 300
+  ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
 # The packages of scripts/package.sh installed, run, uninstalled and
 # unpacked under Wine.
 add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/test_package.sh)

@@ -1,6 +1,8 @@
 #include "tests/e2e/KorvidDriver.h"
 
+#ifndef KORVID_DRIVER_OWN_MAIN
 #include <gtest/gtest.h>
+#endif
 
 #include <commctrl.h>
 #include <prsht.h>
@@ -1269,7 +1271,9 @@ int KorvidApp::CountScreenColours(HWND window, const RECT& clientRect) {
 } // namespace korvid_e2e
 
 // The test program's entry: GoogleTest, after a line that says how keys are
-// sent.
+// sent. A program with an entry of its own (the soak test) defines
+// KORVID_DRIVER_OWN_MAIN and needs no GoogleTest.
+#ifndef KORVID_DRIVER_OWN_MAIN
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     bool xtest = korvid_e2e::DefaultKeyMethod() == korvid_e2e::KeyMethod::XTest;
@@ -1277,6 +1281,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     return RUN_ALL_TESTS();
 }
+#endif
 
 // ---- windows of the program ----
 
