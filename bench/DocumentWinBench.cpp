@@ -13,6 +13,8 @@
 // ratios, the machine is noisy. RunDocumentBenchmarks prints one table.
 // KORVID_BENCH_SKIP_10MB set to anything skips the 10 MB cases (about two
 // minutes of the run).
+#include "BenchSupport.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -31,6 +33,11 @@ void RunDocumentBenchmarks(const char* korvidExe);
 
 namespace {
 
+using bench::Median;
+using bench::NowMs;
+using bench::ReadBytes;
+using bench::WriteBytes;
+
 constexpr WORD kCmdSave = 3;
 constexpr WORD kCmdExit = 40011;
 constexpr WORD kCmdReload = 40021;
@@ -43,57 +50,12 @@ constexpr int32_t kModeOff = 0;
 constexpr int32_t kModeAuto = 2;
 constexpr DWORD kLongWait = 600000;
 
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 std::string BenchFolder() {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
     std::string folder = std::string(base) + "korvid-docbench\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD done = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-               done == bytes.size());
-    CloseHandle(file);
-    return ok;
-}
-
-std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD done = 0;
-    if (!bytes.empty() &&
-        (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &done, nullptr) ||
-         done != bytes.size()))
-        bytes.clear();
-    CloseHandle(file);
-    return bytes;
 }
 
 // Plain text in lines of 60 bytes with CR LF, cut to `size` bytes.

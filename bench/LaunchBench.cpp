@@ -20,6 +20,8 @@
 // PROBE_EXE is korvid_launch_probe.exe: the minimal window, and the bare
 // rich-edit control whose factors (wrap, undo, links) are switched one at a
 // time for the memory table.
+#include "BenchSupport.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -34,55 +36,15 @@
 
 namespace {
 
+using bench::Median;
+using bench::NowMs;
+using bench::ReadBytes;
+using bench::WriteBytes;
+
 constexpr DWORD kLoadTimeout = 120000;
 constexpr size_t kMegabyte = 1000000; // Korvid's default partial-load size
 constexpr WORD kCmdFontGroupOne = 40050;
 constexpr size_t kSettingsFileSize = 8208;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD done = 0;
-    bool ok = bytes.empty() ||
-              (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-               done == bytes.size());
-    CloseHandle(file);
-    return ok;
-}
-
-// Reads a file to its end, also one whose size is not known (/proc).
-std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string bytes;
-    char piece[65536];
-    DWORD done = 0;
-    while (ReadFile(file, piece, sizeof piece, &done, nullptr) && done > 0)
-        bytes.append(piece, done);
-    CloseHandle(file);
-    return bytes;
-}
 
 // ---- the files -----------------------------------------------------------------
 
@@ -378,20 +340,43 @@ void LaunchTable(std::map<std::string, Case>& file, const Program& korvid, const
     for (const Program* p : {&korvid, &notepad, &wordpad, &minimal})
         Measure(*p, p == &minimal ? "" : file["tiny"].path, -1);
 
-    auto measure = [&](const Program& p, const char* name, int n = 0,
-                       DWORD timeout = kLoadTimeout) {
-        return MeasureMedian(p, file[name].path, file[name].Length(), n > 0 ? n : runs, timeout);
+    // The cases run round by round, each once per round, so that a change
+    // in the machine's load falls on every program alike.
+    struct Job {
+        const Program* program;
+        const char* file; // nullptr: no file (the minimal window)
+        int runs;
+        DWORD timeout;
+        std::vector<double> windows{}, loads{}, peaks{};
+        Figures Result() const { return {Median(windows), Median(loads), Median(peaks)}; }
     };
-    std::printf("Launch to fully loaded, median of %d runs (Wine, one prefix)\n\n", runs);
-    Figures kTiny = measure(korvid, "tiny"), nTiny = measure(notepad, "tiny"),
-            wTiny = measure(wordpad, "tiny");
-    Figures mWindow = MeasureMedian(minimal, "", -1, runs);
-    Figures kText = measure(korvid, "text"), nText = measure(notepad, "text"),
-            wText = measure(wordpad, "text", 1);
+    // WordPad and Notepad take seconds over the big files, so they run once;
     // Notepad's edit control takes minutes over one line of 1 MB.
-    Figures kOne = measure(korvid, "oneline"), nOne = measure(notepad, "oneline", 1, 30000);
-    Figures k6000 = measure(korvid, "lines6000"), n6000 = measure(notepad, "lines6000", 1);
-    Figures kBinary = measure(korvid, "binary");
+    std::vector<Job> jobs = {
+        {&korvid, "tiny", runs, kLoadTimeout},    {&notepad, "tiny", runs, kLoadTimeout},
+        {&wordpad, "tiny", runs, kLoadTimeout},   {&minimal, nullptr, runs, kLoadTimeout},
+        {&korvid, "text", runs, kLoadTimeout},    {&notepad, "text", runs, kLoadTimeout},
+        {&wordpad, "text", 1, kLoadTimeout},      {&korvid, "oneline", runs, kLoadTimeout},
+        {&notepad, "oneline", 1, 30000},          {&korvid, "lines6000", runs, kLoadTimeout},
+        {&notepad, "lines6000", 1, kLoadTimeout}, {&korvid, "binary", runs, kLoadTimeout},
+    };
+    for (int round = 0; round < runs; ++round)
+        for (Job& job : jobs) {
+            if (round >= job.runs)
+                continue;
+            Launch l = job.file ? Measure(*job.program, file[job.file].path,
+                                          file[job.file].Length(), job.timeout)
+                                : Measure(*job.program, "", -1, job.timeout);
+            job.windows.push_back(l.windowMs);
+            job.loads.push_back(l.loadedMs);
+            job.peaks.push_back(static_cast<double>(l.peakKb) / 1024.0);
+        }
+    std::printf("Launch to fully loaded, median of %d runs, taken in turn (Wine, one prefix)\n\n",
+                runs);
+    Figures kTiny = jobs[0].Result(), nTiny = jobs[1].Result(), wTiny = jobs[2].Result(),
+            mWindow = jobs[3].Result(), kText = jobs[4].Result(), nText = jobs[5].Result(),
+            wText = jobs[6].Result(), kOne = jobs[7].Result(), nOne = jobs[8].Result(),
+            k6000 = jobs[9].Result(), n6000 = jobs[10].Result(), kBinary = jobs[11].Result();
 
     Row("", {"Korvid", "Notepad", "WordPad", "minimal"});
     Row("window shown",

@@ -10,6 +10,7 @@
 //       (the native benchmark puts the count beside wc on the same file).
 // A fresh editor per case, so no case pays for the undo history of another.
 // RunToolsBenchmarks prints one table with the goals beside the figures.
+#include "BenchSupport.h"
 #include "app/AppState.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
@@ -38,20 +39,11 @@ void RunToolsBenchmarks();
 
 namespace {
 
+using bench::Median;
+using bench::NowMs;
+
 constexpr int kLines = 50000; // of 19 characters and CR LF: 1,050,000 bytes
 constexpr int kNaiveHits = 200;
-
-double NowMs() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
 
 // Runs this thread's messages until `done` holds or `timeoutMs` passes.
 bool Pump(const std::function<bool()>& done, double timeoutMs = 10000) {

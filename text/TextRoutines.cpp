@@ -19,7 +19,14 @@ void TextAppend(char* destination, const char* source) {
 }
 
 void TextSlice(const char* source, char* destination, uint32_t start, uint32_t count) {
-    // Copying forwards keeps the in-place use (start 0, same buffer) safe.
+    // A start past the end gives an empty slice, never a read past the
+    // terminator. Copying forwards keeps the in-place use (start 0, same
+    // buffer) safe.
+    for (uint32_t k = 0; k < start; ++k)
+        if (source[k] == 0) {
+            destination[0] = 0;
+            return;
+        }
     uint32_t i = 0;
     for (; i < count; ++i) {
         char c = source[start + i];

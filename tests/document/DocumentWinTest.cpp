@@ -64,6 +64,19 @@ TEST_F(DocumentTest, PlainTextOpensAndRoundTripsInEveryLineBreakStyle) {
     EXPECT_EQ(RoundTrip("none.txt", "no break at all"), "no break at all");
     std::string accents = "caf\xE9 \xFC\xDF\r\n";
     EXPECT_EQ(RoundTrip("ansi.txt", accents), accents);
+    // Word Wrap rebuilds the editor through a working file; with no break
+    // left in the text the reload cannot see the style, which stays the
+    // document's for the breaks typed afterwards.
+    std::string path = folder.File("lf-edited.txt");
+    ASSERT_TRUE(WriteWholeFile(path, "one\ntwo\n"));
+    Open(path);
+    SetWindowTextA(app.editorWindow, "x");
+    Command(IDM_WORD_WRAP);
+    Command(IDM_WORD_WRAP);
+    SendMessageA(app.editorWindow, EM_SETSEL, 1, 1);
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\ry"));
+    EXPECT_EQ(SaveDocument(), 0);
+    EXPECT_EQ(FileBytes(path), "x\ny");
 }
 
 TEST_F(DocumentTest, Utf16KeepsItsMarkAndReportsIt) {

@@ -408,6 +408,7 @@ class Soak {
     Sample first_, baseline_, last_;
     bool haveBaseline_ = false;
     long confirmedDialogs_ = 0; // since the baseline
+    int refusedReplace_ = 0;    // "No" to the replace question in this settle
 };
 
 void Soak::Log(const std::string& what) {
@@ -590,8 +591,11 @@ bool Soak::AnswerOne() {
     } else if (app_.FindFileDialog() == window) {
         AnswerFileDialog(window);
     } else if (GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)) {
-        // The file dialog's question whether to replace the file.
-        bool yes = rng_.Percent(70);
+        // The file dialog's question whether to replace the file. A user
+        // who said No twice gives in: the dialog would come back forever.
+        bool yes = refusedReplace_ >= 2 || rng_.Percent(70);
+        if (!yes)
+            ++refusedReplace_;
         Log(std::string("  replace the file: ") + (yes ? "Yes" : "No"));
         if (yes)
             mustWrite_ = mayWrite_ = true;
@@ -640,7 +644,8 @@ void Soak::AnswerFileDialog(HWND dialog) {
 }
 
 void Soak::Settle() {
-    for (int round = 0; round < 12; ++round) {
+    refusedReplace_ = 0;
+    for (int round = 0; round < 24; ++round) {
         if ((!app_.Running() && mayExit_) || !AnswerOne()) {
             mustWrite_ = mustWrite_ || pendingSave_;
             pendingSave_ = false;

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 TEST(TextSearch, ResultsFollowTheStartAndLengthRules) {
     EXPECT_EQ(TextSearch(1, "abc", "abc"), -1); // identical text is never found
@@ -63,6 +64,13 @@ TEST(TextSlice, StopsAtCountOrTerminator) {
     char inPlace[] = "report.txt";
     TextSlice(inPlace, inPlace, 0, 6);
     EXPECT_STREQ(inPlace, "report");
+    // A start past the end: empty, and nothing read beyond the terminator
+    // (the sanitizers see a heap copy of exactly the text's size).
+    std::vector<char> exact{'a', 'b', 0};
+    TextSlice(exact.data(), out, 5, 2);
+    EXPECT_STREQ(out, "");
+    TextSlice(exact.data(), out, 2, 2);
+    EXPECT_STREQ(out, "");
 }
 
 TEST(TextCopyAndAppend, CopyTerminatorAndReturnLength) {
