@@ -485,6 +485,18 @@ int main(int argc, char** argv) {
         }
     }
     Program minimal{"minimal", argv[2], "", ""};
+    if (only == "window") {
+        Program a{"a", argv[1], "", ""};
+        std::vector<double> wa, wb;
+        Measure(a, "", -1);
+        Measure(minimal, "", -1);
+        for (int i = 0; i < runs; ++i) {
+            wa.push_back(Measure(a, "", -1).windowMs);
+            wb.push_back(Measure(minimal, "", -1).windowMs);
+        }
+        std::printf("A %.1f ms  B %.1f ms\n", Median(wa), Median(wb));
+        return 0;
+    }
     if (only != "bare") {
         std::string korvidFolder = folder + "prog\\";
         if (!PrepareKorvid(argv[1], korvidFolder)) {

@@ -90,6 +90,10 @@ add_test(NAME soak COMMAND korvid_soak --steps 500 --seed 1)
 set_tests_properties(soak PROPERTIES TIMEOUT 300
   ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 
+# Korvid.exe loads only the system's base DLLs before its entry point.
+add_test(NAME imports COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check_imports.sh
+                              $<TARGET_FILE:Korvid>)
+
 # The packages of scripts/package.sh installed, run, uninstalled and
 # unpacked under Wine.
 add_test(NAME package COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/test_package.sh)
