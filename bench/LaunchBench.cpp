@@ -497,6 +497,39 @@ int main(int argc, char** argv) {
         std::printf("A %.1f ms  B %.1f ms\n", Median(wa), Median(wb));
         return 0;
     }
+    if (only == "probe") {
+        std::vector<std::string> paths(argv + 5, argv + argc);
+        std::vector<std::vector<double>> t(paths.size());
+        Program bare{"bare", argv[2], "", ""};
+        for (int i = 0; i < runs; ++i)
+            for (size_t n = 0; n < paths.size(); ++n)
+                t[n].push_back(Measure(bare, paths[n], static_cast<long>(ReadBytes(paths[n]).size())).loadedMs);
+        for (size_t n = 0; n < paths.size(); ++n) {
+            std::printf("%-40s", paths[n].c_str());
+            for (double v : t[n])
+                std::printf(" %6.0f", v);
+            std::printf("  median %6.0f\n", Median(t[n]));
+        }
+        return 0;
+    }
+    if (only == "spread") {
+        std::string korvidFolder = folder + "prog\\";
+        PrepareKorvid(argv[1], korvidFolder);
+        Program k{"Korvid", korvidFolder + "Korvid.exe", korvidFolder, ""};
+        const char* names[] = {"text", "oneline", "binary", "lines6000"};
+        std::vector<double> t[4];
+        Measure(k, file["tiny"].path, -1);
+        for (int i = 0; i < runs; ++i)
+            for (int n = 0; n < 4; ++n)
+                t[n].push_back(Measure(k, file[names[n]].path, file[names[n]].Length()).loadedMs);
+        for (int n = 0; n < 4; ++n) {
+            std::printf("%-10s", names[n]);
+            for (double v : t[n])
+                std::printf(" %6.0f", v);
+            std::printf("  median %6.0f\n", Median(t[n]));
+        }
+        return 0;
+    }
     if (only != "bare") {
         std::string korvidFolder = folder + "prog\\";
         if (!PrepareKorvid(argv[1], korvidFolder)) {

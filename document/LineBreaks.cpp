@@ -133,21 +133,25 @@ void Utf8Writer::Finish(std::string& out) {
     hasOddByte_ = false;
 }
 
-std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn) {
-    std::size_t replaced = 0;
+std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn,
+                                 bool controlsToo) {
+    auto replaced = [controlsToo](unsigned c) {
+        return c == 0 || (controlsToo && c < 0x20 && c != '\t' && c != '\n' && c != '\r');
+    };
+    std::size_t count = 0;
     if (!wide) {
         for (std::size_t i = 0; i < size; ++i)
-            if (data[i] == 0) {
+            if (replaced(data[i])) {
                 data[i] = static_cast<uint8_t>(standIn);
-                ++replaced;
+                ++count;
             }
-        return replaced;
+        return count;
     }
     for (std::size_t i = 0; i + 2 <= size; i += 2)
-        if (data[i] == 0 && data[i + 1] == 0) {
+        if (data[i + 1] == 0 && replaced(data[i])) {
             data[i] = static_cast<uint8_t>(standIn & 0xFF);
             data[i + 1] = static_cast<uint8_t>(standIn >> 8);
-            ++replaced;
+            ++count;
         }
-    return replaced;
+    return count;
 }

@@ -50,5 +50,9 @@ class Utf8Writer {
 
 // The editor cannot hold a NUL character: each one (a zero byte, or a zero
 // UTF-16 unit at an even offset when `wide`) becomes `standIn` in place.
-// Returns how many were replaced.
-std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn);
+// With `controlsToo` (a text already shown as binary content) so does every
+// other control character but tab, line feed and carriage return: the
+// editor measures those slowly, and they show as nothing useful anyway.
+// Returns how many characters were replaced.
+std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn,
+                                 bool controlsToo = false);

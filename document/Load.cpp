@@ -72,13 +72,20 @@ LONG HoldBack(LoadStream* s, LPBYTE buffer, LONG n) {
 
 // The first line break of a plain text decides the style its saves write.
 // The control cannot hold a NUL character (and slows to a crawl on them),
-// so each becomes a visible stand-in and the document is marked binary.
+// so each becomes a visible stand-in and the document is marked binary;
+// from then on the other control characters get the stand-in too.
 void NoteLineBreaks(LoadStream* s, BYTE* buffer, LONG n) {
     if (doc.lineBreaks < 0 && !doc.richText)
         doc.lineBreaks = DetectLineBreaks(buffer, static_cast<std::size_t>(n), s->unicode);
-    if (s->plain &&
-        ReplaceNulCharacters(buffer, static_cast<std::size_t>(n), s->unicode, s->standIn) != 0)
+    if (!s->plain)
+        return;
+    std::size_t size = static_cast<std::size_t>(n);
+    bool binary = doc.binaryContent != 0;
+    if (ReplaceNulCharacters(buffer, size, s->unicode, s->standIn, binary) != 0 && !binary) {
+        // The first NUL: from here on the text is shown as binary content.
         doc.binaryContent = 1;
+        ReplaceNulCharacters(buffer, size, s->unicode, s->standIn, true);
+    }
 }
 
 // A middle dot where the ANSI code page has one at 0xB7 (all the Windows

@@ -202,11 +202,14 @@ TEST_F(DocumentTest, APartlyLoadedFileIsNeverSavedOverItself) {
 TEST_F(DocumentTest, BinaryContentShowsStandInsAndIsNeverSavedOverItsFile) {
     const char standIn = GetACP() >= 1250 && GetACP() <= 1258 ? '\xB7' : '.';
     std::string path = folder.File("bin.dat");
-    std::string binary("A\0B\0\0C\x01\x02", 8);
+    // Once a NUL is seen the other control characters get the stand-in too,
+    // tabs and line breaks excepted.
+    std::string binary("A\0B\0\0C\x01\x02\tD", 10);
     ASSERT_TRUE(WriteWholeFile(path, binary));
     Open(path);
-    EXPECT_EQ(EditorText(), std::string("A") + standIn + "B" + standIn + standIn + "C\x01\x02");
-    EXPECT_EQ(Status(), "Opened at 8 bytes, binary content shown, read only");
+    EXPECT_EQ(EditorText(), std::string("A") + standIn + "B" + standIn + standIn + "C" + standIn +
+                                standIn + "\tD");
+    EXPECT_EQ(Status(), "Opened at 10 bytes, binary content shown, read only");
     EXPECT_EQ(doc.readOnly, 1);
 
     SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("edit"));

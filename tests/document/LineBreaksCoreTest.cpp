@@ -83,4 +83,16 @@ TEST(ReplaceNulCharacters, ReplacesOnlyWholeNulCharacters) {
     EXPECT_EQ(ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&wide[0]), wide.size(), true, 0xB7),
               2u);
     EXPECT_EQ(wide, std::string("A\0\xB7\0\0\x01\xB7\0", 8));
+
+    // Binary content: every control character but tab, LF and CR too.
+    std::string controls("\x01\t\n\r\x1F \x7F", 7);
+    EXPECT_EQ(ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&controls[0]), controls.size(), false,
+                                   '.', true),
+              2u);
+    EXPECT_EQ(controls, ".\t\n\r. \x7F");
+    std::string wideControls("\x1B\0\x1B\x01\t\0", 6); // ESC, U+011B, tab
+    EXPECT_EQ(ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&wideControls[0]),
+                                   wideControls.size(), true, 0xB7, true),
+              1u);
+    EXPECT_EQ(wideControls, std::string("\xB7\0\x1B\x01\t\0", 6));
 }

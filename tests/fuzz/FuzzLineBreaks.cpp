@@ -124,6 +124,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     FUZZ_CHECK(DetectLineBreaks(raw, bytes.size(), wide) == DetectReference(Units(bytes, wide)));
 
+    // The stand-ins: exactly the NULs (and with controlsToo the other
+    // control characters but tab, LF and CR) change, each whole unit.
+    bool controlsToo = (flags & 8) != 0;
+    std::string shown = bytes;
+    size_t replaced = ReplaceNulCharacters(reinterpret_cast<uint8_t*>(&shown[0]), shown.size(),
+                                           wide, 0xB7, controlsToo);
+    std::vector<uint16_t> before = Units(bytes, wide), after = Units(shown, wide);
+    FUZZ_CHECK(after.size() == before.size());
+    size_t expectedCount = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        uint16_t c = before[i];
+        bool control = c == 0 || (controlsToo && c < 0x20 && c != '\t' && c != '\n' && c != '\r');
+        expectedCount += control ? 1 : 0;
+        FUZZ_CHECK(after[i] == (control ? 0xB7 : c));
+    }
+    FUZZ_CHECK(replaced == expectedCount);
+    if (wide && bytes.size() % 2 != 0)
+        FUZZ_CHECK(shown.back() == bytes.back()); // an odd last byte is left alone
+
     LineBreakWriter whole(style, wide), pieces(style, wide);
     std::string expected = BreaksReference(bytes, style, wide);
     FUZZ_CHECK(Write(whole, bytes, "") == expected);
