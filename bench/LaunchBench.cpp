@@ -11,7 +11,11 @@
 // by side in one run and one prefix; times are medians. The ratios of the
 // goals are printed at the end, each marked "met" or "NOT met".
 //
-//   korvid_launch_bench.exe KORVID_EXE PROBE_EXE [runs] [launch|bare]
+//   korvid_launch_bench.exe KORVID_EXE PROBE_EXE [runs] [launch|bare|window]
+//
+// "window" only compares the time to the first window of two programs
+// given as they are (say two builds of Korvid.exe, each in a folder with
+// its settings, against the minimal window), taken in turn.
 //
 // With KORVID_TRACE_EXE naming Korvid_trace.exe (the program with its
 // start-up trace points), one launch of each file is traced and printed:
@@ -412,7 +416,7 @@ void TraceTable(std::map<std::string, Case>& file, const std::string& folder) {
     if (!CopyFileA(traceExe, copy.c_str(), FALSE))
         return;
     SetEnvironmentVariableA("KORVID_TRACE_FILE", log.c_str());
-    for (const char* name : {"tiny", "text"}) {
+    for (const char* name : {"tiny", "text", "oneline"}) {
         DeleteFileA(log.c_str());
         Measure({"trace", copy, folder, ""}, file[name].path, file[name].Length());
         std::printf("\nStart-up trace, %s file (ms since the process was created)\n%s", name,
@@ -456,8 +460,9 @@ void BareTable(const Program& probe, const Case& text, const Case& tiny, const C
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: korvid_launch_bench KORVID_EXE PROBE_EXE [runs] [launch|bare]\n");
+        std::fprintf(
+            stderr,
+            "usage: korvid_launch_bench KORVID_EXE PROBE_EXE [runs] [launch|bare|window]\n");
         return 2;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
@@ -485,6 +490,8 @@ int main(int argc, char** argv) {
         }
     }
     Program minimal{"minimal", argv[2], "", ""};
+    // Two programs' windows, taken in turn: "window" compares KORVID_EXE (as
+    // given, in its own folder) with PROBE_EXE.
     if (only == "window") {
         Program a{"a", argv[1], "", ""};
         std::vector<double> wa, wb;
@@ -494,40 +501,8 @@ int main(int argc, char** argv) {
             wa.push_back(Measure(a, "", -1).windowMs);
             wb.push_back(Measure(minimal, "", -1).windowMs);
         }
-        std::printf("A %.1f ms  B %.1f ms\n", Median(wa), Median(wb));
-        return 0;
-    }
-    if (only == "probe") {
-        std::vector<std::string> paths(argv + 5, argv + argc);
-        std::vector<std::vector<double>> t(paths.size());
-        Program bare{"bare", argv[2], "", ""};
-        for (int i = 0; i < runs; ++i)
-            for (size_t n = 0; n < paths.size(); ++n)
-                t[n].push_back(Measure(bare, paths[n], static_cast<long>(ReadBytes(paths[n]).size())).loadedMs);
-        for (size_t n = 0; n < paths.size(); ++n) {
-            std::printf("%-40s", paths[n].c_str());
-            for (double v : t[n])
-                std::printf(" %6.0f", v);
-            std::printf("  median %6.0f\n", Median(t[n]));
-        }
-        return 0;
-    }
-    if (only == "spread") {
-        std::string korvidFolder = folder + "prog\\";
-        PrepareKorvid(argv[1], korvidFolder);
-        Program k{"Korvid", korvidFolder + "Korvid.exe", korvidFolder, ""};
-        const char* names[] = {"text", "oneline", "binary", "lines6000"};
-        std::vector<double> t[4];
-        Measure(k, file["tiny"].path, -1);
-        for (int i = 0; i < runs; ++i)
-            for (int n = 0; n < 4; ++n)
-                t[n].push_back(Measure(k, file[names[n]].path, file[names[n]].Length()).loadedMs);
-        for (int n = 0; n < 4; ++n) {
-            std::printf("%-10s", names[n]);
-            for (double v : t[n])
-                std::printf(" %6.0f", v);
-            std::printf("  median %6.0f\n", Median(t[n]));
-        }
+        std::printf("window shown, median of %d: %.0f ms and %.0f ms (%.2fx)\n", runs, Median(wa),
+                    Median(wb), Median(wa) / Median(wb));
         return 0;
     }
     if (only != "bare") {

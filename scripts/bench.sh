@@ -5,7 +5,7 @@
 # as a user starts them, with the goals' ratios printed at the end.
 #   scripts/bench.sh           everything
 #   scripts/bench.sh launch    the launch benchmark only
-#   KORVID_LAUNCH_RUNS         launches per case (default 5; medians)
+#   KORVID_LAUNCH_RUNS         launches per case (default 7; medians)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -17,7 +17,7 @@ win_path() { echo "Z:$root/$1" | tr '/' '\\'; }
 launch() {
     KORVID_TRACE_EXE="$(win_path build/win/Korvid_trace.exe)" \
         scripts/wine-run.sh build/win/korvid_launch_bench.exe "$(win_path build/win/Korvid.exe)" \
-        "$(win_path build/win/korvid_launch_probe.exe)" "${KORVID_LAUNCH_RUNS:-5}"
+        "$(win_path build/win/korvid_launch_probe.exe)" "${KORVID_LAUNCH_RUNS:-7}"
 }
 if [ "${1:-}" = launch ]; then
     launch
