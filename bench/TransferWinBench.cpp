@@ -1,6 +1,7 @@
 // Window-side benchmarks, run under Wine by scripts/bench.sh: the settings
 // file on disk, moving text between files and the rich-edit control, and
 // the time from starting Korvid.exe to its main window.
+#include "BenchSupport.h"
 #include "app/AppState.h"
 #include "document/Load.h"
 #include "document/Save.h"
@@ -17,27 +18,15 @@
 
 namespace {
 
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Median wall time of `runs` calls, in milliseconds.
 double MedianMs(int runs, const std::function<void()>& body) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        double start = Seconds();
+        double start = bench::NowMs();
         body();
-        times.push_back((Seconds() - start) * 1000.0);
+        times.push_back(bench::NowMs() - start);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return bench::Median(times);
 }
 
 std::string Folder() {

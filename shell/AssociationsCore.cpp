@@ -111,6 +111,23 @@ void TakeBackupRecord(AssocBackup& backup, int index, const std::string& current
 
 namespace {
 
+// Registry key names compare without regard to case, so the plan's own
+// records of classes and extensions do too.
+struct NoCase {
+    static char Lower(char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    bool operator()(const std::string& a, const std::string& b) const {
+        size_t n = a.size() < b.size() ? a.size() : b.size();
+        for (size_t i = 0; i < n; ++i) {
+            char x = Lower(a[i]), y = Lower(b[i]);
+            if (x != y)
+                return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        }
+        return a.size() < b.size();
+    }
+};
+
 class Planner {
   public:
     Planner(const std::string& commandLine, const std::string& iconFile, const AssocBackup& backup,
@@ -181,8 +198,8 @@ class Planner {
     bool canRecord_;
     const ClassLookup& classOf_;
     bool taken_[kStandardTypes] = {};
-    std::map<std::string, std::string> classes_; // what the plan has set so far
-    std::set<std::string> editClasses_;          // classes given the verb so far
+    std::map<std::string, std::string, NoCase> classes_; // what the plan has set so far
+    std::set<std::string, NoCase> editClasses_;          // classes given the verb so far
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 
@@ -12,9 +14,25 @@ const std::string kIcon = "C:\\Korvid\\Korvid.exe";
 
 // HKEY_CLASSES_ROOT as key -> default value; a key without a default value
 // maps to "(none)". Plans run against it as the registry layer runs them.
+// Key names compare without regard to case, as in the registry.
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) {
+                                                return std::tolower(static_cast<unsigned char>(x)) <
+                                                       std::tolower(static_cast<unsigned char>(y));
+                                            });
+    }
+};
+
+bool StartsWithNoCase(const std::string& text, const std::string& start) {
+    return text.size() >= start.size() && !NoCase()(text.substr(0, start.size()), start) &&
+           !NoCase()(start, text.substr(0, start.size()));
+}
+
 class FakeClasses {
   public:
-    std::map<std::string, std::string> keys;
+    std::map<std::string, std::string, NoCase> keys;
 
     std::string ClassOf(const std::string& extension) const {
         auto found = keys.find("." + extension);
@@ -39,7 +57,8 @@ class FakeClasses {
                 break;
             case RegistryStep::DeleteKey:
                 for (const auto& [key, value] : keys)
-                    ASSERT_NE(key.rfind(step.key + "\\", 0), 0u) << step.key << " has subkeys";
+                    ASSERT_FALSE(StartsWithNoCase(key, step.key + "\\"))
+                        << step.key << " has subkeys";
                 keys.erase(step.key);
                 break;
             }
@@ -204,7 +223,7 @@ TEST(AssociationPlan, ASharedClassKeepsTheEditOnlyVerbWhateverTheRowOrder) {
     for (const auto& [edit, off] : rows) {
         SCOPED_TRACE(edit);
         FakeClasses classes = Standard();
-        classes.keys[".log"] = "txtfile";
+        classes.keys[".log"] = edit == 0 ? "TXTFILE" : "txtfile"; // one class, either spelling
         AssocBackup backup;
         AssocSettings settings = Only(edit, ASSOC_EDIT_ONLY);
         settings.states[off] = ASSOC_OFF_RESTORE;
