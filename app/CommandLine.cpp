@@ -2,10 +2,6 @@
 
 #include <string>
 
-namespace {
-constexpr char kBlankPlaceholder = static_cast<char>(0xFE);
-}
-
 int SplitCommandLineArg(const char* commandLine, int index, char* output) {
     std::string work(commandLine);
     std::size_t quotes = 0;
@@ -15,25 +11,29 @@ int SplitCommandLineArg(const char* commandLine, int index, char* output) {
     if (quotes % 2 != 0)
         return ArgOddQuotes;
 
+    // A blank inside quotes belongs to its argument. The blanks that
+    // separate arguments are told apart by their place rather than by a
+    // stand-in byte, which every code page uses for a letter of its own.
+    const std::size_t end = work.size();
+    std::string separator(end, 0);
     bool inQuotes = false;
-    for (char& c : work) {
-        if (c == '\t')
-            c = ' ';
-        if (c == '"')
+    for (std::size_t i = 0; i < end; ++i) {
+        if (work[i] == '\t')
+            work[i] = ' ';
+        if (work[i] == '"')
             inQuotes = !inQuotes;
-        else if (inQuotes && c == ' ')
-            c = kBlankPlaceholder;
+        else if (!inQuotes && work[i] == ' ')
+            separator[i] = 1;
     }
 
     std::size_t at = 0;
-    const std::size_t end = work.size();
     auto skipBlanks = [&] {
-        while (at < end && work[at] == ' ')
+        while (at < end && separator[at])
             ++at;
     };
     skipBlanks();
     for (int skipped = 0; skipped < index; ++skipped) {
-        while (at < end && work[at] != ' ')
+        while (at < end && !separator[at])
             ++at;
         skipBlanks();
     }
@@ -43,7 +43,7 @@ int SplitCommandLineArg(const char* commandLine, int index, char* output) {
     }
 
     std::size_t n = 0;
-    for (; at < end && work[at] != ' '; ++at) {
+    for (; at < end && !separator[at]; ++at) {
         char c = work[at];
         if (c == '"')
             continue;
@@ -51,7 +51,7 @@ int SplitCommandLineArg(const char* commandLine, int index, char* output) {
             output[0] = 0;
             return ArgMissing;
         }
-        output[n++] = c == kBlankPlaceholder ? ' ' : c;
+        output[n++] = c;
     }
     output[n] = 0;
     return n == 0 ? ArgEmpty : ArgCopied;

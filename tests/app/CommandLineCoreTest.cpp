@@ -55,10 +55,13 @@ TEST(CommandLine, SwitchesAndQuotesInsideAnArgument) {
     EXPECT_EQ(Arg("Korvid.exe a\"b c\"d", 1).text, "ab cd");
 }
 
-TEST(CommandLine, ByteFEComesBackAsABlank) {
-    // The quoted-blank placeholder is the byte 0xFE, so a name holding that
-    // byte reads back with a blank in its place.
-    EXPECT_EQ(Arg("Korvid.exe na\xFEme.txt", 1).text, "na me.txt");
+TEST(CommandLine, EveryByteOfANameComesBackAsItIs) {
+    // 0xFE is a letter in the Windows code pages (thorn in 1252, yu in
+    // 1251): a name holding it must reach the program unchanged, quoted or
+    // not, and a quoted blank beside it stays a blank.
+    EXPECT_EQ(Arg("Korvid.exe na\xFEme.txt", 1).text, "na\xFEme.txt");
+    EXPECT_EQ(Arg("Korvid.exe \"\xFE \xFE.txt\" next", 1).text, "\xFE \xFE.txt");
+    EXPECT_EQ(Arg("Korvid.exe \"\xFE \xFE.txt\" next", 2).text, "next");
 }
 
 TEST(CommandLine, ArgumentsAtAndPastTheLimit) {

@@ -9,8 +9,8 @@
 
 namespace {
 
-// Blanks and tabs outside quotes separate arguments; quotes are dropped. The
-// byte 0xFE is the quoted blank's stand-in and so reads back as a blank.
+// Blanks and tabs outside quotes separate arguments; quotes are dropped, a
+// quoted tab reads back as a blank, and every other byte as it is.
 std::vector<std::string> SplitReference(const std::string& line) {
     std::vector<std::string> arguments;
     bool inQuotes = false, inArgument = false;
@@ -26,7 +26,7 @@ std::vector<std::string> SplitReference(const std::string& line) {
         if (c == '"')
             inQuotes = !inQuotes;
         else
-            arguments.back().push_back(blank || c == '\xFE' ? ' ' : c);
+            arguments.back().push_back(blank ? ' ' : c);
     }
     return arguments;
 }
