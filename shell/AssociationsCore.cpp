@@ -144,13 +144,17 @@ class Planner {
                 plan.takes.push_back(index);
                 taken_[index] = true;
             }
-            Set(dotted, own);
-            classes_[e] = own;
             if (action != ASSOC_DEFAULT) {
                 Set(own, description);
                 Set(own + "\\shell", "&Open");
                 Set(own + "\\shell\\Open\\Command", commandLine_);
+                if (action == ASSOC_ON_ICON)
+                    Set(own + "\\DefaultIcon", iconFile_ + "," + std::to_string(iconNumber));
             }
+            // The extension is pointed at the class once the class is
+            // whole: the shell never finds it naming a class without a verb.
+            Set(dotted, own);
+            classes_[e] = own;
         } else if (action == ASSOC_OFF_RESTORE && index >= 0 && backup_.taken[index]) {
             if (!backup_.noClass[index]) {
                 Set(dotted, backup_.original[index]);
@@ -173,8 +177,6 @@ class Planner {
                 Delete(current + "\\shell\\Korvid");
             }
         }
-        if (action == ASSOC_ON_ICON)
-            Set(own + "\\DefaultIcon", iconFile_ + "," + std::to_string(iconNumber));
     }
 
     void Set(const std::string& key, const std::string& value) {

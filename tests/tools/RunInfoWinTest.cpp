@@ -58,7 +58,7 @@ class RunInfoTest : public MainWindowTest {
                 starts = ParseProbeLog(bytes);
                 return starts.size() >= count;
             },
-            10000);
+            30000); // a process start on a loaded machine can take seconds
         EXPECT_EQ(starts.size(), count);
         return starts;
     }
