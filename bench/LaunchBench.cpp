@@ -289,21 +289,16 @@ bool PrepareKorvid(const std::string& exe, const std::string& folder) {
     return written;
 }
 
-std::string Ms(double ms) {
+// A figure for the tables; a negative one (not measured) shows as "-".
+std::string Figure(double value, const char* unit) {
     char text[32];
-    if (ms < 0)
+    if (value < 0)
         return "-";
-    std::snprintf(text, sizeof text, "%.0f ms", ms);
+    std::snprintf(text, sizeof text, "%.0f %s", value, unit);
     return text;
 }
-
-std::string Mb(double mb) {
-    char text[32];
-    if (mb < 0)
-        return "-";
-    std::snprintf(text, sizeof text, "%.0f MB", mb);
-    return text;
-}
+std::string Ms(double ms) { return Figure(ms, "ms"); }
+std::string Mb(double mb) { return Figure(mb, "MB"); }
 
 void Row(const char* label, const std::vector<std::string>& cells) {
     std::printf("| %-34s |", label);
