@@ -192,14 +192,27 @@ void TerminateTextFields(SettingsRecord& record) {
     }
 }
 
-void WriteSettingsImage(const SettingsRecord& record, uint8_t* out) {
+void WriteSettingsImage(const SettingsRecord& record, uint8_t* out,
+                        const LaterVersionRecord* later) {
     std::memcpy(out, kSettingsTag, kSettingsTagSize);
     std::memcpy(out + kSettingsTagSize, &record, kSettingsRecordSize);
+    if (later == nullptr || !later->present)
+        return;
+    const uint8_t* now = reinterpret_cast<const uint8_t*>(&record);
+    const uint8_t* read = reinterpret_cast<const uint8_t*>(&later->asRead);
+    for (const TextField& f : kTextFields) {
+        std::size_t last = f.offset + f.size - 1;
+        if (std::memchr(read + f.offset, 0, f.size) == nullptr && now[last] == 0 &&
+            std::memcmp(now + f.offset, read + f.offset, f.size - 1) == 0)
+            out[kSettingsTagSize + last] = read[last];
+    }
 }
 
 SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes, std::size_t size,
-                                     const MachineDefaults& machine) {
+                                     const MachineDefaults& machine, LaterVersionRecord* later) {
     int tag = CheckSettingsTagBytes(bytes, size);
+    if (later != nullptr)
+        later->present = false;
     if (tag == kSettingsTagForeign) {
         RestoreDefaultsInto(record, machine);
         return SettingsSource::Defaults;
@@ -209,6 +222,10 @@ SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* byte
         if (n > kSettingsRecordSize)
             n = kSettingsRecordSize;
         std::memcpy(&record, bytes + kSettingsTagSize, n);
+    }
+    if (later != nullptr && tag > 170 && tag != kSettingsTagCurrent) {
+        later->present = true;
+        later->asRead = record;
     }
     TerminateTextFields(record);
     if (tag < 170) {
@@ -220,15 +237,17 @@ SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* byte
 
 SettingsLoadResult LoadSettingsWith(SettingsRecord& record, const char* dataFolder,
                                     const char* programFolder, const MachineDefaults& machine,
-                                    const SettingsLoadHooks& hooks) {
+                                    const SettingsLoadHooks& hooks, LaterVersionRecord* later) {
+    if (later != nullptr)
+        later->present = false;
     uint8_t buffer[kSettingsFileSize];
     std::size_t size = 0;
     if (hooks.readFile(dataFolder, buffer, &size)) {
-        LoadSettingsFromImage(record, buffer, size, machine);
+        LoadSettingsFromImage(record, buffer, size, machine, later);
         return SettingsLoadResult::FromDataFolder;
     }
     if (hooks.readFile(programFolder, buffer, &size)) {
-        LoadSettingsFromImage(record, buffer, size, machine);
+        LoadSettingsFromImage(record, buffer, size, machine, later);
         return SettingsLoadResult::FromProgramFolder;
     }
     RestoreDefaultsInto(record, machine);

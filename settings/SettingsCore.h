@@ -44,8 +44,20 @@ FontGroupFields CurrentFontGroupFields(SettingsRecord& record);
 // a field; fields that already hold a terminator are left byte for byte.
 void TerminateTextFields(SettingsRecord& record);
 
-// The 8208 bytes of the settings file for `record`.
-void WriteSettingsImage(const SettingsRecord& record, uint8_t* out);
+// A later version may use every byte of a text field. The program reads
+// such a field one byte short, so that no reader runs off it, and keeps the
+// record as the file held it: a save gives the byte back for every field
+// that still holds what was read, so the later version finds its settings as
+// they were.
+struct LaterVersionRecord {
+    bool present = false;
+    SettingsRecord asRead{};
+};
+
+// The 8208 bytes of the settings file for `record`; with `later`, the bytes
+// the load cut from a later version's fields are given back.
+void WriteSettingsImage(const SettingsRecord& record, uint8_t* out,
+                        const LaterVersionRecord* later = nullptr);
 
 // How the record was filled by LoadSettingsFromImage.
 enum class SettingsSource {
@@ -55,9 +67,11 @@ enum class SettingsSource {
 };
 
 // Fills `record` from a settings file's bytes (`size` may be anything, the
-// record is read as far as the file reaches).
+// record is read as far as the file reaches). A later version's file is
+// also kept whole in `later`, when given.
 SettingsSource LoadSettingsFromImage(SettingsRecord& record, const uint8_t* bytes, std::size_t size,
-                                     const MachineDefaults& machine);
+                                     const MachineDefaults& machine,
+                                     LaterVersionRecord* later = nullptr);
 
 // The whole load decision, with the platform's parts passed in.
 struct SettingsLoadHooks {
@@ -74,4 +88,5 @@ enum class SettingsLoadResult { FromDataFolder, FromProgramFolder, FirstRunGreet
 
 SettingsLoadResult LoadSettingsWith(SettingsRecord& record, const char* dataFolder,
                                     const char* programFolder, const MachineDefaults& machine,
-                                    const SettingsLoadHooks& hooks);
+                                    const SettingsLoadHooks& hooks,
+                                    LaterVersionRecord* later = nullptr);

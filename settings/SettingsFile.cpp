@@ -91,6 +91,9 @@ char StartingSwitch() {
     return argument[1] == 's' || argument[1] == 'x' ? argument[1] : 0;
 }
 
+// The record as a later version's settings file held it, for the save.
+LaterVersionRecord laterVersion;
+
 } // namespace
 
 MachineDefaults CurrentMachineDefaults() {
@@ -132,7 +135,8 @@ void LoadSettings() {
         hooks.greet = [] { return 0; };
     if (startingSwitch == 'x')
         hooks.save = [] {};
-    LoadSettingsWith(settings, app.dataFolder, app.programFolder, CurrentMachineDefaults(), hooks);
+    LoadSettingsWith(settings, app.dataFolder, app.programFolder, CurrentMachineDefaults(), hooks,
+                     &laterVersion);
     app.wordWrap = settings.WordWrap;
 }
 
@@ -150,6 +154,6 @@ void SaveSettings() {
     if (!MakePath(app.dataFolder, kSettingsFileName, path))
         return;
     static uint8_t image[kSettingsFileSize];
-    WriteSettingsImage(settings, image);
+    WriteSettingsImage(settings, image, &laterVersion);
     WriteFileReplacing(path, image, kSettingsFileSize);
 }

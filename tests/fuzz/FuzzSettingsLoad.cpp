@@ -1,6 +1,7 @@
 // Any settings file loads over a record holding stale text with every text
 // field ending inside its buffer, the source follows the tag, and the
-// record written out loads back as the same bytes.
+// record written out loads back as the same bytes. A whole file of a later
+// version is written back byte for byte behind this version's tag.
 #include "FuzzSupport.h"
 #include "settings/SettingsCore.h"
 
@@ -44,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // rest of each full of text.
     std::memset(&record, 'x', sizeof record);
     TerminateTextFields(record);
-    SettingsSource source = LoadSettingsFromImage(record, data, size, machine);
+    static LaterVersionRecord later;
+    SettingsSource source = LoadSettingsFromImage(record, data, size, machine, &later);
     FUZZ_CHECK(AllTerminated(record));
     // A file without the tag is foreign; one with it carries a version, which
     // is read without validating (":01" reads as 1001 and counts as foreign).
@@ -55,7 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           : tag >= 170               ? SettingsSource::Current
                                                      : SettingsSource::Upgraded));
 
-    WriteSettingsImage(record, image);
+    WriteSettingsImage(record, image, &later);
+    FUZZ_CHECK(later.present ==
+               (source == SettingsSource::Current && tag != kSettingsTagCurrent && tag != 170));
+    if (later.present && size == kSettingsFileSize)
+        FUZZ_CHECK(std::memcmp(image + 8, data + 8, kSettingsFileSize - 8) == 0);
     std::memset(&again, 'y', sizeof again);
     FUZZ_CHECK(LoadSettingsFromImage(again, image, sizeof image, machine) ==
                SettingsSource::Current);

@@ -170,6 +170,32 @@ TEST(SettingsLoad, LaterVersionIsTakenUnchanged) {
     EXPECT_EQ(LoadSettingsFromImage(r, file.data(), file.size(), Machine()),
               SettingsSource::Current);
     EXPECT_EQ(std::memcmp(&r, &original, sizeof r), 0);
+
+    // A later version that fills text fields to their last byte: the
+    // program reads them ended inside their buffers, and its save gives the
+    // later version back every byte of the fields left as they were read.
+    std::memset(original.PrintProgram, 'p', sizeof original.PrintProgram);
+    std::memset(original.RunFileA, 'r', sizeof original.RunFileA);
+    std::memset(original.FontGroup2Font.lfFaceName, 'f', 32);
+    file = Image(original, "KRVD1180");
+    LaterVersionRecord later;
+    EXPECT_EQ(LoadSettingsFromImage(r, file.data(), file.size(), Machine(), &later),
+              SettingsSource::Current);
+    EXPECT_EQ(std::strlen(r.PrintProgram), sizeof r.PrintProgram - 1);
+    EXPECT_EQ(std::strlen(r.FontGroup2Font.lfFaceName), 31u);
+    std::memcpy(r.RunFileA, "C:\\new.exe", 11); // the user changed this one
+    std::vector<uint8_t> saved(kSettingsFileSize);
+    WriteSettingsImage(r, saved.data(), &later);
+    EXPECT_EQ(std::memcmp(saved.data(), "KRVD1170", 8), 0);
+    SettingsRecord expected = original;
+    std::memcpy(&expected.RunFileA, &r.RunFileA, sizeof r.RunFileA);
+    EXPECT_TRUE(SameBytes(saved.data() + 8, &expected, 0, kSettingsRecordSize));
+
+    // A file of this version is never given bytes from an earlier later one.
+    std::vector<uint8_t> current = Image(original);
+    LoadSettingsFromImage(r, current.data(), current.size(), Machine(), &later);
+    WriteSettingsImage(r, saved.data(), &later);
+    EXPECT_EQ(saved[8 + offsetof(SettingsRecord, PrintProgram) + sizeof r.PrintProgram - 1], 0);
 }
 
 TEST(SettingsLoad, ForeignFileGivesFullDefaults) {
