@@ -134,9 +134,9 @@ namespace {
 // the keyboard back when it closes.
 void AskRestoreDefaults(HWND page) {
     ShowNotification(GetParent(page), NOTIFY_ASK,
-                     "This will re-initialise all settings\r\n\r\nDo you want to continue?", "Yes",
-                     "No", nullptr, settings.NotifySound, reinterpret_cast<LPARAM>(appRecord),
-                     Instance());
+                     "This will re-initialise all settings\r\n\r\nDo you want to continue?",
+                     "Restore defaults", "Keep my settings", nullptr, settings.NotifySound,
+                     reinterpret_cast<LPARAM>(appRecord), Instance());
     if (LastNotifyAnswer() != AnswerFirst)
         return;
     RestoreDefaultSettings();

@@ -156,7 +156,7 @@ TEST_F(SettingsPageTest, MiscDefaultsAskFirstAndShowTheDefaultsAtOnce) {
         PressDialogButton(dialog, IDCANCEL);
     });
     Click(IDC_MISC_DEFAULTS);
-    EXPECT_EQ(*captions, "Yes/No");
+    EXPECT_EQ(*captions, "Restore defaults/Keep my settings");
     EXPECT_EQ(LastNotifyAnswer(), AnswerSecond);
     EXPECT_EQ(settings.WordWrap, 0);
     EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "5");
