@@ -49,9 +49,16 @@ std::string ClassOfExtension(const std::string& extension) {
     return buffer;
 }
 
-// Record `index` of the backup: the class the type's extension has now.
-void BackupAssociationRecord(const char* extension, int index, AssocBackup& backup) {
-    TakeBackupRecord(backup, index, ClassOfExtension(extension));
+// Record `index` of the backup: the class the type's extension has now,
+// unless that class already opens files with this program.
+void BackupAssociationRecord(const char* extension, int index, AssocBackup& backup,
+                             const std::string& programPath) {
+    std::string current = ClassOfExtension(extension);
+    char command[kPathSize] = "";
+    if (!current.empty())
+        RegAccessValue(HKEY_CLASSES_ROOT, (current + "\\shell\\open\\command").c_str(), nullptr,
+                       command, false);
+    TakeBackupRecord(backup, index, current, IsOwnCommandLine(command, programPath));
 }
 
 bool Exists(const std::string& path) {
@@ -105,7 +112,8 @@ bool RunStep(const RegistryStep& step) {
 
 int ApplyAssociations() {
     std::string folder = app.programFolder;
-    std::string commandLine = folder + "Korvid.exe \"%1\"";
+    std::string programPath = folder + "Korvid.exe";
+    std::string commandLine = OwnCommandLine(programPath);
     // The icons are the companion program's when it is there, else the
     // program's own, which holds the same icons at the same positions.
     std::string iconFile = folder + (Exists(folder + "KorvSet.exe") ? "KorvSet.exe" : "Korvid.exe");
@@ -134,7 +142,7 @@ int ApplyAssociations() {
     int failed = 0;
     if (!plan.takes.empty()) {
         for (int index : plan.takes)
-            BackupAssociationRecord(kAssocTypes[index].extension, index, backup);
+            BackupAssociationRecord(kAssocTypes[index].extension, index, backup, programPath);
         std::vector<uint8_t> image = FormatAssocBackup(backup);
         if (!WriteFileReplacing(backupPath, image.data(), static_cast<DWORD>(image.size()))) {
             // Without their record the types would lose the class they had:

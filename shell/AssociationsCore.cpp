@@ -26,6 +26,39 @@ const char* const kAssocActionCaptions[kAssocActions] = {
 
 std::string OwnClassOf(const std::string& extension) { return "Korvid." + extension + "File"; }
 
+std::string OwnCommandLine(const std::string& programPath) {
+    return "\"" + programPath + "\" \"%1\"";
+}
+
+namespace {
+
+bool SameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsOwnCommandLine(const std::string& command, const std::string& programPath) {
+    size_t first = command.find_first_not_of(" \t");
+    if (first == std::string::npos || programPath.empty())
+        return false;
+    size_t last = command.find_last_not_of(" \t");
+    std::string text = command.substr(first, last - first + 1);
+    return SameNoCase(text, OwnCommandLine(programPath)) ||
+           SameNoCase(text, programPath + " \"%1\"");
+}
+
 namespace {
 
 // "KvRgB", then two bytes of taken records and two of records that found
@@ -97,13 +130,14 @@ std::vector<uint8_t> FormatAssocBackup(const AssocBackup& backup) {
     return file;
 }
 
-void TakeBackupRecord(AssocBackup& backup, int index, const std::string& currentClass) {
+void TakeBackupRecord(AssocBackup& backup, int index, const std::string& currentClass,
+                      bool classIsOurs) {
     const AssocType& type = kAssocTypes[index];
     backup.taken[index] = true;
     backup.noClass[index] = currentClass.empty();
     if (currentClass.empty())
         backup.original[index].clear();
-    else if (currentClass == OwnClassOf(type.extension))
+    else if (classIsOurs || currentClass == OwnClassOf(type.extension))
         backup.original[index] = type.standardClass;
     else
         backup.original[index] = currentClass.substr(0, kBackupRecordSize - 1);

@@ -36,6 +36,16 @@ extern const char* const kAssocActionCaptions[kAssocActions];
 // The program's own class for an extension: "Korvid." + e + "File".
 std::string OwnClassOf(const std::string& extension);
 
+// The open command of the program at `programPath` (a full path): the
+// program's path and the file's, each in double quotes, so that a path with
+// blanks never starts another program that its first word names.
+std::string OwnCommandLine(const std::string& programPath);
+
+// Whether a command opens files with the program at `programPath`: the
+// quoted form of OwnCommandLine, or the unquoted program path that earlier
+// versions wrote. Case and surrounding blanks do not count.
+bool IsOwnCommandLine(const std::string& command, const std::string& programPath);
+
 // The backup "KvRgBack.dat": a 9-byte header, then a 300-byte record per
 // standard type holding the class that extension had before the program
 // first changed it. The header marks which records are taken and which of
@@ -57,9 +67,11 @@ AssocBackup ParseAssocBackup(const uint8_t* data, size_t size);
 std::vector<uint8_t> FormatAssocBackup(const AssocBackup& backup);
 
 // Takes record `index` from the class the extension has now (empty: none).
-// When the extension already points at the program's own class, the class
+// When the extension already points at the program's own class, or at a
+// class whose open command runs this program (`classIsOurs`), the class
 // before is unknown and the type's standard class is recorded instead.
-void TakeBackupRecord(AssocBackup& backup, int index, const std::string& currentClass);
+void TakeBackupRecord(AssocBackup& backup, int index, const std::string& currentClass,
+                      bool classIsOurs = false);
 
 struct AssocSettings {
     int32_t states[kAssocRows] = {};

@@ -57,7 +57,7 @@ TEST(AssociationsE2E, SlashSOpensTextFilesInKorvidAndSlashXGivesThemBack) {
     WriteFileBytes(app.SettingsPathInProgram(), StatesFile({{0, 1}, {4, 3}}));
     app.Start("/s");
     EXPECT_EQ(app.WaitForExit(), 0u);
-    std::string command = app.ProgramFolder() + "Korvid.exe \"%1\"";
+    std::string command = "\"" + app.ProgramFolder() + "Korvid.exe\" \"%1\"";
     EXPECT_EQ(Value(".txt"), "Korvid.txtFile");
     EXPECT_EQ(Value("Korvid.txtFile\\shell\\Open\\Command"), command);
     EXPECT_EQ(Value(".htm"), "htmlfile");
@@ -116,7 +116,8 @@ TEST(AssociationsE2E, TheFileTypesPageSetsTheNormalTypesWithRealKeys) {
     EXPECT_EQ(Value(".txt"), "Korvid.txtFile");
     EXPECT_EQ(Value("Korvid.txtFile\\DefaultIcon"), app.ProgramFolder() + "Korvid.exe,3");
     EXPECT_EQ(Value(".rtf"), "rtffile");
-    EXPECT_EQ(Value("rtffile\\shell\\Korvid\\Command"), app.ProgramFolder() + "Korvid.exe \"%1\"");
+    EXPECT_EQ(Value("rtffile\\shell\\Korvid\\Command"),
+              "\"" + app.ProgramFolder() + "Korvid.exe\" \"%1\"");
 
     // The choices were stored as they were made: Cancel still writes them.
     ASSERT_TRUE(DeleteFileA(app.SettingsPathInProgram().c_str()));

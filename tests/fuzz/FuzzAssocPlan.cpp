@@ -14,7 +14,7 @@ namespace {
 
 using fuzz::Input;
 
-const std::string kCommand = "C:\\Korvid\\Korvid.exe \"%1\"";
+const std::string kCommand = OwnCommandLine("C:\\Korvid\\Korvid.exe");
 const std::string kIcons = "C:\\Korvid\\Korvid.exe";
 const std::string kVerb = "*\\shell\\Open with Korvid";
 const std::string kVerbCommand = kVerb + "\\Command";

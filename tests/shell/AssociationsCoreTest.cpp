@@ -9,7 +9,7 @@
 
 namespace {
 
-const std::string kCommand = "C:\\Korvid\\Korvid.exe \"%1\"";
+const std::string kCommand = "\"C:\\Korvid\\Korvid.exe\" \"%1\"";
 const std::string kIcon = "C:\\Korvid\\Korvid.exe";
 
 // HKEY_CLASSES_ROOT as key -> default value; a key without a default value
@@ -243,6 +243,36 @@ TEST(AssociationPlan, AnUnreadableBackupIsNeverTakenOver) {
     // With no record, Off / Restore leaves the extension as it is.
     classes.Apply(Only(0, ASSOC_OFF_RESTORE), backup);
     EXPECT_EQ(classes.Value(".txt"), "Korvid.txtFile");
+}
+
+TEST(AssociationCommand, ProgramPathIsQuotedAndBothFormsAreOurs) {
+    const std::string program = "C:\\Program Files\\Korvid\\Korvid.exe";
+    EXPECT_EQ(OwnCommandLine(program), "\"C:\\Program Files\\Korvid\\Korvid.exe\" \"%1\"");
+    struct Case {
+        const char* command;
+        bool ours;
+    } cases[] = {
+        {"\"C:\\Program Files\\Korvid\\Korvid.exe\" \"%1\"", true},
+        {"C:\\Program Files\\Korvid\\Korvid.exe \"%1\"", true}, // earlier versions
+        {"  \"c:\\program files\\korvid\\KORVID.EXE\" \"%1\" ", true},
+        {"C:\\Program.exe \"%1\"", false},
+        {"\"C:\\Program Files\\Korvid\\Korvid.exe\" /p \"%1\"", false},
+        {"\"C:\\Other\\Korvid.exe\" \"%1\"", false},
+        {"\"C:\\Program Files\\Korvid\\Korvid.exe\"", false},
+        {"%SystemRoot%\\system32\\NOTEPAD.EXE %1", false},
+        {"", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsOwnCommandLine(c.command, program), c.ours) << c.command;
+    EXPECT_FALSE(IsOwnCommandLine(" \"%1\"", ""));
+
+    // A class that already opens files with this program is no class to
+    // give back: the standard class is recorded in its place.
+    AssocBackup backup;
+    TakeBackupRecord(backup, 0, "Applications\\Korvid.exe", true);
+    TakeBackupRecord(backup, 1, "WordPad.Document.1", false);
+    EXPECT_EQ(backup.original[0], "txtfile");
+    EXPECT_EQ(backup.original[1], "WordPad.Document.1");
 }
 
 TEST(AssociationBackup, RoundTripsAndReadsRecordsWithoutTheHeader) {

@@ -22,7 +22,7 @@ class AssociationsTest : public SettingsPageTest {
         SettingsPageTest::SetUp();
         for (int32_t& state : settings.AssocTypeStates)
             state = ASSOC_UNCHANGED;
-        command = folder.path() + "Korvid.exe \"%1\"";
+        command = "\"" + folder.path() + "Korvid.exe\" \"%1\"";
     }
     std::string Backup() {
         std::string bytes = "(none)";
