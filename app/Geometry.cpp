@@ -28,3 +28,44 @@ InitialGeometry ComputeInitialGeometry(int32_t sizeMode, int32_t sizeValue, int3
     g.y = (screenHeight - g.height) / 2;
     return g;
 }
+
+namespace {
+// The platform's show commands (SW_*).
+constexpr uint32_t kShowNormal = 1;
+constexpr uint32_t kShowMaximised = 3;
+constexpr uint32_t kLastShowCommand = 11; // SW_FORCEMINIMIZE
+
+int64_t Fit(int64_t start, int64_t size, int64_t low, int64_t high) {
+    if (start + size > high)
+        start = high - size;
+    return start < low ? low : start;
+}
+} // namespace
+
+uint32_t SavedPlacementShow(uint32_t length, uint32_t recordSize, uint32_t showCmd,
+                            const PixelRect& normal) {
+    if (length != recordSize || normal.right <= normal.left || normal.bottom <= normal.top)
+        return 0;
+    if (showCmd == 0 || showCmd > kLastShowCommand)
+        return 0;
+    return showCmd == kShowMaximised ? kShowMaximised : kShowNormal;
+}
+
+PixelRect FitIntoArea(const PixelRect& rect, const PixelRect& area) {
+    int64_t areaWidth = static_cast<int64_t>(area.right) - area.left;
+    int64_t areaHeight = static_cast<int64_t>(area.bottom) - area.top;
+    int64_t width = static_cast<int64_t>(rect.right) - rect.left;
+    int64_t height = static_cast<int64_t>(rect.bottom) - rect.top;
+    if (width > areaWidth)
+        width = areaWidth;
+    if (height > areaHeight)
+        height = areaHeight;
+    if (width < 0)
+        width = 0;
+    if (height < 0)
+        height = 0;
+    int64_t left = Fit(rect.left, width, area.left, area.right);
+    int64_t top = Fit(rect.top, height, area.top, area.bottom);
+    return {static_cast<int32_t>(left), static_cast<int32_t>(top),
+            static_cast<int32_t>(left + width), static_cast<int32_t>(top + height)};
+}

@@ -11,3 +11,20 @@ struct InitialGeometry {
 
 InitialGeometry ComputeInitialGeometry(int32_t sizeMode, int32_t sizeValue, int32_t height,
                                        int32_t screenWidth, int32_t screenHeight);
+
+// A rectangle in pixels, as the saved placement and the screens give it.
+struct PixelRect {
+    int32_t left, top, right, bottom;
+};
+
+// The show command a saved placement is restored with, or 0 when it must
+// not be used: a length field other than the record's own `recordSize`, an
+// empty normal rectangle, or a show command that does not show the window
+// (a settings file that never held a placement has all of them zero). A
+// placement saved minimised opens restored, so the window is always seen.
+uint32_t SavedPlacementShow(uint32_t length, uint32_t recordSize, uint32_t showCmd,
+                            const PixelRect& normal);
+
+// `rect` moved, and shrunk where it is larger, so that all of it lies in
+// `area` (a screen's work area).
+PixelRect FitIntoArea(const PixelRect& rect, const PixelRect& area);

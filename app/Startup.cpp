@@ -185,6 +185,45 @@ void InitApplication() {
     RunMessageLoop();
 }
 
+namespace {
+
+// The saved placement, when it is one: otherwise the window keeps the size
+// and place it opened with. The normal rectangle is kept on a screen that
+// exists now (the nearest work area), however the screens have changed
+// since it was saved.
+void ApplySavedPlacement(HWND window) {
+    WINDOWPLACEMENT placement;
+    static_assert(sizeof placement == sizeof settings.WindowPlacement, "placement size");
+    memcpy(&placement, &settings.WindowPlacement, sizeof placement);
+    const RECT& saved = placement.rcNormalPosition;
+    PixelRect normal = {saved.left, saved.top, saved.right, saved.bottom};
+    UINT show = SavedPlacementShow(placement.length, sizeof placement, placement.showCmd, normal);
+    if (show == 0)
+        return;
+    // The rectangle is in work-area coordinates of the primary screen;
+    // screens are found in screen coordinates.
+    RECT primaryWork = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &primaryWork, 0);
+    RECT screenRect = saved;
+    OffsetRect(&screenRect, primaryWork.left, primaryWork.top);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromRect(&screenRect, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        const RECT& w = monitor.rcWork;
+        PixelRect fitted =
+            FitIntoArea({screenRect.left, screenRect.top, screenRect.right, screenRect.bottom},
+                        {w.left, w.top, w.right, w.bottom});
+        SetRect(&placement.rcNormalPosition, fitted.left - primaryWork.left,
+                fitted.top - primaryWork.top, fitted.right - primaryWork.left,
+                fitted.bottom - primaryWork.top);
+    }
+    placement.flags = 0;
+    placement.showCmd = show;
+    SetWindowPlacement(window, &placement);
+}
+
+} // namespace
+
 void CompleteStartup(HWND window) {
     KORVID_TRACE_POINT("start-up command");
     // What only the bars and the editor need is loaded once the window
@@ -200,13 +239,8 @@ void CompleteStartup(HWND window) {
     CreateBars();
     KORVID_TRACE_POINT("bars");
     DragAcceptFiles(window, TRUE);
-    if (settings.WindowSizeMode == 2 || settings.WindowSizeMode == 3) {
-        WINDOWPLACEMENT placement;
-        static_assert(sizeof placement == sizeof settings.WindowPlacement, "placement size");
-        memcpy(&placement, &settings.WindowPlacement, sizeof placement);
-        placement.length = sizeof placement;
-        SetWindowPlacement(window, &placement);
-    }
+    if (settings.WindowSizeMode == 2 || settings.WindowSizeMode == 3)
+        ApplySavedPlacement(window);
 
     char argument[kPathSize];
     int result = GetCommandLineArg(1, argument);

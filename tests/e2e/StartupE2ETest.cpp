@@ -311,6 +311,51 @@ TEST(FirstRunE2E, GreetingAnsweredOpenReadMeStillWritesTheFile) {
     EXPECT_EQ(ReadFileBytes(app.SettingsPathInData()).size(), kSettingsFileSize);
 }
 
+// ---- saved placement -------------------------------------------------------------
+
+// "Variable" window size with no "Set Def Size" yet: the stored placement is
+// all zero, and the window opens at its own size, visible. A placement from
+// a screen that is gone is moved onto the screen there is.
+TEST(PlacementE2E, AVariableWindowIsAlwaysSeenOnAScreenThatExists) {
+    constexpr size_t kWindowPlacement = 3658; // 44 bytes, laid out as WINDOWPLACEMENT
+    {
+        KorvidApp app;
+        WriteSettings(app, {{offsets::WindowSizeMode, 3},
+                            {offsets::WindowSizeValue, 640},
+                            {offsets::WindowHeight, 480}});
+        app.Start();
+        // The editor comes after the placement in the start-up.
+        app.WaitUntil([&] { return app.Editor() != nullptr; }, "the editor");
+        HWND main = app.FindMainWindow();
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+        app.Close();
+        app.WaitForExit();
+    }
+    KorvidApp app;
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    WriteSettings(app, {{offsets::WindowSizeMode, 3},
+                        {kWindowPlacement, 44},
+                        {kWindowPlacement + 8, SW_SHOWNORMAL},
+                        {kWindowPlacement + 28, screen.right + 2000}, // normal rectangle
+                        {kWindowPlacement + 32, screen.bottom + 1500},
+                        {kWindowPlacement + 36, screen.right + 2600},
+                        {kWindowPlacement + 40, screen.bottom + 1900}});
+    app.Start();
+    app.WaitUntil([&] { return app.Editor() != nullptr; }, "the editor");
+    HWND main = app.FindMainWindow();
+    EXPECT_TRUE(IsWindowVisible(main));
+    RECT window{};
+    GetWindowRect(main, &window);
+    EXPECT_GE(window.left, screen.left);
+    EXPECT_GE(window.top, screen.top);
+    EXPECT_LE(window.right, screen.right);
+    EXPECT_LE(window.bottom, screen.bottom);
+    EXPECT_EQ(window.right - window.left, 600)
+        << window.left << "," << window.top << " " << window.right << ","
+        << window.bottom; // the size it was saved with
+}
+
 // ---- "Exit Save" ------------------------------------------------------------------
 
 // The settings file is deleted once the program runs, so that a file seen
