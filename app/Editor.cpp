@@ -3,7 +3,9 @@
 #include "app/AppState.h"
 #include "app/Bars.h"
 #include "app/ContextMenu.h"
+#include "app/LinkRules.h"
 #include "document/DocumentState.h"
+#include "document/Notify.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -113,6 +115,10 @@ bool RunShortcut(HWND editor, WPARAM key) {
     }
 }
 
+// A backspace on a selection only removes the selection: its key-down went
+// on as key 0, so the character the key produced must not act either.
+bool swallowBackspaceChar = false;
+
 // Keys that insert a character (or act like typing) while "Ovr Sel" is off.
 bool TypingKey(WPARAM key) {
     if (key == VK_DELETE || key == 0x7F)
@@ -151,10 +157,13 @@ LRESULT OnKeyDown(HWND editor, WPARAM key, LPARAM lParam) {
     if (settings.OverwriteSelection == 1)
         return CallWindowProcA(app.oldEditorProc, editor, WM_KEYDOWN, key, lParam);
 
-    // "Ovr Sel" off: typing never replaces a selection.
+    // "Ovr Sel" off: typing never replaces a selection. Decided here, after
+    // the Ctrl state is in step with the keyboard: a Ctrl released inside a
+    // dialog must not let the backspace's character through.
     if (key == VK_BACK && SelectionLength(editor) > 0) {
         CollapseSelection(editor);
         key = 0;
+        swallowBackspaceChar = true;
     }
     if (app.altDown == 1 && !KeyHeld(VK_MENU))
         app.altDown = 0;
@@ -193,22 +202,14 @@ void OnKeyUp(WPARAM key) {
     }
 }
 
-// A backspace on a selection only removes the selection: its key-down went
-// on as key 0, so the character the key produced must not act either.
-bool swallowBackspaceChar = false;
-
 } // namespace
 
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     ShowScrollBar(window, SB_VERT, TRUE);
     switch (message) {
     case WM_KEYDOWN: {
-        bool backspaceOnSelection = wParam == VK_BACK && settings.OverwriteSelection == 0 &&
-                                    !(app.ctrlDown == 1 && app.altDown == 0) &&
-                                    SelectionLength(window) > 0;
-        LRESULT result = OnKeyDown(window, wParam, lParam);
-        swallowBackspaceChar = backspaceOnSelection;
-        return result;
+        swallowBackspaceChar = false;
+        return OnKeyDown(window, wParam, lParam);
     }
     case WM_CHAR:
         if (wParam == '\b' && swallowBackspaceChar) {
@@ -403,17 +404,43 @@ std::string EditorTextRange(HWND editor, CHARRANGE range) {
     return text;
 }
 
-// A link is opened whole, however long; the control does not act on the
-// click itself.
+namespace {
+
+// A link that could start a program is opened only when the user, having
+// read all of it, says so; the default answer (Enter, Escape, the first
+// focus) leaves it.
+void OpenLink(const std::string& text) {
+    LinkDecision link = ClassifyLink(text);
+    if (link.kind == LinkKind::Refuse) {
+        if (!text.empty())
+            SetStatusPart(2, "Link not opened: too long or not readable");
+        return;
+    }
+    if (link.kind == LinkKind::Ask) {
+        std::string message = "This link is not a web or e-mail address. Opening it can start a "
+                              "program on this computer:\r\n\r\n" +
+                              link.target;
+        char openIt[] = "Open this link";
+        ShowNotification(app.mainWindow, NOTIFY_ASK + NOTIFY_SMALL_TEXT, message.c_str(),
+                         "Do not open", nullptr, openIt, settings.NotifySound,
+                         reinterpret_cast<LPARAM>(appRecord),
+                         appRecord != nullptr ? appRecord->instance : nullptr);
+        if (LastNotifyAnswer() != AnswerThird)
+            return;
+    }
+    ShellExecuteA(nullptr, nullptr, link.target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+// The control does not act on a link click itself.
 LRESULT OnEditorNotify(HWND, NMHDR* header) {
     if (header->code == EN_LINK) {
         ENLINK* link = reinterpret_cast<ENLINK*>(header);
         if (link->msg != WM_LBUTTONDOWN)
             return 0;
         SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&link->chrg));
-        std::string address = EditorTextRange(app.editorWindow, link->chrg);
-        if (!address.empty())
-            ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        OpenLink(EditorTextRange(app.editorWindow, link->chrg));
         return 1;
     }
     return 0; // EN_SAVECLIPBOARD: the data stays on the clipboard

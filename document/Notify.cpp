@@ -155,18 +155,31 @@ void SetItemFont(HWND dialog, int id, HFONT font) {
 // The general layout hides a third button without a caption and gives up
 // its band, so a two-button question looks like one. Buttons 1 and 2 stay
 // even without a caption: some questions are answered through a blank one.
+// A question with a third caption but no second shows buttons 1 and 1612
+// only, the third in the second's place: Escape, which always answers 2,
+// then gives neither of the answers shown.
 void FitGeneralLayout(HWND dialog, const NotifyRequest& request) {
-    if (GetWindowContextHelpId(dialog) != IDD_NOTIFY_GENERAL || !request.caption3.empty())
+    bool dropThird = request.caption3.empty();
+    bool dropSecond = !dropThird && request.caption2.empty();
+    if (GetWindowContextHelpId(dialog) != IDD_NOTIFY_GENERAL || (!dropThird && !dropSecond))
         return;
     HWND third = GetDlgItem(dialog, IDC_NOTIFY_THIRD);
     HWND second = GetDlgItem(dialog, IDCANCEL);
     if (!third || !second)
         return;
-    ShowWindow(third, SW_HIDE);
     RECT thirdRect, secondRect, windowRect;
     GetWindowRect(third, &thirdRect);
     GetWindowRect(second, &secondRect);
     GetWindowRect(dialog, &windowRect);
+    if (dropThird) {
+        ShowWindow(third, SW_HIDE);
+    } else {
+        ShowWindow(second, SW_HIDE);
+        POINT place = {secondRect.left, secondRect.top};
+        ScreenToClient(dialog, &place);
+        SetWindowPos(third, nullptr, place.x, place.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     int cut = thirdRect.bottom - secondRect.bottom;
     SetWindowPos(dialog, nullptr, windowRect.left, windowRect.top + cut / 2,
                  windowRect.right - windowRect.left, windowRect.bottom - windowRect.top - cut,

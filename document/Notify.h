@@ -62,8 +62,9 @@ struct NotifyState {
 extern NotifyState notify;
 
 // Runs the general layout 1005 with the given texts; a third caption that
-// is absent hides the third button. Returns 0 after a button and -1 when the
-// dialog cannot be created; the answer is in LastNotifyAnswer() (and
+// is absent hides the third button, and a second caption that is absent
+// beside a third hides the second (so Escape, answer 2, is neither shown). Returns 0 after a button
+// and -1 when the dialog cannot be created; the answer is in LastNotifyAnswer() (and
 // `notify.answer`). A beep of exactly 1 sounds the default beep first.
 INT_PTR ShowNotification(HWND parent, UINT mode, const char* message, const char* caption1,
                          const char* caption2, char* caption3, int beep, LPARAM initParam,

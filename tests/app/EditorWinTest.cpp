@@ -47,6 +47,15 @@ TEST_F(EditorTest, OvrSelOffTypingInsertsBeforeTheSelectionAndKeepsIt) {
     EXPECT_EQ(Selection().cpMin, 1);
     EXPECT_EQ(Selection().cpMax, 1);
 
+    // Ctrl was released where the editor did not see it (inside a dialog):
+    // the key rules find it up, and the backspace still deletes nothing.
+    app.ctrlDown = 1;
+    SetText("abcdef", 3, 5);
+    Type(VK_BACK, '\b');
+    EXPECT_EQ(EditorText(), "abcdef");
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(app.ctrlDown, 0);
+
     SetText("abcdef", 1, 4);
     Type(VK_DELETE, 0);
     EXPECT_EQ(EditorText(), "aef");

@@ -2,6 +2,8 @@
 // keys and mouse events: the "Ovr Sel" and Escape rules, Ctrl+T and
 // Ctrl+wheel, the status bar, the toolbar, the context menu and the tray.
 #include "tests/e2e/KorvidDriver.h"
+#include "tests/shell/RegistrySnapshot.h"
+#include "tests/tools/ProbeLog.h"
 
 #include <gtest/gtest.h>
 
@@ -822,4 +824,104 @@ TEST(TrayE2E, TrayCommandHidesWhateverTheSetting) {
     EXPECT_FALSE(IsWindowVisible(main));
     app.Post(main, kTrayNotify, 0, WM_LBUTTONDBLCLK);
     app.WaitUntil([&] { return IsWindowVisible(main); }, "the double-click to restore");
+}
+
+// ---- links ------------------------------------------------------------------------
+
+namespace {
+
+constexpr size_t kUrlHighlight = 16;
+
+// The prefix's web browser, for one test: what HKCR\http\shell\open\command
+// names opens every http link. Put back afterwards.
+class BrowserCommand {
+  public:
+    explicit BrowserCommand(const std::string& command) : old_(classes_root::Value(kKey)) {
+        classes_root::SetValue(kKey, command);
+    }
+    ~BrowserCommand() {
+        if (old_ == "(no key)" || old_ == "(no value)")
+            classes_root::DeleteValue(kKey);
+        else
+            classes_root::SetValue(kKey, old_);
+    }
+
+  private:
+    static constexpr const char* kKey = "http\\shell\\open\\command";
+    std::string old_;
+};
+
+// Clicks character `character` of line `line` in the editor. Clicks one
+// after another go to places apart, so that none is a double-click.
+void ClickLine(KorvidApp& app, int line, int character) {
+    HWND editor = app.Editor();
+    LRESULT first = app.Send(editor, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    LRESULT at = app.Send(editor, EM_POSFROMCHAR, static_cast<WPARAM>(first + character), 0);
+    app.Click(editor, {static_cast<short>(LOWORD(at)) + 2, static_cast<short>(HIWORD(at)) + 5});
+}
+
+// The marker's log, named to the program and what it starts through the
+// environment they inherit.
+struct MarkerLog {
+    explicit MarkerLog(const std::string& path) : path(path) {
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", path.c_str());
+    }
+    ~MarkerLog() { SetEnvironmentVariableA("KORVID_PROBE_LOG", nullptr); }
+    std::string path;
+};
+
+std::vector<ProbeStart> ProbeStarts(const std::string& log) {
+    Bytes bytes;
+    if (!TryReadFileBytes(log, bytes))
+        return {};
+    return ParseProbeLog(std::string(bytes.begin(), bytes.end()));
+}
+
+} // namespace
+
+// A document can hold a link to a program: it runs only when the user, shown
+// the whole target, chooses "Open this link"; Enter and Escape leave it. A
+// web link still opens with one click.
+TEST(LinkE2E, AFileLinkRunsOnlyAfterTheQuestionAndAWebLinkOpensAtOnce) {
+    KorvidApp app;
+    std::string built = KorvidExePath();
+    built = built.substr(0, built.rfind('\\') + 1) + "korvid_run_probe.exe";
+    const std::string marker = app.ProgramFolder() + "marker.exe";
+    ASSERT_TRUE(CopyFileA(built.c_str(), marker.c_str(), FALSE)) << built;
+    MarkerLog markerLog(app.ProgramFolder() + "marker.log");
+    const std::string& log = markerLog.path;
+    BrowserCommand browser("\"" + marker + "\" \"%1\"");
+
+    std::string fileLink = "file:///" + marker;
+    for (char& c : fileLink)
+        if (c == '\\')
+            c = '/';
+    const std::string webLink = "http://example.com/opened";
+    const std::string document = app.ProgramFolder() + "links.txt";
+    WriteTextFile(document, fileLink + "\r\n" + webLink + "\r\n");
+    WriteSettings(app, {{kUrlHighlight, 1}});
+    app.Start(Quote(document));
+    app.WaitForEditor();
+
+    for (const char* key : {"Escape", "Return"}) {
+        ClickLine(app, 0, key[0] == 'E' ? 8 : 20);
+        Notification question = app.WaitForNotification(kUiTimeout);
+        EXPECT_NE(question.message.find(fileLink), std::string::npos) << question.message;
+        EXPECT_EQ(question.ButtonText(1), "Do not open");
+        EXPECT_EQ(question.ButtonText(1612), "Open this link");
+        EXPECT_EQ(question.ButtonText(2), "");
+        app.PressKeysIn(question.window, key);
+        app.WaitUntil([&] { return !IsWindow(question.window); }, std::string(key) + " to close");
+    }
+    ClickLine(app, 1, 10);
+    app.WaitUntil([&] { return !ProbeStarts(log).empty(); }, "the web link to open");
+    app.ExpectNoNotification();
+    std::vector<ProbeStart> starts = ProbeStarts(log);
+    ASSERT_EQ(starts.size(), 1u) << "the file link ran without consent";
+    EXPECT_NE(starts[0].arguments.find(webLink), std::string::npos) << starts[0].arguments;
+
+    ClickLine(app, 0, 32);
+    Notification question = app.WaitForNotification(kUiTimeout);
+    app.Answer(question, 1612);
+    app.WaitUntil([&] { return ProbeStarts(log).size() == 2; }, "the file link to run");
 }
