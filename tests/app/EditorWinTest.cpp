@@ -2,7 +2,20 @@
 
 #include "app/Bars.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+// The control's own procedure behind the key rules, recording the
+// characters that reach it.
+WNDPROC realEditorProc;
+std::vector<WPARAM> charactersReached;
+LRESULT CALLBACK RecordingEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR)
+        charactersReached.push_back(wParam);
+    return CallWindowProcA(realEditorProc, window, message, wParam, lParam);
+}
 
 class EditorTest : public MainWindowTest {
   protected:
@@ -48,13 +61,20 @@ TEST_F(EditorTest, OvrSelOffTypingInsertsBeforeTheSelectionAndKeepsIt) {
     EXPECT_EQ(Selection().cpMax, 1);
 
     // Ctrl was released where the editor did not see it (inside a dialog):
-    // the key rules find it up, and the backspace still deletes nothing.
+    // the key rules find it up, and the backspace still deletes nothing,
+    // its character included (the control behind the rules never gets it).
+    WNDPROC control = app.oldEditorProc;
+    app.oldEditorProc = RecordingEditorProc;
+    realEditorProc = control;
+    charactersReached.clear();
     app.ctrlDown = 1;
     SetText("abcdef", 3, 5);
     Type(VK_BACK, '\b');
+    app.oldEditorProc = control;
     EXPECT_EQ(EditorText(), "abcdef");
     EXPECT_EQ(Selection().cpMin, 3);
     EXPECT_EQ(app.ctrlDown, 0);
+    EXPECT_EQ(std::count(charactersReached.begin(), charactersReached.end(), '\b'), 0);
 
     SetText("abcdef", 1, 4);
     Type(VK_DELETE, 0);
