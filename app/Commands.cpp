@@ -38,10 +38,15 @@ void ChooseCurrentGroupColour(HWND window, bool background) {
     SaveSettings();
 }
 
+// The new editor takes its wrapping from `wordWrap`; when it cannot be
+// built the old one stays, and so do the setting, the menu's check and the
+// button (which the click itself has toggled).
 void ToggleWordWrap() {
     app.wordWrap = app.wordWrap ? 0 : 1;
-    RebuildEditor();
-    RelayoutMainWindow();
+    if (RebuildEditor())
+        RelayoutMainWindow();
+    else
+        app.wordWrap = app.wordWrap ? 0 : 1;
     if (app.toolBar != nullptr)
         SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(app.wordWrap == 1, 0));
 }

@@ -291,7 +291,7 @@ DWORD WINAPI StartupThread(LPVOID) {
     return 0;
 }
 
-void RebuildEditor() {
+bool RebuildEditor() {
     doc.quietTransfer = 1;
     LRESULT modified = 0;
     if (app.editorWindow != nullptr)
@@ -307,7 +307,7 @@ void RebuildEditor() {
         if (!MakePath(app.dataFolder, "Tmp", source) ||
             SaveDocumentFile(app.editorWindow, source) != 0) {
             doc.quietTransfer = 0;
-            return;
+            return false;
         }
     } else {
         TextCopy(doc.fileName, source);
@@ -345,4 +345,5 @@ void RebuildEditor() {
         ApplyFontGroup();
     SendMessageA(app.editorWindow, EM_SETMODIFY, modified, 0);
     doc.quietTransfer = 0;
+    return true;
 }

@@ -10,7 +10,9 @@ void CompleteStartup(HWND window);
 // 1 copied, 2 no such argument, 3 odd quotes, 4 empty argument.
 int GetCommandLineArg(int index, char* output);
 DWORD WINAPI StartupThread(LPVOID);
-void RebuildEditor();
+// True when the editor was rebuilt; false when its text could not be
+// written to the working file, and the old editor stays as it was.
+bool RebuildEditor();
 
 // Joins folder and name into a path buffer of kPathSize bytes. Returns false
 // (and an empty buffer) when the result would not fit.

@@ -66,7 +66,12 @@ void AutosaveTick(HWND window) {
     if (editor != nullptr && SendMessageA(editor, EM_GETMODIFY, 0, 0) != 0) {
         switch (settings.AutoSaveMode) {
         case AutosaveOriginal:
-            SaveDocument();
+            // A document that lacks part of its file is never written over
+            // it, and a timer does not ask for another name: it is skipped.
+            if (DocumentLacksItsFile())
+                SetStatusPart(2, "Not Auto Saved");
+            else
+                SaveDocument();
             break;
         case AutosaveCopy:
             if (doc.hasFileName != 0)

@@ -35,3 +35,11 @@ struct DocumentState {
 };
 
 extern DocumentState doc;
+
+// The editor does not hold its file's whole content: only the start was
+// loaded (above the partial-load threshold, or a load that was cancelled or
+// stopped early), or the file's NUL bytes show as stand-ins. Such a
+// document is never written over its own file; the editor's rebuilds and
+// the Rich Text switch carry the state on, and only a new load, New, or a
+// save that gives the document another name of its own ends it.
+inline bool DocumentLacksItsFile() { return doc.partialLoaded != 0 || doc.binaryContent != 0; }

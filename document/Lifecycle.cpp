@@ -55,6 +55,10 @@ void NewDocument() {
     DropUndoEditor();
     SetWindowTextA(app.editorWindow, "");
     doc.hasFileName = 0;
+    // A new document is whole and writable, whatever the last file was.
+    doc.partialLoaded = 0;
+    doc.binaryContent = 0;
+    doc.readOnly = 0;
     SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);
     app.modifiedShown = 0;
     SetWindowTextA(app.mainWindow, "Untitled");

@@ -28,6 +28,13 @@ struct LoadStream {
     bool atEnd;
     BYTE held[2];
     LONG heldCount;
+    // Only the start of the file is read (up to `threshold`).
+    bool partial;
+    // The editor's own text coming back (a rebuild, the Rich Text switch):
+    // taken whole, never cut, never offered for cancelling, and its
+    // characters are not turned into stand-ins.
+    bool quiet;
+    uint64_t delivered; // bytes handed to the control
 };
 
 // Fills `buffer` with up to `want` bytes: bytes held back last time first,
@@ -80,8 +87,11 @@ void NoteLineBreaks(LoadStream* s, BYTE* buffer, LONG n) {
     if (!s->plain)
         return;
     std::size_t size = static_cast<std::size_t>(n);
-    bool binary = doc.binaryContent != 0;
-    if (ReplaceNulCharacters(buffer, size, s->unicode, s->standIn, binary) != 0 && !binary) {
+    // The editor's own text never holds a NUL; should one come, only it is
+    // replaced: control characters the user typed stay as they are.
+    bool binary = doc.binaryContent != 0 && !s->quiet;
+    if (ReplaceNulCharacters(buffer, size, s->unicode, s->standIn, binary) != 0 && !binary &&
+        !s->quiet) {
         // The first NUL: from here on the text is shown as binary content.
         doc.binaryContent = 1;
         ReplaceNulCharacters(buffer, size, s->unicode, s->standIn, true);
@@ -154,15 +164,17 @@ void ComposeLoadStatus(uint64_t size) {
 DWORD CALLBACK StreamInChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
     LoadStream* s = reinterpret_cast<LoadStream*>(cookie);
     *got = 0;
-    if (doc.loadStartTick != 0 && GetTickCount() - doc.loadStartTick > kProgressAfterMs)
+    if (s->quiet) {
+        // No question: cancelling would cut the user's text.
+    } else if (doc.loadStartTick != 0 && GetTickCount() - doc.loadStartTick > kProgressAfterMs) {
         StartProgressQuestion();
-    else if (doc.loadStartTick == 0 && notify.answer == 1) {
+    } else if (doc.loadStartTick == 0 && notify.answer == 1) {
         doc.loadCancelled = 1;
         return 1;
     }
 
     LONG want = wanted;
-    if (doc.partialLoaded) {
+    if (s->partial) {
         if (doc.documentBytes + static_cast<uint64_t>(wanted) > s->threshold) {
             if (doc.documentBytes != 0)
                 return 1;
@@ -172,12 +184,14 @@ DWORD CALLBACK StreamInChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG*
             doc.documentBytes = static_cast<uint64_t>(n);
             *got = HoldBack(s, buffer, n);
             NoteLineBreaks(s, buffer, *got);
+            s->delivered += static_cast<uint64_t>(*got);
             return 0;
         }
         doc.documentBytes += static_cast<uint64_t>(wanted);
     }
     *got = HoldBack(s, buffer, ReadInto(s, buffer, want));
     NoteLineBreaks(s, buffer, *got);
+    s->delivered += static_cast<uint64_t>(*got);
     return 0;
 }
 
@@ -225,7 +239,10 @@ void ShowStatusText() {
 }
 
 // The file is streamed straight into the control in the control's own
-// request size; the program keeps no copy of it. A file that is not there
+// request size; the program keeps no copy of it. A quiet load is the
+// editor's own text coming back from the working file: it is taken whole
+// and leaves the document's state (partly loaded, binary, read only, its
+// size and write time) as it was. A file that is not there
 // loads nothing silently (a new file named on the command line is created
 // by its first save); one that is there but cannot be read, such as a
 // folder or a file locked by another program, reports "Open Error" so an
@@ -258,7 +275,8 @@ int LoadDocumentFile(HWND editor, const char* path) {
         doc.partialLoaded = 1;
         doc.readOnly = 1;
     }
-    if (doc.partialLoaded)
+    const bool partial = doc.partialLoaded != 0 && !quiet;
+    if (partial)
         doc.documentBytes = 0;
 
     BYTE mark[3] = {0, 0, 0};
@@ -275,8 +293,17 @@ int LoadDocumentFile(HWND editor, const char* path) {
     if (doc.unicodeText)
         format |= SF_UNICODE;
     bool unicode = doc.unicodeText != 0;
-    LoadStream stream = {file,   unicode, doc.richText == 0, NulStandIn(unicode), threshold, false,
-                         {0, 0}, 0};
+    LoadStream stream = {file,
+                         unicode,
+                         doc.richText == 0,
+                         NulStandIn(unicode),
+                         threshold,
+                         false,
+                         {0, 0},
+                         0,
+                         partial,
+                         quiet,
+                         0};
     EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamInChunk};
     doc.lineBreaks = -1;
     doc.loadCancelled = 0;
@@ -286,7 +313,13 @@ int LoadDocumentFile(HWND editor, const char* path) {
     doc.loadStartTick = 0;
     notify.timeoutSeconds = 0;
 
-    if (doc.binaryContent)
+    // A cancelled load holds only the start of the file, like a partial one.
+    if (doc.loadCancelled) {
+        if (!partial)
+            doc.documentBytes = stream.delivered;
+        doc.partialLoaded = 1;
+    }
+    if (DocumentLacksItsFile())
         doc.readOnly = 1;
     if (!quiet) {
         if (!sized) {
@@ -306,13 +339,22 @@ int LoadDocumentFile(HWND editor, const char* path) {
     return 0;
 }
 
+// The switch passes the text through the working file in the other
+// format. The reload is quiet: the document is still the one of its file,
+// partly loaded or binary as before, with the file's size, write time and
+// status. What the editor now holds is the control's own rewrite of the
+// text in the other format, not the file's bytes, so the document counts
+// as changed and the close check asks before it is dropped.
 void ToggleRichText() {
     char temporary[kPathSize];
     if (app.editorWindow == nullptr || !MakePath(app.dataFolder, "Tmp", temporary))
         return;
     // The text goes through the working file; if it cannot be written the
     // document stays as it is.
-    if (SaveDocumentFile(app.editorWindow, temporary) != 0) {
+    doc.quietTransfer = 1;
+    int failed = SaveDocumentFile(app.editorWindow, temporary);
+    doc.quietTransfer = 0;
+    if (failed != 0) {
         SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
         return;
     }
@@ -343,10 +385,14 @@ void ToggleRichText() {
         }
     }
     if (reload) {
+        doc.quietTransfer = 1;
         LoadDocumentFile(app.editorWindow, temporary);
+        doc.quietTransfer = 0;
         SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         if (!doc.richText)
             ApplyFontGroup();
+        SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+        UpdateStatusBar();
     }
     if (app.toolBar != nullptr)
         SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));

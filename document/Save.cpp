@@ -24,6 +24,12 @@ struct SaveStream {
     Utf8Writer* utf8;        // null: the control's bytes are the file's
     std::string converted;
     std::string encoded;
+    // 8-bit Rich Text: the control ends its stream with a NUL byte after the
+    // closing brace. NUL bytes are held back here and written only when
+    // more bytes follow, so the ones at the very end are dropped and the
+    // file ends with the brace; any inside the text are kept as they came.
+    bool dropTrailingNuls;
+    DWORD heldNuls;
 };
 
 // A new, empty file beside `path` whose name `temporary` receives.
@@ -50,6 +56,65 @@ HANDLE CreateTemporaryBeside(const char* path, char* temporary) {
 bool WriteAll(HANDLE file, const void* data, DWORD size) {
     DWORD done = 0;
     return WriteFile(file, data, size, &done, nullptr) != 0 && done == size;
+}
+
+bool WriteRichText(SaveStream* s, const BYTE* data, DWORD size) {
+    DWORD end = size;
+    while (end > 0 && data[end - 1] == 0)
+        --end;
+    if (end > 0) {
+        static const BYTE kZeros[64] = {};
+        for (; s->heldNuls > 0;) {
+            DWORD n = s->heldNuls < sizeof kZeros ? s->heldNuls : sizeof kZeros;
+            if (!WriteAll(s->file, kZeros, n))
+                return false;
+            s->heldNuls -= n;
+        }
+    }
+    s->heldNuls += size - end;
+    return end == 0 || WriteAll(s->file, data, end);
+}
+
+// Two paths name the same file: the same full path, or the same file on
+// the same volume (another spelling, a short name, a link).
+bool SameFile(const char* a, const char* b) {
+    char fullA[kPathSize], fullB[kPathSize];
+    DWORD n = GetFullPathNameA(a, kPathSize, fullA, nullptr);
+    DWORD m = GetFullPathNameA(b, kPathSize, fullB, nullptr);
+    if (n == 0 || n >= kPathSize || m == 0 || m >= kPathSize) {
+        if (lstrcmpiA(a, b) == 0)
+            return true;
+    } else if (lstrcmpiA(fullA, fullB) == 0) {
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const char* paths[2] = {a, b};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file =
+            CreateFileA(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        BOOL known = GetFileInformationByHandle(file, &info[i]);
+        CloseHandle(file);
+        if (!known)
+            return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// A document that lacks part of its file is never written over that file,
+// whichever way the save comes.
+bool RefuseOverItsFile(const char* path) {
+    if (!DocumentLacksItsFile() || !SameFile(path, doc.fileName))
+        return false;
+    TextCopy(doc.binaryContent ? "Binary content: save it under another name"
+                               : "Partly loaded: save it under another name",
+             doc.statusText);
+    SetStatusPart(3, doc.statusText);
+    return true;
 }
 
 // Flushes and closes the temporary file and puts it in place of `path`,
@@ -142,7 +207,8 @@ DWORD CALLBACK StreamOutChunk(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG*
         data = s->encoded.data();
         size = static_cast<DWORD>(s->encoded.size());
     }
-    if (!WriteAll(s->file, data, size)) {
+    if (s->dropTrailingNuls ? !WriteRichText(s, static_cast<const BYTE*>(data), size)
+                            : !WriteAll(s->file, data, size)) {
         s->failed = true;
         *written = 0;
         return 1; // stops the stream; the save reports the failure
@@ -160,6 +226,8 @@ bool WriteFileReplacing(const char* path, const void* data, DWORD size) {
 }
 
 int SaveDocumentFile(HWND editor, const char* path) {
+    if (RefuseOverItsFile(path))
+        return 1;
     // The watch is held off while the program writes, so its own save is
     // never reported as an outside change: the thread has ended before the
     // file is opened for writing.
@@ -200,8 +268,8 @@ int SaveDocumentFile(HWND editor, const char* path) {
         Utf8Writer encoder;
         bool convert = !doc.richText && (doc.lineBreaks == BreaksLf || doc.lineBreaks == BreaksCr);
         SaveStream stream = {
-            file,          false,        convert ? &breaks : nullptr, utf8 ? &encoder : nullptr,
-            std::string(), std::string()};
+            file,          false,         convert ? &breaks : nullptr, utf8 ? &encoder : nullptr,
+            std::string(), std::string(), doc.richText != 0 && !wide,  0};
         EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamOutChunk};
         if (ok)
             SendMessageA(editor, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&request));
@@ -275,31 +343,21 @@ int ChooseFileName(HWND owner, char* name, int kind, int filterIndex) {
     } else {
         confirmed = GetOpenFileNameA(&request);
     }
+    // A document that lacks part of its file stays read-only, whatever the
+    // dialog's read-only box said.
     if (kind == 0 || kind == 1)
-        doc.readOnly = (request.Flags & OFN_READONLY) ? 1 : 0;
+        doc.readOnly = (request.Flags & OFN_READONLY) != 0 || DocumentLacksItsFile() ? 1 : 0;
     return confirmed ? 1 : 0;
 }
-
-namespace {
-
-bool SamePath(const char* a, const char* b) {
-    char fullA[kPathSize], fullB[kPathSize];
-    DWORD n = GetFullPathNameA(a, kPathSize, fullA, nullptr);
-    DWORD m = GetFullPathNameA(b, kPathSize, fullB, nullptr);
-    if (n == 0 || n >= kPathSize || m == 0 || m >= kPathSize)
-        return lstrcmpiA(a, b) == 0;
-    return lstrcmpiA(fullA, fullB) == 0;
-}
-
-} // namespace
 
 int SaveDocument() {
     int result;
     // A partly loaded document holds only the start of its file: written
     // over that file it would cut the rest off. One showing binary content
     // holds stand-ins for the file's NUL bytes. Either is saved under
-    // another name only, which it then takes as a whole document of its own.
-    const bool partial = (doc.partialLoaded != 0 || doc.binaryContent != 0) && doc.hasFileName;
+    // another name only (SaveDocumentFile refuses its own), which it then
+    // takes as a whole document of its own.
+    const bool partial = DocumentLacksItsFile() && doc.hasFileName;
     if (doc.hasFileName && !doc.saveElsewhere && !partial) {
         result = SaveDocumentFile(app.editorWindow, doc.fileName);
     } else {
@@ -311,32 +369,23 @@ int SaveDocument() {
         else
             TextCopy("Untitled", name);
         if (ChooseFileName(app.mainWindow, name, 1, doc.richText ? 2 : 1) == 1) {
-            if (partial && SamePath(name, doc.fileName)) {
-                TextCopy(doc.binaryContent ? "Binary content: save it under another name"
-                                           : "Partly loaded: save it under another name",
-                         doc.statusText);
-                SetStatusPart(3, doc.statusText);
-                result = 1;
-            } else {
-                result = SaveDocumentFile(app.editorWindow, name);
-                if (!doc.saveElsewhere) {
-                    TextCopy(name, doc.fileName);
-                    doc.hasFileName = 1;
-                    if (partial) {
-                        doc.partialLoaded = 0;
-                        doc.binaryContent = 0;
-                    }
-                    UpdateWindowTitle();
+            const bool ownFile = partial && SameFile(name, doc.fileName);
+            result = SaveDocumentFile(app.editorWindow, name);
+            // The part saved elsewhere becomes a whole document of its own;
+            // a refused or failed save leaves the document as it was.
+            if (!doc.saveElsewhere && !ownFile && (!partial || result == 0)) {
+                TextCopy(name, doc.fileName);
+                doc.hasFileName = 1;
+                if (partial) {
+                    doc.partialLoaded = 0;
+                    doc.binaryContent = 0;
                 }
+                UpdateWindowTitle();
             }
         } else {
             result = 1;
         }
     }
-    // Still the start of a larger file: it stays read-only, whatever the
-    // chooser's read-only box said.
-    if (doc.partialLoaded)
-        doc.readOnly = 1;
     doc.saveElsewhere = 0;
     return result;
 }

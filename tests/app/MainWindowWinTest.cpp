@@ -2,7 +2,9 @@
 #include "WinTestSupport.h"
 
 #include "app/AppState.h"
+#include "app/Bars.h"
 #include "app/Commands.h"
+#include "app/ContextMenu.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -85,15 +87,29 @@ TEST_F(MainWindowTest, WordWrapRebuildKeepsTextSelectionAndModifiedFlag) {
     EXPECT_EQ(EditorText(), before);
 }
 
+// The editor, the setting, the button (which its own click has toggled)
+// and the menu's check all keep the old state.
 TEST_F(MainWindowTest, RebuildKeepsTheOldEditorWhenTheWorkingFileCannotBeWritten) {
     settings.ShowFileErrors = 0; // the failure is reported in the status bar alone
+    std::string strip;
+    ASSERT_TRUE(ReadWholeFile(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp", &strip));
+    ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
+    CreateBars();
     SetWindowTextA(app.editorWindow, "precious");
     TextCopy((folder.path() + "gone\\").c_str(), app.dataFolder);
     HWND oldEditor = app.editorWindow;
+    ASSERT_EQ(app.wordWrap, 1);
+    ASSERT_NE(app.toolBar, nullptr);
+    SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(FALSE, 0)); // the click
     Command(IDM_WORD_WRAP);
     EXPECT_EQ(app.editorWindow, oldEditor);
     EXPECT_EQ(EditorText(), "precious");
     EXPECT_STREQ(doc.statusText, "Save Error");
+    EXPECT_EQ(app.wordWrap, 1);
+    EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
+    HMENU menu = BuildContextMenu();
+    EXPECT_TRUE(GetMenuState(menu, IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
+    DestroyMenu(menu);
 }
 
 TEST_F(MainWindowTest, SelectAllAndDelete) {

@@ -1,12 +1,15 @@
 #include "MainWindowFixture.h"
 
 #include "app/Bars.h"
+#include "document/DocumentNames.h"
 #include "document/Lifecycle.h"
 #include "document/Load.h"
 #include "document/Notify.h"
 #include "document/Save.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -42,6 +45,31 @@ class DocumentTest : public MainWindowTest {
         return FileBytes(path);
     }
 };
+
+// Runs `action`; a window of this process captioned `caption` that shows
+// meanwhile is answered with `buttonId`. Returns whether one showed.
+bool AskedDuring(const char* caption, int buttonId, const std::function<void()>& action) {
+    std::atomic<bool> done{false}, asked{false}, ended{false};
+    std::string title = caption;
+    std::thread watch([&] {
+        while (!done) {
+            if (HWND dialog = FindOwnWindow(title.c_str())) {
+                asked = true;
+                PressDialogButton(dialog, buttonId);
+                break;
+            }
+            Sleep(20);
+        }
+        ended = true;
+    });
+    action();
+    done = true;
+    // The search reads the captions of this thread's windows: it needs
+    // their messages answered until it has ended.
+    PumpUntil([&] { return ended.load(); });
+    watch.join();
+    return asked;
+}
 
 std::string Wide(const std::string& narrow) {
     std::string w = "\xFF\xFE";
@@ -342,7 +370,8 @@ TEST_F(DocumentTest, RichTextToggleBothWays) {
     Command(IDM_RICH_TEXT);
     EXPECT_EQ(doc.richText, 1);
     EXPECT_EQ(EditorText(), "Rich words");
-    EXPECT_EQ(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+    // Unchanged before the switch; what it shows now is not the file's text.
+    EXPECT_NE(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
     Command(IDM_RICH_TEXT);
     EXPECT_EQ(doc.richText, 0);
     EXPECT_EQ(EditorText().substr(0, 5), "{\\rtf");
@@ -401,4 +430,80 @@ TEST_F(DocumentTest, FullDiskLeavesTheOldFileWhole) {
     EXPECT_EQ(Status(), "Save Error");
     EXPECT_EQ(FileBytes(path), old);
     DeleteFileA(path.c_str());
+}
+
+// A partly loaded file keeps that state through everything that passes its
+// text through the working file: Word Wrap's rebuild keeps every character
+// typed past the threshold, and the Rich Text switch (no question: the text
+// starts with "{") leaves it guarded, so neither Save nor autosave writes it
+// over the file. New then starts a whole, writable document.
+TEST_F(DocumentTest, APartlyLoadedFileStaysGuardedThroughRebuildAndSwitch) {
+    settings.PartialLoadSize = 10000;
+    settings.PartialLoadMode = 2;
+    std::string path = folder.File("data.json");
+    std::string original = "{\"items\": [";
+    while (original.size() < 20000)
+        original += "\"entry\", ";
+    ASSERT_TRUE(WriteWholeFile(path, original));
+    Open(path);
+    ASSERT_EQ(doc.partialLoaded, 1);
+    SendMessageA(app.editorWindow, EM_SETSEL, -1, -1);
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE,
+                 reinterpret_cast<LPARAM>("typed at the end"));
+
+    Command(IDM_WORD_WRAP);
+    EXPECT_EQ(app.wordWrap, 0);
+    std::string text = EditorText();
+    EXPECT_EQ(text.size(), 8192u + 16u);
+    EXPECT_EQ(text.substr(8192), "typed at the end");
+    EXPECT_TRUE(text.compare(0, 8192, original, 0, 8192) == 0);
+
+    Command(IDM_RICH_TEXT);
+    ASSERT_EQ(doc.richText, 1);
+    EXPECT_EQ(doc.partialLoaded, 1);
+    EXPECT_EQ(doc.readOnly, 1);
+    EXPECT_TRUE(AskedDuring("Save As", IDCANCEL, [&] { Command(IDM_SAVE); }));
+    EXPECT_EQ(FileBytes(path), original);
+    SaveAsLater(path); // Save As onto the file's own name
+    Command(IDM_SAVE_AS);
+    EXPECT_EQ(FileBytes(path), original);
+    EXPECT_EQ(Status(), "Partly loaded: save it under another name");
+    settings.AutoSaveMode = AutosaveOriginal;
+    EXPECT_FALSE(AskedDuring("Save As", IDCANCEL,
+                             [&] { SendMessageA(app.mainWindow, WM_TIMER, TIMER_AUTOSAVE, 0); }));
+    EXPECT_EQ(FileBytes(path), original);
+
+    AskedDuring("Korvid 1.2", 1612, [&] { Command(IDM_NEW); }); // "Abandon changes"
+    EXPECT_EQ(doc.partialLoaded, 0);
+    EXPECT_EQ(doc.binaryContent, 0);
+    EXPECT_EQ(doc.readOnly, 0);
+}
+
+// The switch shows the text in the other format; that is not the file's
+// content, so the document counts as changed, while its size, write time and
+// status still describe its file. Rich Text the program writes holds no NUL
+// byte, so its source shown as plain text is no binary content.
+TEST_F(DocumentTest, TheRichTextSwitchKeepsTheDocumentChanged) {
+    std::string path = folder.File("notes.rtf");
+    ASSERT_TRUE(WriteWholeFile(path, "{\\rtf1\\ansi Hello \\b bold\\b0 world\\par\n}"));
+    Open(path);
+    SendMessageA(app.editorWindow, EM_SETSEL, 0, 0);
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("New "));
+    ASSERT_EQ(SaveDocument(), 0);
+    std::string saved = FileBytes(path);
+    EXPECT_EQ(saved.find('\0'), std::string::npos);
+    EXPECT_EQ(saved.back(), '}');
+
+    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("edit "));
+    const FILETIME written = doc.fileWriteTime;
+    const std::string status = Status();
+    Command(IDM_RICH_TEXT);
+    ASSERT_EQ(doc.richText, 0);
+    EXPECT_EQ(EditorText().substr(0, 5), "{\\rtf");
+    EXPECT_EQ(doc.binaryContent, 0);
+    EXPECT_EQ(doc.readOnly, 0);
+    EXPECT_EQ(CompareFileTime(&written, &doc.fileWriteTime), 0);
+    EXPECT_EQ(Status().rfind(status, 0), 0u) << Status();
+    EXPECT_TRUE(AskedDuring("Korvid 1.2", 2, [&] { EXPECT_EQ(ConfirmDiscard(), 1); }));
+    EXPECT_EQ(FileBytes(path), saved);
 }

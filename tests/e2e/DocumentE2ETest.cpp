@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -403,6 +404,11 @@ TEST(RoundTripE2E, RichTextKeepsItsFormatsAndSavesStably) {
     CloseUnchanged(app);
     Bytes saved = ReadFileBytes(path);
     EXPECT_EQ(savedStatus, "Saved at " + SizeText(saved.size()));
+    // The control's stream ends with a NUL after the closing brace; the
+    // file does not.
+    EXPECT_EQ(std::count(saved.begin(), saved.end(), 0), 0) << "a NUL byte in the Rich Text";
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(saved.back(), '}');
     EXPECT_TRUE(Contains(saved, "{\\rtf1")) << "not Rich Text";
     EXPECT_TRUE(Contains(saved, "\\ul"));
     EXPECT_TRUE(Contains(saved, "\\qc"));
@@ -1095,16 +1101,75 @@ TEST(RichTextSwitchE2E, PlainTextAsksBeforeConvertingAndAbortKeepsIt) {
     EXPECT_FALSE(app.ToolbarChecked(kCmdRichText));
 }
 
-TEST(RichTextSwitchE2E, RichTextSwitchedOffShowsItsSource) {
+// An edited Rich Text document switched to show its source: the edit lives
+// only in the editor, so the close still asks, and the file is untouched.
+TEST(RichTextSwitchE2E, RichTextSwitchedOffShowsItsSourceAndTheCloseStillAsks) {
     KorvidApp app;
     std::string path = DocPath(app, "notes.rtf");
     WriteTextFile(path, kRichText);
     StartWithFile(app, path, {});
     WaitForStatus(app, "Opened at " + SizeText(std::strlen(kRichText)));
+    app.PressKeys("ctrl+End");
+    app.TypeText("Added line");
+    app.WaitUntil([&] { return app.EditorText().find("Added line") != std::string::npos; },
+                  "the typed line");
     app.PostCommand(kCmdRichText);
     app.WaitUntil([&] { return app.EditorText().rfind("{\\rtf1", 0) == 0; },
                   "the Rich Text source in the editor");
+    EXPECT_NE(app.EditorText().find("Added line"), std::string::npos);
     EXPECT_FALSE(app.ToolbarChecked(kCmdRichText));
-    EXPECT_EQ(app.Send(app.Editor(), EM_GETMODIFY, 0, 0), 0);
     EXPECT_TRUE(SameBytes(ToBytes(kRichText), ReadFileBytes(path))) << "the switch wrote the file";
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kThird);
+    app.WaitForExit();
+    EXPECT_TRUE(SameBytes(ToBytes(kRichText), ReadFileBytes(path)));
+}
+
+// ---- a partly loaded file through the switch and the rebuild --------------------
+
+// A JSON file starts with "{", so the Rich Text switch asks nothing; the
+// document is still the start of its file afterwards, and Ctrl+S offers
+// another name instead of writing 100 KB over with the part shown.
+TEST(PartialLoadE2E, RichTextSwitchOnAPartlyLoadedJsonFileLeavesTheFileWhole) {
+    KorvidApp app;
+    std::string json = "{\"records\": [";
+    while (json.size() < 100000)
+        json += "{\"id\": 17, \"name\": \"entry\"}, ";
+    json.resize(100000);
+    std::string path = DocPath(app, "data.json");
+    WriteTextFile(path, json);
+    StartWithFile(app, path, {{kPartialLoadSize, 20000}, {kPartialLoadMode, kModeAuto}});
+    WaitForStatus(app, "Partially Opened at 16384 bytes of 100000 bytes, File is Read Only");
+    app.PostCommand(kCmdRichText);
+    app.WaitUntil([&] { return app.ToolbarChecked(kCmdRichText); }, "the Rich Text button checked");
+    app.ExpectNoNotification();
+    app.PressKeys("ctrl+s");
+    app.CancelFileDialog(app.WaitForFileDialog());
+    EXPECT_TRUE(SameBytes(ToBytes(json), ReadFileBytes(path)));
+}
+
+// Word Wrap rebuilds the editor through the working file: text typed past
+// the part of the file that was loaded comes back whole.
+TEST(PartialLoadE2E, WordWrapKeepsTextTypedIntoAPartlyLoadedFile) {
+    KorvidApp app;
+    std::string text = PlainLines(2 * kSmallThreshold);
+    std::string path = DocPath(app, "big.txt");
+    WriteTextFile(path, text);
+    StartWithFile(app, path, {{kPartialLoadSize, kSmallThreshold}, {kPartialLoadMode, kModeAuto}});
+    WaitForStatus(app, "Partially Opened at 8192 bytes of 20000 bytes, File is Read Only");
+    const std::string typed = text.substr(0, kPartOfSmallThreshold) + "typed at the end";
+    app.PressKeys("ctrl+End");
+    app.TypeText("typed at the end");
+    app.WaitForEditorText(typed);
+    app.PostCommand(kCmdWordWrap);
+    app.WaitUntil([&] { return !Wraps(app); }, "the editor rebuilt without wrapping");
+    EXPECT_FALSE(app.ToolbarChecked(kCmdWordWrap));
+    std::string shown = app.EditorText();
+    EXPECT_TRUE(shown == typed) << "the editor holds " << shown.size() << " characters of "
+                                << typed.size() << ", ending \""
+                                << shown.substr(shown.size() > 20 ? shown.size() - 20 : 0) << "\"";
+    app.Close();
+    app.Answer(ExpectCloseQuestion(app), kThird);
+    app.WaitForExit();
+    EXPECT_TRUE(SameBytes(ToBytes(text), ReadFileBytes(path)));
 }
