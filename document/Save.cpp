@@ -379,6 +379,7 @@ int SaveDocument() {
                 if (partial) {
                     doc.partialLoaded = 0;
                     doc.binaryContent = 0;
+                    doc.readOnly = 0; // the file it now names holds all of it
                 }
                 UpdateWindowTitle();
             }
