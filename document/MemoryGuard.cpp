@@ -1,0 +1,44 @@
+#include "document/MemoryGuard.h"
+
+#include "app/AppState.h"
+#include "document/MemoryBudget.h"
+#include "document/Notify.h"
+#include "settings/SettingsRecord.h"
+
+namespace {
+
+uint64_t availableForTest = 0;
+
+} // namespace
+
+uint64_t AvailableAddressSpace() {
+    if (availableForTest != 0)
+        return availableForTest;
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status))
+        return 0;
+    return status.ullAvailVirtual;
+}
+
+void SetAvailableAddressSpaceForTest(uint64_t bytes) { availableForTest = bytes; }
+
+bool EditorWraps(HWND editor) {
+    return (GetWindowLongPtrA(editor, GWL_STYLE) & ES_AUTOHSCROLL) == 0;
+}
+
+bool GrowthAllowed(uint64_t cost) {
+    if (CostFits(cost, AvailableAddressSpace()))
+        return true;
+    ShowNotification(app.mainWindow, 0,
+                     "Not enough memory for this change. The text was left as it was.", "OK",
+                     nullptr, nullptr, settings.NotifySound, reinterpret_cast<LPARAM>(appRecord),
+                     appRecord != nullptr ? appRecord->instance : nullptr);
+    return false;
+}
+
+bool TextGrowthAllowed(HWND editor, const char16_t* text, std::size_t length) {
+    TextCostMeter meter(EditorWraps(editor), true);
+    meter.Feed(reinterpret_cast<const uint8_t*>(text), length * sizeof(char16_t));
+    return GrowthAllowed(meter.Cost());
+}
