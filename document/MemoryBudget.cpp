@@ -3,34 +3,36 @@
 namespace {
 
 // Measured under Wine's control (RichEd20, RichEdit20A in a window of 880
-// by 640 pixels, 1 MB texts): address space taken per character of text in
-// lines of the given length, word wrap on, paragraph cost included:
-//   length   2 (empty lines)   7     60    600   6000   20000   1000000
-//   bytes    845 per byte     349    101   110    753    2350      1277
-// A wrapped paragraph costs about L*L/8 bytes over L characters up to some
-// tens of thousands of characters; the rate is held above each measurement
-// and capped above the worst one seen.
-constexpr uint64_t kShortLineRate = 120;
+// by 640 pixels, texts of 0.5 to 2 MB): address space taken per byte of
+// text in lines of the given length (line break included), word wrap on:
+//   length  2 (empty)    7    60    600   1500   6000   20000   1000000
+//   per byte      845  349   101    110    224    753    2350      1277
+// Every paragraph has a fixed cost; a wrapped one then costs more per
+// character the longer it is (about L*L/8 in all for L characters, up to
+// some tens of thousands). Each rate is held above its measurement, and
+// the rate of the longest lines above the worst one seen.
+constexpr uint64_t kParagraphCost = 2500;
+constexpr uint64_t kShortLineRate = 60;
 constexpr uint64_t kLongestLineRate = 2700;
 // Without wrap a line is one row whatever its length (6000: 27 per byte).
-constexpr uint64_t kUnwrappedRate = 120;
-// Every paragraph, even an empty one.
-constexpr uint64_t kParagraphCost = 2048;
+constexpr uint64_t kUnwrappedMostRate = 110;
 
 constexpr uint64_t kMegabyte = 1024 * 1024;
 
-uint64_t WrappedRate(uint64_t chars) {
-    uint64_t rate = chars * 2 / 15;
-    if (rate < kShortLineRate)
-        return kShortLineRate;
-    return rate > kLongestLineRate ? kLongestLineRate : rate;
+uint64_t Rate(uint64_t chars, bool wrapped) {
+    uint64_t rate = kShortLineRate + chars / 12;
+    if (!wrapped)
+        return rate < kUnwrappedMostRate ? rate : kUnwrappedMostRate;
+    uint64_t longLine = chars * 2 / 13;
+    if (longLine > rate)
+        rate = longLine;
+    return rate < kLongestLineRate ? rate : kLongestLineRate;
 }
 
 } // namespace
 
 uint64_t ParagraphCost(uint64_t chars, bool wrapped) {
-    uint64_t rate = wrapped ? WrappedRate(chars) : kUnwrappedRate;
-    return kParagraphCost + chars * rate;
+    return kParagraphCost + chars * Rate(chars, wrapped);
 }
 
 void TextCostMeter::Character(uint16_t c) {
