@@ -18,9 +18,15 @@ constexpr size_t kPartialLoadMode = 4930;
 constexpr int32_t kModeOff = 0;
 constexpr int kCmdSave = 3;
 
+// Status-bar part 3; "(busy)" while the program lays the text out and does
+// not answer.
 std::string StatusMessage(const KorvidApp& app) {
-    std::vector<std::string> texts = app.StatusTexts();
-    return texts.size() > 3 ? texts[3] : std::string();
+    try {
+        std::vector<std::string> texts = app.StatusTexts();
+        return texts.size() > 3 ? texts[3] : std::string();
+    } catch (const DriverError&) {
+        return "(busy)";
+    }
 }
 
 } // namespace
