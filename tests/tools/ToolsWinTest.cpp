@@ -278,7 +278,7 @@ TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
 // was; a small paste still goes in.
 TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     struct Budget {
-        Budget() { SetAvailableAddressSpaceForTest(170 * 1024 * 1024); }
+        Budget() { SetAvailableAddressSpaceForTest(300 * 1024 * 1024); }
         ~Budget() { SetAvailableAddressSpaceForTest(0); }
     } budget;
     settings.PureTextPaste = 1;
