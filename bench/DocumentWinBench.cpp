@@ -336,26 +336,6 @@ class Korvid {
 
     std::string ExePath() const { return folder_ + "Korvid.exe"; }
 
-    // The address space still free in the program (largest block too).
-    uint64_t FreeAddressSpace(uint64_t* largest) const {
-        uint64_t free = 0;
-        *largest = 0;
-        MEMORY_BASIC_INFORMATION block;
-        for (uint64_t at = 0x10000; at < 0xFFFF0000ull;) {
-            if (VirtualQueryEx(process_.hProcess,
-                               reinterpret_cast<void*>(static_cast<UINT_PTR>(at)), &block,
-                               sizeof block) == 0)
-                break;
-            if (block.State == MEM_FREE) {
-                free += block.RegionSize;
-                if (block.RegionSize > *largest)
-                    *largest = block.RegionSize;
-            }
-            at = reinterpret_cast<UINT_PTR>(block.BaseAddress) + block.RegionSize;
-        }
-        return free;
-    }
-
     void EditorClient(int* width, int* height) const {
         RECT rect{};
         GetClientRect(GetDlgItem(main_, kEditorId), &rect);
@@ -585,12 +565,10 @@ void RunLargeFileBenchmarks(const char* korvidExe) {
     WriteBytes(path, PlainText(100000000));
     std::string status;
     bool answers = false;
-    uint64_t free = 0, largestFree = 0;
     if (korvid.Start("\"" + path + "\"")) {
         status = korvid.StatusAfterLoad();
         // Still running and answering once the text is in.
         answers = korvid.Running() && !korvid.Status().empty();
-        free = korvid.FreeAddressSpace(&largestFree);
     }
     korvid.End();
     DeleteFileA(path.c_str());
@@ -602,8 +580,6 @@ void RunLargeFileBenchmarks(const char* korvidExe) {
     std::printf("100 MB with partial loading Off: %s\n  \"%s\"\n",
                 answers ? "the program runs and answers" : "THE PROGRAM DID NOT SURVIVE",
                 status.c_str());
-    std::printf("  address space left free after the load: %.0f MB (largest block %.0f MB)\n",
-                Megabytes(static_cast<SIZE_T>(free)), Megabytes(static_cast<SIZE_T>(largestFree)));
     std::fflush(stdout);
 }
 

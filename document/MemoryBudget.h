@@ -42,6 +42,5 @@ class TextCostMeter {
 uint64_t MemoryMargin(uint64_t available);
 
 // Whether text costing `cost` fits in `available` bytes of free address
-// space with the margin kept; an eighth is added to the cost, since the
-// control takes a little more per character the more text it holds.
+// space with the margin kept.
 bool CostFits(uint64_t cost, uint64_t available);
