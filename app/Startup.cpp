@@ -11,6 +11,7 @@
 #include "document/Autosave.h"
 #include "document/DocumentState.h"
 #include "document/Lifecycle.h"
+#include "document/MemoryGuard.h"
 #include "document/Load.h"
 #include "document/Save.h"
 #include "resource.h"
@@ -304,8 +305,11 @@ bool RebuildEditor() {
                      reinterpret_cast<LPARAM>(&app.selectionSave));
         // The text must survive the rebuild: if it cannot be written to the
         // working file, the old editor stays.
+        // Nor may the new editor run out of memory halfway through it.
         if (!MakePath(app.dataFolder, "Tmp", source) ||
-            SaveDocumentFile(app.editorWindow, source) != 0) {
+            SaveDocumentFile(app.editorWindow, source) != 0 ||
+            !RebuildFits(source, EditorWraps(app.editorWindow), app.wordWrap != 0,
+                         doc.unicodeText != 0)) {
             doc.quietTransfer = 0;
             return false;
         }

@@ -13,6 +13,13 @@
 // ratios, the machine is noisy. RunDocumentBenchmarks prints one table.
 // KORVID_BENCH_SKIP_10MB set to anything skips the 10 MB cases (about two
 // minutes of the run).
+//
+// RunLargeFileBenchmarks (minutes; "memory" on the bench program's command
+// line): the largest plain text (60-character lines, partial loading Off)
+// that Korvid.exe loads whole, found by doubling and then halving the step,
+// with the program as built (large-address-aware) and with a copy whose
+// large-address flag is cleared; then a 100 MB file, which must leave a
+// running program with the start of the file, read only.
 #include "BenchSupport.h"
 
 #include <windows.h>
@@ -30,6 +37,7 @@
 #include <vector>
 
 void RunDocumentBenchmarks(const char* korvidExe);
+void RunLargeFileBenchmarks(const char* korvidExe);
 
 namespace {
 
@@ -309,6 +317,25 @@ class Korvid {
 
     SIZE_T WorkingSet() const { return WorkingSetOf(process_.hProcess); }
 
+    bool Running() const {
+        return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+    }
+
+    // Status-bar part 3 once it is no longer the loading message, or "" when
+    // the program ended first.
+    std::string StatusAfterLoad() {
+        for (double start = NowMs(); NowMs() - start < kLongWait; Sleep(100)) {
+            if (!Running())
+                return std::string();
+            std::string status = Status();
+            if (!status.empty() && status.compare(0, 8, "Loading ") != 0)
+                return status;
+        }
+        return std::string();
+    }
+
+    std::string ExePath() const { return folder_ + "Korvid.exe"; }
+
     void EditorClient(int* width, int* height) const {
         RECT rect{};
         GetClientRect(GetDlgItem(main_, kEditorId), &rect);
@@ -467,7 +494,94 @@ void BenchPartialLoad(const std::string& exe, const std::string& folder, int run
                     Median(complete), "ms"});
 }
 
+// Sets or clears IMAGE_FILE_LARGE_ADDRESS_AWARE in a program's PE header.
+bool SetLargeAddressAware(const std::string& exe, bool on) {
+    std::string image = ReadBytes(exe);
+    if (image.size() < 0x40)
+        return false;
+    uint32_t header = 0;
+    std::memcpy(&header, &image[0x3C], 4);
+    size_t at = static_cast<size_t>(header) + 22; // "PE\0\0", then the file header
+    if (at + 2 > image.size() || image.compare(header, 4, std::string("PE\0\0", 4)) != 0)
+        return false;
+    uint16_t characteristics = 0;
+    std::memcpy(&characteristics, &image[at], 2);
+    characteristics = static_cast<uint16_t>(on ? characteristics | IMAGE_FILE_LARGE_ADDRESS_AWARE
+                                               : characteristics & ~IMAGE_FILE_LARGE_ADDRESS_AWARE);
+    std::memcpy(&image[at], &characteristics, 2);
+    return WriteBytes(exe, image);
+}
+
+// Opens a file of `megabytes` MB in a fresh start of the program; true when
+// the status says it was opened whole.
+bool LoadsWhole(Korvid& korvid, const std::string& path, size_t megabytes) {
+    WriteBytes(path, PlainText(megabytes * 1000000));
+    double start = NowMs();
+    bool started = korvid.Start("\"" + path + "\"");
+    std::string status = started ? korvid.StatusAfterLoad() : std::string();
+    bool whole = status.compare(0, 10, "Opened at ") == 0;
+    Progress(std::to_string(megabytes) +
+             " MB: " + (status.empty() ? std::string("program ended") : status) + " (" +
+             std::to_string(static_cast<int>((NowMs() - start) / 1000)) + " s)");
+    korvid.End();
+    return whole;
+}
+
+// The largest size in MB that loads whole: doubling from 4 MB, then
+// halving the step down to 1 MB.
+size_t LargestWhole(Korvid& korvid, const std::string& path) {
+    size_t good = 0, bad = 0;
+    for (size_t mb = 4; bad == 0 && mb <= 512; mb *= 2)
+        (LoadsWhole(korvid, path, mb) ? good : bad) = mb;
+    while (bad > good + 1) {
+        size_t middle = good + (bad - good) / 2;
+        (LoadsWhole(korvid, path, middle) ? good : bad) = middle;
+    }
+    return good;
+}
+
 } // namespace
+
+void RunLargeFileBenchmarks(const char* korvidExe) {
+    if (korvidExe == nullptr || GetFileAttributesA(korvidExe) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("large-file benchmarks need the path of Korvid.exe\n");
+        return;
+    }
+    std::string folder = BenchFolder();
+    std::string path = folder + "large.txt";
+    size_t largest[2] = {0, 0};
+    for (bool aware : {false, true}) {
+        Korvid korvid(korvidExe, folder + (aware ? "aware\\" : "plain\\"));
+        if (!SetLargeAddressAware(korvid.ExePath(), aware) || !korvid.MakeDefaultSettings() ||
+            !korvid.SetSettingsFields({{kPartialLoadMode, kModeOff}})) {
+            std::printf("cannot prepare Korvid.exe; large-file benchmark skipped\n");
+            return;
+        }
+        Progress(aware ? "large-address-aware:" : "large-address flag cleared:");
+        largest[aware] = LargestWhole(korvid, path);
+    }
+    Korvid korvid(korvidExe, folder + "aware\\");
+    Progress("100 MB, partial loading Off:");
+    WriteBytes(path, PlainText(100000000));
+    std::string status;
+    bool answers = false;
+    if (korvid.Start("\"" + path + "\"")) {
+        status = korvid.StatusAfterLoad();
+        // Still running and answering once the text is in.
+        answers = korvid.Running() && !korvid.Status().empty();
+    }
+    korvid.End();
+    DeleteFileA(path.c_str());
+
+    std::printf("\nlargest plain text loaded whole (60-character lines, partial loading Off)\n");
+    std::printf("  without the large-address flag   %4zu MB\n", largest[0]);
+    std::printf("  large-address-aware (as built)   %4zu MB   (%.1fx)\n", largest[1],
+                largest[0] > 0 ? static_cast<double>(largest[1]) / largest[0] : 0.0);
+    std::printf("100 MB with partial loading Off: %s\n  \"%s\"\n",
+                answers ? "the program runs and answers" : "THE PROGRAM DID NOT SURVIVE",
+                status.c_str());
+    std::fflush(stdout);
+}
 
 void RunDocumentBenchmarks(const char* korvidExe) {
     if (korvidExe == nullptr || GetFileAttributesA(korvidExe) == INVALID_FILE_ATTRIBUTES) {

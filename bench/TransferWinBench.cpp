@@ -107,13 +107,19 @@ void BenchStartup(const char* exe) {
 } // namespace
 
 void RunDocumentBenchmarks(const char* korvidExe);
+void RunLargeFileBenchmarks(const char* korvidExe);
 void RunToolsBenchmarks();
 
 // "tools" alone runs only the editing-tool benchmarks, which need no
-// Korvid.exe and take seconds rather than minutes.
+// Korvid.exe and take seconds rather than minutes; "memory KORVID_EXE" only
+// the large-file benchmark, which takes many minutes.
 int main(int argc, char** argv) {
     if (argc > 1 && std::string(argv[1]) == "tools") {
         RunToolsBenchmarks();
+        return 0;
+    }
+    if (argc > 2 && std::string(argv[1]) == "memory") {
+        RunLargeFileBenchmarks(argv[2]);
         return 0;
     }
     std::string folder = Folder();
@@ -122,6 +128,7 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         BenchStartup(argv[1]);
         RunDocumentBenchmarks(argv[1]);
+        RunLargeFileBenchmarks(argv[1]);
     }
     RunToolsBenchmarks();
     return 0;

@@ -5,6 +5,8 @@
 #include "app/Startup.h"
 #include "document/DocumentState.h"
 #include "document/LineBreaks.h"
+#include "document/MemoryBudget.h"
+#include "document/MemoryGuard.h"
 #include "document/Notify.h"
 #include "document/Save.h"
 #include "resource.h"
@@ -34,8 +36,15 @@ struct LoadStream {
     // taken whole, never cut, never offered for cancelling, and its
     // characters are not turned into stand-ins.
     bool quiet;
-    uint64_t delivered; // bytes handed to the control
+    // What the control will need for the text taken so far, against the
+    // address space free when the stream began.
+    TextCostMeter cost;
+    uint64_t available;
+    uint64_t taken; // bytes handed to the control
 };
+
+// The last stream stopped because the rest would not fit in memory.
+bool stoppedForMemory = false;
 
 // Fills `buffer` with up to `want` bytes: bytes held back last time first,
 // then the file.
@@ -157,6 +166,51 @@ void ComposeLoadStatus(uint64_t size) {
     UInt64ToDecimal(size, number);
     TextAppend(doc.statusText, number);
     TextAppend(doc.statusText, " bytes");
+    if (doc.partialLoaded && stoppedForMemory)
+        TextAppend(doc.statusText, ", not enough memory for the rest");
+}
+
+// The control takes the bytes quickly and lays the text out once it has
+// them all, so the cost of each piece is counted before the piece is handed
+// over: the stream stops while the text taken still fits, leaving a partly
+// loaded document that is never written over its file.
+bool HandOver(LoadStream* s, LPBYTE buffer, LONG* got) {
+    TextCostMeter next = s->cost;
+    next.Feed(buffer, static_cast<std::size_t>(*got));
+    if (!CostFits(next.Cost(), s->available)) {
+        stoppedForMemory = true;
+        doc.partialLoaded = 1;
+        doc.readOnly = 1;
+        doc.documentBytes = s->taken;
+        *got = 0;
+        return false;
+    }
+    s->cost = next;
+    s->taken += static_cast<uint64_t>(*got);
+    NoteLineBreaks(s, buffer, *got);
+    return true;
+}
+
+// Streams the file into the editor. A long load shows what it is doing
+// before it starts: the control may spend many seconds laying the text out
+// after the last request, where the progress question cannot come.
+void StreamFile(HWND editor, UINT format, LoadStream* stream, uint64_t size, bool quiet) {
+    stoppedForMemory = false;
+    if (!quiet) {
+        char number[24];
+        UInt64ToDecimal(size, number);
+        TextCopy("Loading ", doc.statusText);
+        TextAppend(doc.statusText, number);
+        TextAppend(doc.statusText, " bytes...");
+        SetStatusPart(3, doc.statusText);
+        if (app.statusBar != nullptr)
+            UpdateWindow(app.statusBar);
+    }
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+    stream->available = AvailableAddressSpace();
+    EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(stream), 0, StreamInChunk};
+    SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&request));
+    SetCursor(previous);
 }
 
 } // namespace
@@ -183,16 +237,12 @@ DWORD CALLBACK StreamInChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG*
             LONG n = ReadInto(s, buffer, want);
             doc.documentBytes = static_cast<uint64_t>(n);
             *got = HoldBack(s, buffer, n);
-            NoteLineBreaks(s, buffer, *got);
-            s->delivered += static_cast<uint64_t>(*got);
-            return 0;
+            return HandOver(s, buffer, got) ? 0 : 1;
         }
         doc.documentBytes += static_cast<uint64_t>(wanted);
     }
     *got = HoldBack(s, buffer, ReadInto(s, buffer, want));
-    NoteLineBreaks(s, buffer, *got);
-    s->delivered += static_cast<uint64_t>(*got);
-    return 0;
+    return HandOver(s, buffer, got) ? 0 : 1;
 }
 
 int FileIsReadable(const char* path) {
@@ -303,20 +353,21 @@ int LoadDocumentFile(HWND editor, const char* path) {
                          0,
                          partial,
                          quiet,
+                         TextCostMeter(EditorWraps(editor), unicode),
+                         0,
                          0};
-    EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamInChunk};
     doc.lineBreaks = -1;
     doc.loadCancelled = 0;
     DWORD now = GetTickCount();
     doc.loadStartTick = now != 0 ? now : 1; // 0 means the question has started
-    SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&request));
+    StreamFile(editor, format, &stream, size, quiet);
     doc.loadStartTick = 0;
     notify.timeoutSeconds = 0;
 
     // A cancelled load holds only the start of the file, like a partial one.
     if (doc.loadCancelled) {
         if (!partial)
-            doc.documentBytes = stream.delivered;
+            doc.documentBytes = stream.taken;
         doc.partialLoaded = 1;
     }
     if (DocumentLacksItsFile())

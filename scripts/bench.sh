@@ -5,6 +5,9 @@
 # as a user starts them, with the goals' ratios printed at the end.
 #   scripts/bench.sh           everything
 #   scripts/bench.sh launch    the launch benchmark only
+#   scripts/bench.sh memory    the largest file loaded whole, with and without
+#                              the large-address flag, and a 100 MB file
+#                              (many minutes)
 #   KORVID_LAUNCH_RUNS         launches per case (default 7; medians)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -21,6 +24,10 @@ launch() {
 }
 if [ "${1:-}" = launch ]; then
     launch
+    exit
+fi
+if [ "${1:-}" = memory ]; then
+    scripts/wine-run.sh build/win/korvid_win_bench.exe memory "$(win_path build/win/Korvid.exe)"
     exit
 fi
 if [ ! -f build/bench/build.ninja ]; then

@@ -3,6 +3,8 @@
 #include "app/AppState.h"
 #include "app/Bars.h"
 #include "app/Editor.h"
+#include "document/MemoryBudget.h"
+#include "document/MemoryGuard.h"
 #include "resource.h"
 
 #include <richedit.h>
@@ -65,6 +67,18 @@ void SwapInEditor(const TextEdit& edit) {
 
 } // namespace
 
+bool EditFitsInMemory(const TextEdit& edit, bool wholeText) {
+    // A fresh editor holds the whole new text while the old one is kept;
+    // in place only the inserted text is new.
+    size_t from = wholeText ? 0 : edit.changeStart;
+    size_t to = wholeText ? edit.text.size() : edit.newChangeEnd;
+    TextCostMeter meter(EditorWraps(app.editorWindow), true);
+    if (to > from && to <= edit.text.size())
+        meter.Feed(reinterpret_cast<const uint8_t*>(edit.text.data() + from),
+                   (to - from) * sizeof(char16_t));
+    return GrowthAllowed(meter.Cost());
+}
+
 const TextFolding& SystemFolding() {
     if (!upperReady) {
         for (size_t i = 0; i < 65536; ++i)
@@ -115,6 +129,8 @@ void ApplyTextEdit(const std::u16string& oldText, const TextEdit& edit) {
     size_t breaks = 0;
     for (size_t i = edit.changeStart; i < edit.oldChangeEnd && i < oldText.size(); ++i)
         breaks += oldText[i] == u'\r';
+    if (!EditFitsInMemory(edit, breaks > kInPlaceBreaks))
+        return;
     if (breaks > kInPlaceBreaks) {
         SwapInEditor(edit);
     } else {

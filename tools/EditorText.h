@@ -27,6 +27,9 @@ void ReplaceSelectionText(HWND editor, const char16_t* text);
 // editor is kept hidden, and the undo that finds nothing more to undo in the fresh one brings it
 // back.
 void ApplyTextEdit(const std::u16string& oldText, const TextEdit& edit);
+// Whether the text an edit adds (all of it when it goes into a fresh
+// editor) fits in memory; if not, the user is told and false is returned.
+bool EditFitsInMemory(const TextEdit& edit, bool wholeText);
 // Above this many paragraph breaks removed, an edit goes into a fresh editor.
 constexpr size_t kInPlaceBreaks = 2000;
 

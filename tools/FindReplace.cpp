@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Editor.h"
 #include "document/DocumentState.h"
+#include "document/MemoryGuard.h"
 #include "document/Notify.h"
 #include "resource.h"
 #include "text/TextRoutines.h"
@@ -118,13 +119,20 @@ void ReplaceAll() {
     ApplyFindOptions();
     if (findWhat[0] == 0 || app.editorWindow == nullptr)
         return;
+    // The work is done on copies of the text (about eight bytes a
+    // character all told), and what it adds is weighed before the editor
+    // gets it.
+    uint64_t copies = static_cast<uint64_t>(EditorTextLength(app.editorWindow)) * 8;
+    if (!GrowthAllowed(copies))
+        return;
+    std::u16string text = ReadEditorText(app.editorWindow);
+    TextEdit edit = ReplaceAllText(text, WidenText(findWhat), WidenText(replaceWith),
+                                   (searchFlags & FR_MATCHCASE) != 0,
+                                   (searchFlags & FR_WHOLEWORD) != 0, SystemFolding());
     if (doc.richText) {
-        ReplaceAllStepwise();
+        if (edit.hits != 0 && EditFitsInMemory(edit, false))
+            ReplaceAllStepwise();
     } else {
-        std::u16string text = ReadEditorText(app.editorWindow);
-        TextEdit edit = ReplaceAllText(text, WidenText(findWhat), WidenText(replaceWith),
-                                       (searchFlags & FR_MATCHCASE) != 0,
-                                       (searchFlags & FR_WHOLEWORD) != 0, SystemFolding());
         ApplyTextEdit(text, edit);
     }
     UpdateStatusBar();

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Editor.h"
 #include "document/DocumentState.h"
+#include "document/MemoryGuard.h"
 #include "document/Notify.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
@@ -180,8 +181,12 @@ void ShowInsertTextDialog(HWND owner) {
                     reinterpret_cast<LPARAM>(appRecord));
     notify.modalBusy = 0;
     LONG answer = notify.answer;
-    if (answer >= IDC_INSERT_PASTE_A && answer <= IDC_INSERT_PASTE_E && app.editorWindow)
-        ReplaceSelection(StoredText(answer - IDC_INSERT_PASTE_A));
+    if (answer < IDC_INSERT_PASTE_A || answer > IDC_INSERT_PASTE_E || !app.editorWindow)
+        return;
+    const char* text = StoredText(answer - IDC_INSERT_PASTE_A);
+    std::u16string wide = WidenText(text);
+    if (TextGrowthAllowed(app.editorWindow, wide.c_str(), wide.size()))
+        ReplaceSelection(text);
 }
 
 void ChangeIndent(int increase) {
@@ -253,12 +258,16 @@ void PasteText() {
     HWND editor = app.editorWindow;
     if (editor == nullptr)
         return;
+    // The clipboard's text is weighed before it goes in: the control ends
+    // the process when it runs out of memory.
+    std::u16string text;
+    bool hasText = ClipboardText(&text);
+    if (hasText && !TextGrowthAllowed(editor, text.c_str(), text.size()))
+        return;
     if (doc.richText || settings.PureTextPaste == 0) {
         SendMessageA(editor, WM_PASTE, 0, 0);
-    } else if (SendMessageA(editor, EM_CANPASTE, 0, 0) != 0) {
-        std::u16string text;
-        if (ClipboardText(&text))
-            ReplaceSelectionText(editor, text.c_str());
+    } else if (hasText && SendMessageA(editor, EM_CANPASTE, 0, 0) != 0) {
+        ReplaceSelectionText(editor, text.c_str());
     }
     UpdateStatusBar();
 }

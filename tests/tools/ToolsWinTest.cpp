@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "document/Lifecycle.h"
+#include "document/MemoryGuard.h"
 #include "tools/EditorText.h"
 #include "tools/Tools.h"
 
@@ -270,6 +271,60 @@ TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
     Select(0, 1);
     Command(IDM_CUT);
     EXPECT_EQ(EditorText(), "\r\nb bold");
+}
+
+// With little address space left, a paste or a Replace All that would need
+// more than there is is refused with a notice and leaves the text as it
+// was; a small paste still goes in.
+TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
+    struct Budget {
+        Budget() { SetAvailableAddressSpaceForTest(300 * 1024 * 1024); }
+        ~Budget() { SetAvailableAddressSpaceForTest(0); }
+    } budget;
+    settings.PureTextPaste = 1;
+    auto putOnClipboard = [](const std::wstring& text) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        size_t bytes = (text.size() + 1) * sizeof(WCHAR);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    };
+    std::string notice;
+    auto answerLater = [&notice] {
+        notice.clear();
+        WithDialogLater("Korvid 1.2", [&notice](HWND dialog) {
+            char text[200] = {};
+            GetDlgItemTextA(dialog, IDC_NOTIFY_TEXT, text, sizeof text);
+            notice = text;
+            PressDialogButton(dialog, IDOK);
+        });
+    };
+    const std::string refused = "Not enough memory for this change. The text was left as it was.";
+
+    std::string lines;
+    for (int i = 0; i < 3000; ++i)
+        lines += "x\r\n";
+    SetText(lines.c_str());
+    Select(0, 0);
+    putOnClipboard(std::wstring(100000, L'p'));
+    answerLater();
+    Command(IDM_PASTE);
+    EXPECT_EQ(notice, refused);
+    EXPECT_EQ(EditorText(), lines);
+
+    std::u16string text = ReadEditorText(app.editorWindow);
+    answerLater();
+    ApplyTextEdit(
+        text, ReplaceAllText(text, u"x", std::u16string(600, u'y'), false, false, SystemFolding()));
+    EXPECT_EQ(notice, refused);
+    EXPECT_EQ(EditorText(), lines);
+
+    putOnClipboard(L"ok");
+    Command(IDM_PASTE);
+    EXPECT_EQ(EditorText(), "ok" + lines);
 }
 
 TEST_F(ToolsTest, IndentMovesEachParagraphOneStepNeverBelowZero) {
