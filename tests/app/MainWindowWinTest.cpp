@@ -9,6 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "document/DocumentState.h"
+#include "document/MemoryGuard.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -89,27 +90,52 @@ TEST_F(MainWindowTest, WordWrapRebuildKeepsTextSelectionAndModifiedFlag) {
 
 // The editor, the setting, the button (which its own click has toggled)
 // and the menu's check all keep the old state.
-TEST_F(MainWindowTest, RebuildKeepsTheOldEditorWhenTheWorkingFileCannotBeWritten) {
-    settings.ShowFileErrors = 0; // the failure is reported in the status bar alone
+// A rebuild that cannot take the text whole (its working file cannot be
+// written, or the new editor would run out of memory) is not started: the
+// old editor, its text and the Word Wrap state all stay.
+TEST_F(MainWindowTest, RebuildKeepsTheOldEditorWhenItCannotTakeTheTextWhole) {
+    settings.ShowFileErrors = 0; // the write failure is reported in the status bar alone
     std::string strip;
     ASSERT_TRUE(ReadWholeFile(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp", &strip));
     ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
     CreateBars();
-    SetWindowTextA(app.editorWindow, "precious");
-    TextCopy((folder.path() + "gone\\").c_str(), app.dataFolder);
-    HWND oldEditor = app.editorWindow;
-    ASSERT_EQ(app.wordWrap, 1);
     ASSERT_NE(app.toolBar, nullptr);
-    SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(FALSE, 0)); // the click
-    Command(IDM_WORD_WRAP);
-    EXPECT_EQ(app.editorWindow, oldEditor);
-    EXPECT_EQ(EditorText(), "precious");
-    EXPECT_STREQ(doc.statusText, "Save Error");
-    EXPECT_EQ(app.wordWrap, 1);
-    EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
-    HMENU menu = BuildContextMenu();
-    EXPECT_TRUE(GetMenuState(menu, IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
-    DestroyMenu(menu);
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "precious\r\n";
+    for (bool memory : {false, true}) {
+        SCOPED_TRACE(memory ? "not enough memory" : "working file not writable");
+        SetWindowTextA(app.editorWindow, text.c_str());
+        std::string notice;
+        if (memory) {
+            TextCopy(folder.path().c_str(), app.dataFolder);
+            SetAvailableAddressSpaceForTest(64 * 1024 * 1024);
+            WithDialogLater("Korvid 1.2", [&notice](HWND dialog) {
+                char shown[200] = {};
+                GetDlgItemTextA(dialog, IDC_NOTIFY_TEXT, shown, sizeof shown);
+                notice = shown;
+                PressDialogButton(dialog, IDOK);
+            });
+        } else {
+            TextCopy((folder.path() + "gone\\").c_str(), app.dataFolder);
+        }
+        HWND oldEditor = app.editorWindow;
+        ASSERT_EQ(app.wordWrap, 1);
+        SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(FALSE, 0)); // the click
+        Command(IDM_WORD_WRAP);
+        SetAvailableAddressSpaceForTest(0);
+        EXPECT_EQ(app.editorWindow, oldEditor);
+        EXPECT_EQ(EditorText(), text);
+        if (memory)
+            EXPECT_EQ(notice, "Not enough memory for this change. The text was left as it was.");
+        else
+            EXPECT_STREQ(doc.statusText, "Save Error");
+        EXPECT_EQ(app.wordWrap, 1);
+        EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
+        HMENU menu = BuildContextMenu();
+        EXPECT_TRUE(GetMenuState(menu, IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
+        DestroyMenu(menu);
+    }
 }
 
 TEST_F(MainWindowTest, SelectAllAndDelete) {
