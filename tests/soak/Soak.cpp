@@ -458,7 +458,8 @@ class Soak {
     std::string target_;       // the file a save would write
     std::string reopenName_;   // the file a reopen shows
     std::string openName_;     // the file the next Open dialog is given
-    bool partial_ = false;     // the document is the start of pool file reopenName_
+    bool partial_ = false;     // the document is the start of a pool file
+    std::string partialName_;  // that file
     bool richBefore_ = false;  // Rich Text when the step began
     std::wstring savedText_;   // the text as last loaded or saved
     bool savedRich_ = false;   // and whether as Rich Text
@@ -709,6 +710,10 @@ void Soak::AnswerFileDialog(HWND dialog) {
     }
     // Open is given the large file at times; a save always the document.
     bool open = title.find("Open") != std::string::npos;
+    if (!open && mustWrite_)
+        Fail("the save of " + app_.Title() +
+             " asked for a file name, though the document holds its "
+             "whole file: the program still takes it for partly loaded, binary or read only");
     std::string name = open ? openName_ : kDocName;
     Log("  give the \"" + title + "\" file dialog " + name);
     ++confirmedDialogs_;
@@ -805,7 +810,7 @@ void Soak::CheckFiles() {
         if (!TryReadFileBytes(docsFolder_ + file.first, bytes))
             Fail("the file " + file.first + " cannot be read");
         bool changed = bytes != file.second;
-        if (changed && partial_ && file.first == reopenName_)
+        if (changed && partial_ && file.first == partialName_)
             Fail("the partly loaded file " + file.first + " was written over (" +
                  std::to_string(file.second.size()) + " bytes, now " +
                  std::to_string(bytes.size()) + "): \"" + Shown(bytes) + "\"");
@@ -851,6 +856,7 @@ void Soak::CheckReopened() {
     std::wstring shown = Text();
     partial_ = reopenName_ == kBigName && !shown.empty() && shown.size() < expected.size() &&
                expected.compare(0, shown.size(), shown) == 0;
+    partialName_ = partial_ ? reopenName_ : "";
     if (shown != expected && !partial_)
         Fail("the reopened document shows \"" + Shown(shown) + "\", its file " + reopenName_ +
              " holds \"" + Shown(expected) + "\"");
@@ -1072,6 +1078,9 @@ void Soak::Save(bool byKey) {
     Log(std::string(byKey ? "ctrl+s" : "save command") + (named ? "" : " (no file name yet)"));
     NoteBefore();
     ExpectSave();
+    // A partly loaded document asks for a name: a key barrier would go to
+    // that dialog, so the command is posted.
+    byKey = byKey && !partial_;
     if (!byKey)
         app_.PostCommand(IDM_SAVE);
     else if (!named) {
