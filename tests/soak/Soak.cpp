@@ -232,6 +232,19 @@ std::string Difference(const std::wstring& now, const std::wstring& saved,
            std::to_string(saved.size()) + "): \"" + Shown(saved.substr(from), 60) + "\"";
 }
 
+// The first (n > 0) or last (n < 0) bytes of a file in hexadecimal.
+std::string Hex(const Bytes& bytes, int n) {
+    size_t count = std::min(bytes.size(), static_cast<size_t>(n < 0 ? -n : n));
+    size_t from = n < 0 ? bytes.size() - count : 0;
+    std::string out;
+    char digits[4];
+    for (size_t i = from; i < from + count; ++i) {
+        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+        out += std::string(out.empty() ? "" : " ") + digits;
+    }
+    return out;
+}
+
 // A file's bytes, with the mark and the zeros of UTF-16 shown as dots.
 std::string Shown(const Bytes& bytes) {
     return Shown(std::wstring(bytes.begin(), bytes.end()), 160);
@@ -411,6 +424,7 @@ class Soak {
     void Settle();
     bool AnswerOne();
     void AnswerFileDialog(HWND dialog);
+    [[noreturn]] void AskedForName();
     void AfterStep();
     void CheckFiles();
     void CheckReopened();
@@ -449,25 +463,27 @@ class Soak {
     std::map<std::string, Entry> programFiles_;
     bool onTop_ = false;
     // What the step may do with the document file.
-    bool mayWrite_ = false;    // a save may have written it
-    bool mustWrite_ = false;   // a save certainly wrote it
-    bool reopened_ = false;    // the editor now shows the file from disk
-    bool mayExit_ = false;     // the program may have ended
-    bool stopped_ = false;     // a question or a dialog was turned down
-    bool pendingSave_ = false; // "Save file now": a save unless a dialog comes
-    std::string target_;       // the file a save would write
-    std::string reopenName_;   // the file a reopen shows
-    std::string openName_;     // the file the next Open dialog is given
-    bool partial_ = false;     // the document is the start of a pool file
-    std::string partialName_;  // that file
-    bool richBefore_ = false;  // Rich Text when the step began
-    std::wstring savedText_;   // the text as last loaded or saved
-    bool savedRich_ = false;   // and whether as Rich Text
-    bool undone_ = false;      // an undo or redo came since
-    bool expectAsk_ = false;   // the close check must ask in this step
-    bool asked_ = false;       // it did
-    HWND ignore_ = nullptr;    // a window the step itself handles
-    std::wstring textBefore_;  // the editor's text when the step began
+    bool mayWrite_ = false;           // a save may have written it
+    bool mustWrite_ = false;          // a save certainly wrote it
+    bool reopened_ = false;           // the editor now shows the file from disk
+    bool mayExit_ = false;            // the program may have ended
+    bool stopped_ = false;            // a question or a dialog was turned down
+    bool pendingSave_ = false;        // "Save file now": a save unless a dialog comes
+    std::string target_;              // the file a save would write
+    std::string reopenName_;          // the file the last reopen showed
+    std::string openName_;            // the file the next Open dialog is given
+    bool partial_ = false;            // the document is the start of a pool file
+    std::string partialName_;         // that file
+    bool richBefore_ = false;         // Rich Text when the step began
+    bool formKnown_ = true;           // form_ is the document's form (no toggle since)
+    std::wstring savedText_;          // the text as last loaded or saved
+    bool savedRich_ = false;          // and whether as Rich Text
+    bool undone_ = false;             // an undo or redo came since
+    bool reloadsWorkingFile_ = false; // the step goes through "Tmp" (toggle, rebuild)
+    bool expectAsk_ = false;          // the close check must ask in this step
+    bool asked_ = false;              // it did
+    HWND ignore_ = nullptr;           // a window the step itself handles
+    std::wstring textBefore_;         // the editor's text when the step began
     int saves_ = 0, restarts_ = 0, runStart_ = 0;
     int unixPid_ = 0;
     Sample first_, baseline_, last_;
@@ -568,6 +584,8 @@ void Soak::Barrier(bool byKey, const std::string& keys) {
         bool onTop = (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         if (main && IsWindow(main) && onTop != onTop_)
             break;
+        if (byKey && mustWrite_ && app_.FindFileDialog())
+            AskedForName();
         if (GetTickCount() - start > kUiTimeout)
             Stuck("the program did not handle the step within " + std::to_string(kUiTimeout) +
                   " ms (On Top did not change)");
@@ -639,6 +657,9 @@ bool Soak::AnswerOne() {
                 choices.push_back(button.first);
         if (note.message == kNotSaved)
             asked_ = true;
+        if (reloadsWorkingFile_ && note.message.find("File is large") == 0)
+            Fail("the reload of the working file asked \"" + note.message +
+                 "\": it would load only part of the document");
         bool link = false;
         for (const auto& button : note.buttons)
             link = link || button.second == "Do not open";
@@ -699,6 +720,12 @@ bool Soak::AnswerOne() {
     return true;
 }
 
+void Soak::AskedForName() {
+    Fail("the save of " + app_.Title() +
+         " asked for a file name or was missing, though the document holds its whole file: the "
+         "program still takes it for partly loaded, binary or read only");
+}
+
 void Soak::AnswerFileDialog(HWND dialog) {
     pendingSave_ = false;
     std::string title = TitleOf(dialog);
@@ -711,9 +738,7 @@ void Soak::AnswerFileDialog(HWND dialog) {
     // Open is given the large file at times; a save always the document.
     bool open = title.find("Open") != std::string::npos;
     if (!open && mustWrite_)
-        Fail("the save of " + app_.Title() +
-             " asked for a file name, though the document holds its "
-             "whole file: the program still takes it for partly loaded, binary or read only");
+        AskedForName();
     std::string name = open ? openName_ : kDocName;
     Log("  give the \"" + title + "\" file dialog " + name);
     ++confirmedDialogs_;
@@ -722,12 +747,10 @@ void Soak::AnswerFileDialog(HWND dialog) {
         box = GetDlgItem(dialog, edt1);
     std::string path = docsFolder_ + name;
     app_.Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    if (open) {
+    if (open)
         reopened_ = true;
-        reopenName_ = name;
-    } else {
+    else
         target_ = kDocName;
-    }
     // Posted: the answer may open the replace question first.
     app_.Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     app_.WaitUntil(
@@ -781,8 +804,12 @@ void Soak::AfterStep() {
     if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result))
         Fail("the main window did not answer WM_NULL within 5 s");
     CheckFiles();
-    if (reopened_ && !stopped_)
+    if (reopened_ && !stopped_) {
+        // The file the program shows now (Reload of a new document reloads
+        // the file it had before).
+        reopenName_ = app_.Title();
         CheckReopened();
+    }
     SampleResources(false);
 }
 
@@ -819,9 +846,18 @@ void Soak::CheckFiles() {
                 // Rich Text: the control's own RTF, and nothing after it.
                 if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
                     std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
-                    Fail("after the save of Rich Text the file is no RTF without NUL bytes: \"" +
-                         Shown(bytes) + "\" (" + std::to_string(bytes.size()) + " bytes, last " +
-                         std::to_string(bytes.empty() ? -1 : bytes.back()) + ")");
+                    Fail("after the save of Rich Text the file is no RTF without NUL bytes: it "
+                         "starts with "
+                         "bytes " +
+                         Hex(bytes, 4) + " and ends with " + Hex(bytes, -2) + " (" +
+                         std::to_string(bytes.size()) + " bytes): \"" + Shown(bytes) + "\"");
+            } else if (!formKnown_) {
+                // After the toggle the document's form is the working file's.
+                std::wstring saved = Decode(bytes, DetectForm(bytes));
+                if (saved != textBefore_)
+                    Fail("after the save the file " + file.first +
+                         " does not hold what the editor showed: " +
+                         Difference(saved, textBefore_, "the editor"));
             } else {
                 Bytes expected = Encode(textBefore_, form_);
                 if (bytes != expected)
@@ -833,9 +869,13 @@ void Soak::CheckFiles() {
                 NoteChecked(form_);
             }
             ++saves_;
+            // The text is safe; unless this was a copy, the document is
+            // now that file's.
             savedText_ = textBefore_;
             savedRich_ = richBefore_;
-            partial_ = undone_ = false;
+            undone_ = false;
+            if (!app_.FindMainWindow() || app_.Title() == file.first)
+                partial_ = false;
         } else if (changed) {
             Fail("the file " + file.first + " changed without a save: \"" + Shown(bytes) +
                  "\", was \"" + Shown(file.second) + "\"");
@@ -854,13 +894,14 @@ void Soak::CheckReopened() {
     form_ = DetectForm(bytes);
     std::wstring expected = Decode(bytes, form_);
     std::wstring shown = Text();
-    partial_ = reopenName_ == kBigName && !shown.empty() && shown.size() < expected.size() &&
-               expected.compare(0, shown.size(), shown) == 0;
+    partial_ = bytes.size() > static_cast<size_t>(kPartialLoadSize) && !shown.empty() &&
+               shown.size() < expected.size() && expected.compare(0, shown.size(), shown) == 0;
     partialName_ = partial_ ? reopenName_ : "";
     if (shown != expected && !partial_)
         Fail("the reopened document shows \"" + Shown(shown) + "\", its file " + reopenName_ +
              " holds \"" + Shown(expected) + "\"");
     NoteChecked(form_);
+    formKnown_ = true;
     savedText_ = shown;
     savedRich_ = undone_ = false;
 }
@@ -960,9 +1001,11 @@ void Soak::ClickSomewhere() {
 
 void Soak::ContextMenu() {
     // Letters of items that are always there, and what they may do.
-    std::vector<std::string> keys = {"Escape", "u", "c", "t", "p", "d", "e", "n", "s", "a", "o"};
-    bool named = Named();
-    if (named)
+    // (Save is missing for a partly loaded document, which is read only.)
+    std::vector<std::string> keys = {"Escape", "u", "c", "t", "p", "d", "e", "n", "a", "o"};
+    if (!partial_)
+        keys.push_back("s");
+    if (Named())
         keys.push_back("v");
     std::string key = rng_.Pick(keys);
     if (rng_.Percent(1))
@@ -975,18 +1018,22 @@ void Soak::ContextMenu() {
     NoteBefore();
     if (key == "s")
         ExpectSave();
+    expectAsk_ = (key == "n" || key == "o") && Dirty();
     undone_ = undone_ || key == "u";
     if (key == "x")
         mayExit_ = true;
     app_.Click(editor, at, 3);
     app_.WaitForPopupMenu();
     app_.PressKeys(key);
-    app_.WaitForNoPopupMenu();
-    Barrier(false);
-    if (key == "v") { // unless a question stops it
-        reopened_ = true;
-        reopenName_ = app_.Title();
+    try {
+        app_.WaitForNoPopupMenu();
+    } catch (const DriverError&) {
+        if (key == "s")
+            AskedForName(); // the menu has no Save
+        throw;
     }
+    Barrier(false);
+    reopened_ = key == "v"; // unless a question stops it
 }
 
 void Soak::Command(int id, const std::string& what) {
@@ -1121,7 +1168,6 @@ void Soak::OpenFile(int how) {
     NoteBefore();
     expectAsk_ = how == 2 && Dirty();
     reopened_ = how != 2; // Open reopens when its dialog is given a file
-    reopenName_ = app_.Title();
     Command(how == 0   ? IDM_RELOAD
             : how == 1 ? IDM_REVERT
                        : IDM_OPEN,
@@ -1139,6 +1185,7 @@ void Soak::New() {
 // Word Wrap and the font groups build the editor afresh: every character
 // stays, typed past the partial-load threshold or not.
 void Soak::Rebuild(int id, const std::string& what) {
+    reloadsWorkingFile_ = true;
     std::wstring before = Text();
     Command(id, what + (partial_ ? " (partly loaded document)" : ""));
     std::wstring after = Text();
@@ -1150,8 +1197,14 @@ void Soak::Rebuild(int id, const std::string& what) {
 // answer. The document then differs from its file in format or text.
 void Soak::ToggleRichText() {
     NoteBefore();
+    reloadsWorkingFile_ = true;
+    formKnown_ = false;
     Command(IDM_RICH_TEXT, std::string("rich text toggle") + (richBefore_ ? " off" : " on") +
                                (partial_ ? " (partly loaded document)" : ""));
+    // Plain text that is no RTF comes back as it was ("Convert anyway").
+    std::wstring text = Text();
+    if (!richBefore_ && Rich() && textBefore_.compare(0, 1, L"{") != 0 && text != textBefore_)
+        Fail("the Rich Text toggle changed the text: " + Difference(text, textBefore_, "before"));
 }
 
 // A click on a link to the marker program, typed at the top when the text
@@ -1180,6 +1233,7 @@ void Soak::ClickLink() {
 
 void Soak::Step() {
     mayWrite_ = mustWrite_ = reopened_ = mayExit_ = stopped_ = expectAsk_ = asked_ = false;
+    reloadsWorkingFile_ = false;
     target_ = Named() && !partial_ ? app_.Title() : kDocName;
     openName_ = !basic_ && rng_.Percent(35) ? kBigName : kDocName;
     int roll = rng_.Below(1000);
