@@ -424,6 +424,7 @@ class Soak {
     void Settle();
     bool AnswerOne();
     void AnswerFileDialog(HWND dialog);
+    void Press(HWND window, int button, const std::string& what);
     [[noreturn]] void AskedForName();
     void AfterStep();
     void CheckFiles();
@@ -630,6 +631,13 @@ std::string TitleOf(HWND window) {
     return title;
 }
 
+// Presses a button of a dialog and waits until the dialog has gone.
+void Soak::Press(HWND window, int button, const std::string& what) {
+    app_.Post(GetDlgItem(window, button), BM_CLICK, 0, 0);
+    app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                   what + " to close");
+}
+
 // Answers whatever window is open; false when none is (the main window is
 // enabled, so no modal window is on its way either).
 bool Soak::AnswerOne() {
@@ -703,17 +711,12 @@ bool Soak::AnswerOne() {
             mustWrite_ = mayWrite_ = true;
             target_ = kDocName;
         }
-        app_.Post(GetDlgItem(window, yes ? IDYES : IDNO), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                       "the replace question to close");
+        Press(window, yes ? IDYES : IDNO, "the replace question");
     } else if (title == "File Info" || title == "About Korvid") {
-        app_.Post(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window); }, "the " + title + " dialog to close");
+        Press(window, IDOK, "the " + title + " dialog");
     } else if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(window, IDCANCEL)) {
         Log("  cancel \"" + title + "\"");
-        app_.Post(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                       "the \"" + title + "\" window to close");
+        Press(window, IDCANCEL, "the \"" + title + "\" window");
     } else {
         Fail(std::string("an unexpected window is open: ") + cls + " \"" + title + "\"");
     }
@@ -847,8 +850,7 @@ void Soak::CheckFiles() {
                 if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
                     std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
                     Fail("after the save of Rich Text the file is no RTF without NUL bytes: it "
-                         "starts with "
-                         "bytes " +
+                         "starts with bytes " +
                          Hex(bytes, 4) + " and ends with " + Hex(bytes, -2) + " (" +
                          std::to_string(bytes.size()) + " bytes): \"" + Shown(bytes) + "\"");
             } else if (!formKnown_) {
@@ -1102,8 +1104,7 @@ void Soak::FileInfo() {
     Log("file info, then Close");
     app_.PostCommand(IDM_FILE_INFO);
     HWND info = WaitForOwnWindow(app_, "#32770", "File Info");
-    app_.Post(GetDlgItem(info, IDOK), BM_CLICK, 0, 0);
-    app_.WaitUntil([&] { return !IsWindow(info); }, "File Info to close");
+    Press(info, IDOK, "File Info");
     Barrier(false);
 }
 
@@ -1114,7 +1115,7 @@ void Soak::Options() {
     if (escape)
         app_.PressKeysIn(sheet, "Escape");
     else
-        app_.Post(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+        Press(sheet, IDCANCEL, "the settings sheet");
     app_.WaitUntil([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); },
                    "the settings sheet to close");
     Barrier(false);
@@ -1214,8 +1215,8 @@ void Soak::ClickLink() {
     if (Text().compare(0, wide.size(), wide) != 0) {
         Log("type the marker link at the top");
         app_.PressKeys("ctrl+Home");
-        app_.TypeText(link_ + "\n");
-        Barrier(true);
+        app_.TypeText(link_);
+        Barrier(true, "Return");
     }
     Log("click the marker link");
     Barrier(true, "ctrl+Home");
