@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The long soak test, run by hand: korvid_soak.exe drives the real
 # Korvid.exe under Wine with random user steps, once for every seed given.
-#   scripts/soak.sh [--steps N] [SEED...]     (default: 10000 steps, seed 1)
+#   scripts/soak.sh [--steps N] [--basic] [SEED...]  (default: 10000 steps, seed 1)
+# --basic leaves out the large file, the Rich Text toggle and the link clicks.
 # Keys go through SendInput unless KORVID_E2E_KEYS says otherwise (xdotool
 # is about four times slower). A throwaway Wine prefix serves the run unless
 # KORVID_WINEPREFIX names one to use (and keep).
@@ -11,10 +12,12 @@ cd "$root"
 
 steps=10000
 seeds=()
+flags=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --steps) steps="$2"; shift 2 ;;
     --seed) seeds+=("$2"); shift 2 ;;
+    --basic) flags+=("$1"); shift ;;
     *) seeds+=("$1"); shift ;;
     esac
 done
@@ -44,6 +47,6 @@ export KORVID_EXE="$root/build/win/Korvid.exe" KORVID_SOURCE_DIR="$root"
 export KORVID_E2E_KEYS="${KORVID_E2E_KEYS:-sendinput}"
 status=0
 for seed in "${seeds[@]}"; do
-    wine build/win/korvid_soak.exe --steps "$steps" --seed "$seed" || status=1
+    wine build/win/korvid_soak.exe --steps "$steps" --seed "$seed" "${flags[@]}" || status=1
 done
 exit $status

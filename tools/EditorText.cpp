@@ -21,7 +21,37 @@ char16_t upperTable[65536];
 bool upperReady = false;
 
 char16_t SystemUpper(char16_t c) { return upperTable[c]; }
-bool SystemWordChar(char16_t c) { return IsCharAlphaNumericW(static_cast<WCHAR>(c)) != 0; }
+
+// Whole words end where the control's own search says, so that Replace All
+// on a copy of the text agrees with Find Next. A hidden control of the
+// editor's class is asked once per character: the character, then "ab",
+// searched for "ab" as a whole word. Found right after it, the character
+// ends no word.
+unsigned char wordTable[65536]; // 0 not asked yet, 1 word, 2 no word
+HWND wordProbe;
+
+bool SystemWordChar(char16_t c) {
+    unsigned char& known = wordTable[c];
+    if (known != 0)
+        return known == 1;
+    if (wordProbe == nullptr)
+        wordProbe = CreateWindowExA(0, "RichEdit20a", nullptr, WS_POPUP | ES_MULTILINE, 0, 0, 0, 0,
+                                    nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    LRESULT at = -2;
+    if (wordProbe != nullptr && c != 0) {
+        const WCHAR text[] = {static_cast<WCHAR>(c), L'a', L'b', 0};
+        SETTEXTEX set = {ST_DEFAULT, 1200};
+        SendMessageW(wordProbe, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set),
+                     reinterpret_cast<LPARAM>(text));
+        FINDTEXTEXW find = {{0, -1}, L"ab", {0, 0}};
+        at = SendMessageW(wordProbe, EM_FINDTEXTEXW, FR_DOWN | FR_WHOLEWORD,
+                          reinterpret_cast<LPARAM>(&find));
+    }
+    // A character the control did not keep as one is judged by the system.
+    bool word = at == 1 ? false : at == -1 ? true : IsCharAlphaNumericW(static_cast<WCHAR>(c)) != 0;
+    known = word ? 1 : 2;
+    return word;
+}
 
 const TextFolding kSystemFolding = {SystemUpper, SystemWordChar};
 
@@ -104,6 +134,34 @@ std::u16string ReadEditorText(HWND editor) {
                                reinterpret_cast<LPARAM>(&text[0]));
     text.resize(got > 0 && got <= n ? static_cast<size_t>(got) : 0);
     return text;
+}
+
+std::u16string ReadSelectedText(HWND editor, size_t most) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (range.cpMax < range.cpMin || static_cast<size_t>(range.cpMax - range.cpMin) > most)
+        return std::u16string();
+    size_t n = static_cast<size_t>(range.cpMax - range.cpMin);
+    std::u16string text(n + 1, u'\0');
+    GETTEXTEX request = {static_cast<DWORD>((n + 1) * sizeof(char16_t)), GT_SELECTION, 1200,
+                         nullptr, nullptr};
+    LRESULT got = SendMessageA(editor, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                               reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got > 0 && static_cast<size_t>(got) <= n ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+std::string NarrowText(const std::u16string& text) {
+    if (text.empty())
+        return std::string();
+    const WCHAR* wide = reinterpret_cast<const WCHAR*>(text.data());
+    int size = static_cast<int>(text.size());
+    int n = WideCharToMultiByte(CP_ACP, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string narrow(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, size, &narrow[0], n, nullptr, nullptr);
+    return narrow;
 }
 
 std::u16string WidenText(const char* text) {

@@ -11,11 +11,17 @@
 // The text with one CR per paragraph break, so that positions in it are the
 // editor's character positions.
 std::u16string ReadEditorText(HWND editor);
+// The selected text, counted the same way; empty when the selection holds
+// more than `most` characters.
+std::u16string ReadSelectedText(HWND editor, size_t most);
 // The editor's length in characters, counted the same way.
 LONG EditorTextLength(HWND editor);
 // An 8-bit text of the system code page as UTF-16.
 std::u16string WidenText(const char* text);
-// The system's upper case and word characters.
+// A UTF-16 text in the system code page (characters it lacks become '?').
+std::string NarrowText(const std::u16string& text);
+// The system's upper case, and the word characters of the editor's control:
+// those after or before which its whole-word search finds no match.
 const TextFolding& SystemFolding();
 
 // Replaces the selection by a UTF-16 text, undoable.

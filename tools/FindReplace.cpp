@@ -29,7 +29,8 @@ LONG findLength;
 
 void ApplyFindOptions() {
     searchFlags |= findRecord.Flags & (FR_MATCHCASE | FR_WHOLEWORD);
-    findLength = static_cast<LONG>(TextLength(findWhat));
+    // In characters: a double-byte code page spends two bytes on some.
+    findLength = static_cast<LONG>(WidenText(findWhat).size());
 }
 
 // One search of the control for `findWhat`; -1 when nothing is found. An
@@ -81,16 +82,18 @@ void FindNext(bool down) {
 // whatever the letter case, then the next match is looked for.
 void ReplaceOnce() {
     HWND editor = app.editorWindow;
-    LONG length = static_cast<LONG>(TextLength(findWhat));
-    CHARRANGE selection = CurrentSelection();
-    if (length > 0 && selection.cpMax - selection.cpMin == length) {
-        char selected[kPathSize] = {};
-        char wanted[kPathSize];
-        SendMessageA(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(selected));
-        TextCopy(findWhat, wanted);
-        if (std::strcmp(TextLowerAscii(selected), TextLowerAscii(wanted)) == 0)
-            SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith));
-    }
+    // Compared as UTF-16: the selection may take more bytes than the search
+    // text's buffer holds.
+    std::u16string wanted = WidenText(findWhat);
+    std::u16string selected = ReadSelectedText(editor, wanted.size());
+    auto lower = [](std::u16string text) {
+        for (char16_t& c : text)
+            if (c >= u'A' && c <= u'Z')
+                c = static_cast<char16_t>(c + 32);
+        return text;
+    };
+    if (!wanted.empty() && selected.size() == wanted.size() && lower(selected) == lower(wanted))
+        SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(replaceWith));
     FindNextDown();
 }
 

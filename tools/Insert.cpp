@@ -279,28 +279,32 @@ void DeDouble() {
     int selected = SelectionLength(editor);
     if (selected < 2 || selected >= 200)
         return;
-    char piece[200] = {};
-    SendMessageA(editor, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(piece));
-    TextCopy(piece, findWhat);
-    TextAppend(findWhat, piece);
+    // The piece is read as UTF-16 and bounded by its bytes in the code page:
+    // a double-byte page takes up to two bytes a character.
+    std::u16string piece = ReadSelectedText(editor, kDeDoublePieceBytes);
+    char doubled[kPathSize];
+    if (piece.empty() || !DoubledSearchText(NarrowText(piece), doubled, sizeof doubled))
+        return;
+    TextCopy(doubled, findWhat);
     CHARRANGE selection = {0, 0};
     SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
 
     if (doc.richText) {
         // Through the control, keeping formats. Nothing before a replacement
         // can hold the doubled text, so the search goes on just before it.
-        LONG pieceLength = selection.cpMax - selection.cpMin;
+        const std::u16string twice = piece + piece;
+        const LONG pieceLength = static_cast<LONG>(piece.size());
         LONG from = 0;
         SendMessageA(editor, WM_SETREDRAW, FALSE, 0);
         for (;;) {
-            FINDTEXTEXA request = {{from, -1}, findWhat, {0, 0}};
+            FINDTEXTEXW request = {{from, -1}, reinterpret_cast<LPCWSTR>(twice.c_str()), {0, 0}};
             LONG at = static_cast<LONG>(
-                SendMessageA(editor, EM_FINDTEXTEX, FR_DOWN, reinterpret_cast<LPARAM>(&request)));
+                SendMessageW(editor, EM_FINDTEXTEXW, FR_DOWN, reinterpret_cast<LPARAM>(&request)));
             if (at < 0)
                 break;
             CHARRANGE match = {at, at + 2 * pieceLength};
             SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
-            SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(piece));
+            ReplaceSelectionText(editor, piece.c_str());
             from = at + 1 > 2 * pieceLength ? at + 1 - 2 * pieceLength : 0;
         }
         SendMessageA(editor, WM_SETREDRAW, TRUE, 0);
@@ -309,9 +313,7 @@ void DeDouble() {
         std::u16string text = ReadEditorText(editor);
         if (static_cast<size_t>(selection.cpMax) > text.size())
             return;
-        std::u16string wide = text.substr(static_cast<size_t>(selection.cpMin),
-                                          static_cast<size_t>(selection.cpMax - selection.cpMin));
-        ApplyTextEdit(text, DeDoubleText(text, wide, SystemFolding()));
+        ApplyTextEdit(text, DeDoubleText(text, piece, SystemFolding()));
     }
     UpdateStatusBar();
 }

@@ -182,6 +182,16 @@ TextEdit DeDoubleText(const std::u16string& text, const std::u16string& piece,
     return edit;
 }
 
+bool DoubledSearchText(const std::string& piece, char* out, size_t size) {
+    const size_t n = piece.size();
+    if (n == 0 || n >= kDeDoublePieceBytes || 2 * n >= size)
+        return false;
+    std::memcpy(out, piece.data(), n);
+    std::memcpy(out + n, piece.data(), n);
+    out[2 * n] = 0;
+    return true;
+}
+
 void ScanLabelText(const std::u16string& text, const std::u16string& folded,
                    const std::u16string& marker, bool wordToLeft, int32_t maxRows, int32_t* row,
                    std::vector<LabelRow>* rows, const TextFolding& folding) {

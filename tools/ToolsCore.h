@@ -51,6 +51,15 @@ TextEdit ReplaceAllText(const std::u16string& text, const std::u16string& find,
 TextEdit DeDoubleText(const std::u16string& text, const std::u16string& piece,
                       const TextFolding& folding);
 
+// De-Double's search text, the piece twice, as the 8-bit text of the
+// system's code page that the Find dialog shows. A double-byte code page
+// takes up to two bytes a character, so the piece is bounded by bytes: it is
+// used only when it takes 1 to kDeDoublePieceBytes - 1 bytes and the doubled
+// text fits `size` bytes with its end. Otherwise nothing is written and the
+// answer is false.
+constexpr size_t kDeDoublePieceBytes = 200;
+bool DoubledSearchText(const std::string& piece, char* out, size_t size);
+
 // First occurrence of `pattern` at or after `from`, ignoring case; npos when
 // absent or when the pattern is empty.
 size_t FindIgnoringCase(const std::u16string& text, const std::u16string& pattern, size_t from,

@@ -102,6 +102,13 @@ void ReplaceAll(Input& in, uint8_t options, const TextFolding& f) {
 void DeDouble(Input& in, const TextFolding& f) {
     std::u16string piece = Widen(in.Text(6)), text = Widen(in.Text(200));
     TextEdit edit = DeDoubleText(text, piece, f);
+    // The search text in a buffer of any size: written whole or not at all.
+    std::string bytes = in.Text(260);
+    Guarded room(in.Byte() * 3u);
+    bool fits =
+        !bytes.empty() && bytes.size() < kDeDoublePieceBytes && 2 * bytes.size() < room.size();
+    FUZZ_CHECK(DoubledSearchText(bytes, room.data(), room.size()) == fits);
+    FUZZ_CHECK(room.GuardIntact() && (!fits || room.Text() == bytes + bytes));
     std::u16string t = text, doubled = piece + piece;
     size_t hits = 0, caret = 0;
     for (size_t at; (at = NaiveFind(t, doubled, 0, false, f)) != std::u16string::npos; ++hits) {

@@ -1,13 +1,21 @@
 // The soak test: the real Korvid.exe, started on a document in a throwaway
 // folder, driven by thousands of random user steps from a seeded generator
 // (keys, clicks, the context menu, commands, dialogs and their answers,
-// saves). After every step it checks that the program answers, that it
-// still runs, and that no file changed behind its back; after every save,
-// that the file holds what the editor showed, in the document's own
-// encoding and line-break style; every 100 steps, that memory and handles
-// stay within a bound.
+// saves, the Rich Text toggle, a file larger than the partial-load
+// threshold, clicks on a link to a marker program). After every step it
+// checks that the program answers, that it still runs, and that no file
+// changed behind its back: a partly loaded file is never written over, the
+// marker never ran; after every save, that the file holds what the editor
+// showed, in the document's own encoding and line-break style; after Word
+// Wrap, that no text was lost; on New, Open and exit, that the close check
+// asks while the editor holds unsaved edits; every 100 steps, that memory
+// and handles stay within a bound.
 //
-//   korvid_soak.exe [--steps N] [--seed S]
+//   korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic]
+//
+// Each seed runs on its own. --all-forms fails unless the seeds together
+// checked every encoding and line-break style; --basic leaves out the large
+// file, the Rich Text toggle and the link clicks.
 //
 // KORVID_SOAK_VERBOSE=1 prints every step as it is taken.
 //
@@ -25,12 +33,14 @@
 #include <dlgs.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +50,9 @@ namespace {
 
 constexpr const char* kDocName = "notes.txt";
 constexpr const char* kDecoyName = "other.txt";
+constexpr const char* kBigName = "big.txt"; // above the partial-load threshold
+constexpr int kPartialLoadSize = 20000;
+constexpr const char* kNotSaved = "File is not saved and changes will be lost";
 // Bounds: the resident memory may grow this much over its value after the
 // first 50 steps of a run of the program, the handle and window counts
 // this much. Wine's file dialog keeps one registry key open each time it is
@@ -57,6 +70,8 @@ constexpr size_t kAutoSaveEnabled = 44;
 constexpr size_t kAssocAutoRefresh = 3594;
 constexpr size_t kMonitorFile = 4922;
 constexpr size_t kPrintProgram = 4954; // 600 bytes
+constexpr size_t kPartialLoadSizeField = 4926;
+constexpr size_t kPartialLoadMode = 4930; // 1: ask
 
 struct SoakFailure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -93,6 +108,14 @@ struct Form {
     Encoding encoding = Ansi;
     int breaks = 0; // LineBreakStyle: 0 CR LF, 1 LF, 2 CR
 };
+
+// The encodings and break styles that a load or a save checked, over all
+// seeds of the run.
+std::set<int> checkedEncodings, checkedBreaks;
+void NoteChecked(const Form& form) {
+    checkedEncodings.insert(form.encoding);
+    checkedBreaks.insert(form.breaks);
+}
 
 // The bytes a save writes for the editor's text (CR LF breaks).
 Bytes Encode(const std::wstring& text, const Form& form) {
@@ -195,6 +218,31 @@ std::string Shown(const std::wstring& text, size_t limit = 80) {
             out += c >= 32 && c < 127 ? static_cast<char>(c) : '.';
     }
     return text.size() > limit ? out + "..." : out;
+}
+
+// Where an editor's text departs from the text last loaded or saved.
+std::string Difference(const std::wstring& now, const std::wstring& saved,
+                       const char* what = "last loaded or saved") {
+    size_t at = 0;
+    while (at < now.size() && at < saved.size() && now[at] == saved[at])
+        ++at;
+    size_t from = at > 20 ? at - 20 : 0;
+    return "the text (" + std::to_string(now.size()) + " characters) departs at character " +
+           std::to_string(at) + ": \"" + Shown(now.substr(from), 60) + "\", " + what + " (" +
+           std::to_string(saved.size()) + "): \"" + Shown(saved.substr(from), 60) + "\"";
+}
+
+// The first (n > 0) or last (n < 0) bytes of a file in hexadecimal.
+std::string Hex(const Bytes& bytes, int n) {
+    size_t count = std::min(bytes.size(), static_cast<size_t>(n < 0 ? -n : n));
+    size_t from = n < 0 ? bytes.size() - count : 0;
+    std::string out;
+    char digits[4];
+    for (size_t i = from; i < from + count; ++i) {
+        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
+        out += std::string(out.empty() ? "" : " ") + digits;
+    }
+    return out;
 }
 
 // A file's bytes, with the mark and the zeros of UTF-16 shown as dots.
@@ -346,7 +394,8 @@ int FindUnixProcess(const std::string& exePath) {
 
 class Soak {
   public:
-    Soak(uint64_t seed, int steps) : seed_(seed), steps_(steps), rng_(seed) {}
+    Soak(uint64_t seed, int steps, bool basic)
+        : seed_(seed), steps_(steps), rng_(seed), basic_(basic) {}
     int Run();
 
   private:
@@ -364,12 +413,19 @@ class Soak {
     void Options();
     void Save(bool byKey);
     void Exit();
+    void OpenFile(int how);
+    void New();
+    void Rebuild(int id, const std::string& what);
+    void ToggleRichText();
+    void ClickLink();
 
     // Synchronisation, dialogs and checks.
     void Barrier(bool byKey, const std::string& keys = "");
     void Settle();
     bool AnswerOne();
     void AnswerFileDialog(HWND dialog);
+    void Press(HWND window, int button, const std::string& what);
+    [[noreturn]] void AskedForName();
     void AfterStep();
     void CheckFiles();
     void CheckReopened();
@@ -377,6 +433,17 @@ class Soak {
     void Restart();
     std::wstring Text() { return app_.EditorTextW(); }
     bool Named() { return app_.Title() != "Untitled"; }
+    bool Rich() { return app_.ToolbarChecked(IDM_RICH_TEXT); }
+    void NoteBefore();
+    void ExpectSave();
+    // Edits the close check must ask about: text or format that no file
+    // holds (an empty editor is never asked about).
+    // The control takes an undo back past a save for no change, so after
+    // one nothing is asked for.
+    bool Dirty() {
+        std::wstring text = Text();
+        return !undone_ && !text.empty() && (text != savedText_ || Rich() != savedRich_);
+    }
     std::wstring Word();
     void Log(const std::string& what);
     [[noreturn]] void Fail(const std::string& what);
@@ -386,23 +453,38 @@ class Soak {
     int steps_;
     bool verbose_ = std::getenv("KORVID_SOAK_VERBOSE") != nullptr;
     Random rng_;
+    bool basic_;
     KorvidApp app_;
     int step_ = 0;
     std::deque<std::string> recent_;
-    std::string docsFolder_, docPath_, decoyPath_;
+    std::string docsFolder_, docPath_, decoyPath_, markerLog_, link_;
     Form form_;
-    Bytes docBytes_, decoyBytes_;
+    Bytes decoyBytes_;
+    std::map<std::string, Bytes> pool_; // the files the document may be: name, bytes
     std::map<std::string, Entry> programFiles_;
     bool onTop_ = false;
     // What the step may do with the document file.
-    bool mayWrite_ = false;    // a save may have written it
-    bool mustWrite_ = false;   // a save certainly wrote it
-    bool reopened_ = false;    // the editor now shows the file from disk
-    bool mayExit_ = false;     // the program may have ended
-    bool stopped_ = false;     // a question or a dialog was turned down
-    bool pendingSave_ = false; // "Save file now": a save unless a dialog comes
-    HWND ignore_ = nullptr;    // a window the step itself handles
-    std::wstring textBefore_;  // the editor's text when the step began
+    bool mayWrite_ = false;           // a save may have written it
+    bool mustWrite_ = false;          // a save certainly wrote it
+    bool reopened_ = false;           // the editor now shows the file from disk
+    bool mayExit_ = false;            // the program may have ended
+    bool stopped_ = false;            // a question or a dialog was turned down
+    bool pendingSave_ = false;        // "Save file now": a save unless a dialog comes
+    std::string target_;              // the file a save would write
+    std::string reopenName_;          // the file the last reopen showed
+    std::string openName_;            // the file the next Open dialog is given
+    bool partial_ = false;            // the document is the start of a pool file
+    std::string partialName_;         // that file
+    bool richBefore_ = false;         // Rich Text when the step began
+    bool formKnown_ = true;           // form_ is the document's form (no toggle since)
+    std::wstring savedText_;          // the text as last loaded or saved
+    bool savedRich_ = false;          // and whether as Rich Text
+    bool undone_ = false;             // an undo or redo came since
+    bool reloadsWorkingFile_ = false; // the step goes through "Tmp" (toggle, rebuild)
+    bool expectAsk_ = false;          // the close check must ask in this step
+    bool asked_ = false;              // it did
+    HWND ignore_ = nullptr;           // a window the step itself handles
+    std::wstring textBefore_;         // the editor's text when the step began
     int saves_ = 0, restarts_ = 0, runStart_ = 0;
     int unixPid_ = 0;
     Sample first_, baseline_, last_;
@@ -503,6 +585,8 @@ void Soak::Barrier(bool byKey, const std::string& keys) {
         bool onTop = (GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         if (main && IsWindow(main) && onTop != onTop_)
             break;
+        if (byKey && mustWrite_ && app_.FindFileDialog())
+            AskedForName();
         if (GetTickCount() - start > kUiTimeout)
             Stuck("the program did not handle the step within " + std::to_string(kUiTimeout) +
                   " ms (On Top did not change)");
@@ -547,6 +631,13 @@ std::string TitleOf(HWND window) {
     return title;
 }
 
+// Presses a button of a dialog and waits until the dialog has gone.
+void Soak::Press(HWND window, int button, const std::string& what) {
+    app_.Post(GetDlgItem(window, button), BM_CLICK, 0, 0);
+    app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                   what + " to close");
+}
+
 // Answers whatever window is open; false when none is (the main window is
 // enabled, so no modal window is on its way either).
 bool Soak::AnswerOne() {
@@ -566,10 +657,27 @@ bool Soak::AnswerOne() {
     GetClassNameA(window, cls, sizeof cls);
     if (title == kNotifyCaption) {
         Notification note = app_.ReadNotification(window);
+        // A link is never opened: the marker program must not run.
         std::vector<int> choices;
         for (const auto& button : note.buttons)
-            if (button.second.find("ReadMe") == std::string::npos)
+            if (button.second.find("ReadMe") == std::string::npos &&
+                button.second != "Open this link")
                 choices.push_back(button.first);
+        if (note.message == kNotSaved)
+            asked_ = true;
+        if (reloadsWorkingFile_ && note.message.find("File is large") == 0)
+            Fail("the reload of the working file asked \"" + note.message +
+                 "\": it would load only part of the document");
+        bool link = false;
+        for (const auto& button : note.buttons)
+            link = link || button.second == "Do not open";
+        if (link && rng_.Percent(50)) {
+            Log("  answer \"" + note.message + "\" with Escape");
+            app_.PressKeysIn(window, "Escape");
+            app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                           "the link question to close on Escape");
+            return true;
+        }
         if (choices.empty())
             Fail("the notification \"" + note.message + "\" offers no button to press");
         int id = rng_.Pick(choices);
@@ -583,7 +691,9 @@ bool Soak::AnswerOne() {
         // Revert, which never saves over the file it reverts to).
         if (button == "Save file now") {
             mayWrite_ = true;
-            pendingSave_ = Named();
+            pendingSave_ = Named() && !partial_;
+            if (pendingSave_)
+                target_ = app_.Title();
         }
         if (button == "Abort Close" || button == "Cancel")
             stopped_ = true;
@@ -597,23 +707,26 @@ bool Soak::AnswerOne() {
         if (!yes)
             ++refusedReplace_;
         Log(std::string("  replace the file: ") + (yes ? "Yes" : "No"));
-        if (yes)
+        if (yes) {
             mustWrite_ = mayWrite_ = true;
-        app_.Post(GetDlgItem(window, yes ? IDYES : IDNO), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                       "the replace question to close");
+            target_ = kDocName;
+        }
+        Press(window, yes ? IDYES : IDNO, "the replace question");
     } else if (title == "File Info" || title == "About Korvid") {
-        app_.Post(GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window); }, "the " + title + " dialog to close");
+        Press(window, IDOK, "the " + title + " dialog");
     } else if (std::strcmp(cls, "#32770") == 0 && GetDlgItem(window, IDCANCEL)) {
         Log("  cancel \"" + title + "\"");
-        app_.Post(GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
-        app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                       "the \"" + title + "\" window to close");
+        Press(window, IDCANCEL, "the \"" + title + "\" window");
     } else {
         Fail(std::string("an unexpected window is open: ") + cls + " \"" + title + "\"");
     }
     return true;
+}
+
+void Soak::AskedForName() {
+    Fail("the save of " + app_.Title() +
+         " asked for a file name or was missing, though the document holds its whole file: the "
+         "program still takes it for partly loaded, binary or read only");
 }
 
 void Soak::AnswerFileDialog(HWND dialog) {
@@ -625,14 +738,22 @@ void Soak::AnswerFileDialog(HWND dialog) {
         app_.CancelFileDialog(dialog);
         return;
     }
-    Log("  give the \"" + title + "\" file dialog " + kDocName);
+    // Open is given the large file at times; a save always the document.
+    bool open = title.find("Open") != std::string::npos;
+    if (!open && mustWrite_)
+        AskedForName();
+    std::string name = open ? openName_ : kDocName;
+    Log("  give the \"" + title + "\" file dialog " + name);
     ++confirmedDialogs_;
     HWND box = GetDlgItem(dialog, cmb13);
     if (!box)
         box = GetDlgItem(dialog, edt1);
-    app_.Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(docPath_.c_str()));
-    if (title.find("Open") != std::string::npos)
+    std::string path = docsFolder_ + name;
+    app_.Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    if (open)
         reopened_ = true;
+    else
+        target_ = kDocName;
     // Posted: the answer may open the replace question first.
     app_.Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     app_.WaitUntil(
@@ -660,6 +781,16 @@ void Soak::Settle() {
 
 void Soak::AfterStep() {
     Settle();
+    if (expectAsk_ && !asked_)
+        Fail("the close check did not ask although the editor held unsaved edits: " +
+             (richBefore_ != savedRich_ ? std::string("the format changed")
+                                        : Difference(textBefore_, savedText_)));
+    if (app_.Running() && app_.FindMainWindow() && !Named() && Text().empty()) {
+        // A new document: nothing to ask about, no file behind it.
+        savedText_.clear();
+        savedRich_ = Rich();
+        partial_ = undone_ = false;
+    }
     HWND main = app_.FindMainWindow();
     if (!app_.Running() || !main) {
         // Only an exit ends the program, and it ends it whole.
@@ -676,20 +807,24 @@ void Soak::AfterStep() {
     if (!SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result))
         Fail("the main window did not answer WM_NULL within 5 s");
     CheckFiles();
-    if (reopened_ && !stopped_)
+    if (reopened_ && !stopped_) {
+        // The file the program shows now (Reload of a new document reloads
+        // the file it had before).
+        reopenName_ = app_.Title();
         CheckReopened();
+    }
     SampleResources(false);
 }
 
 void Soak::CheckFiles() {
-    Bytes doc, decoy;
-    if (!TryReadFileBytes(docPath_, doc))
-        Fail("the document file cannot be read");
+    Bytes decoy;
     if (!TryReadFileBytes(decoyPath_, decoy) || decoy != decoyBytes_)
         Fail("the file " + std::string(kDecoyName) + " beside the document changed");
-    auto docs = ListFolder(docsFolder_);
-    for (const auto& file : docs)
-        if (file.first != kDocName && file.first != kDecoyName)
+    if (!markerLog_.empty() && FileExists(markerLog_))
+        Fail("the marker program ran: a click on the link \"" + link_ +
+             "\" started it without the question's consent");
+    for (const auto& file : ListFolder(docsFolder_))
+        if (file.first != kDecoyName && !pool_.count(file.first))
             Fail("a file appeared beside the document: " + file.first);
     for (const auto& file : ListFolder(app_.ProgramFolder())) {
         if (file.first == "Korvid.Dat" || file.first == "Tmp")
@@ -700,30 +835,77 @@ void Soak::CheckFiles() {
         if (!(known->second == file.second))
             Fail("the file " + file.first + " in the program folder changed");
     }
-    bool changed = doc != docBytes_;
-    if (mustWrite_ || (mayWrite_ && changed)) {
-        Bytes expected = Encode(textBefore_, form_);
-        if (doc != expected)
-            Fail(std::string("after the save the file does not hold what the editor showed (") +
-                 kEncodingNames[form_.encoding] + ", " + kBreakNames[form_.breaks] +
-                 ")\n  editor: \"" + Shown(textBefore_) + "\"\n  file:   \"" + Shown(doc) +
-                 "\"\n  wanted: \"" + Shown(expected) + "\"");
-        ++saves_;
-    } else if (changed) {
-        Fail("the document file changed without a save: \"" + Shown(doc) + "\", was \"" +
-             Shown(docBytes_) + "\"");
+    for (auto& file : pool_) {
+        Bytes bytes;
+        if (!TryReadFileBytes(docsFolder_ + file.first, bytes))
+            Fail("the file " + file.first + " cannot be read");
+        bool changed = bytes != file.second;
+        if (changed && partial_ && file.first == partialName_)
+            Fail("the partly loaded file " + file.first + " was written over (" +
+                 std::to_string(file.second.size()) + " bytes, now " +
+                 std::to_string(bytes.size()) + "): \"" + Shown(bytes) + "\"");
+        if (target_ == file.first && (mustWrite_ || (mayWrite_ && changed))) {
+            if (richBefore_) {
+                // Rich Text: the control's own RTF, and nothing after it.
+                if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
+                    std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
+                    Fail("after the save of Rich Text the file is no RTF without NUL bytes: it "
+                         "starts with bytes " +
+                         Hex(bytes, 4) + " and ends with " + Hex(bytes, -2) + " (" +
+                         std::to_string(bytes.size()) + " bytes): \"" + Shown(bytes) + "\"");
+            } else if (!formKnown_) {
+                // After the toggle the document's form is the working file's.
+                std::wstring saved = Decode(bytes, DetectForm(bytes));
+                if (saved != textBefore_)
+                    Fail("after the save the file " + file.first +
+                         " does not hold what the editor showed: " +
+                         Difference(saved, textBefore_, "the editor"));
+            } else {
+                Bytes expected = Encode(textBefore_, form_);
+                if (bytes != expected)
+                    Fail("after the save the file " + file.first +
+                         " does not hold what the editor showed (" +
+                         kEncodingNames[form_.encoding] + ", " + kBreakNames[form_.breaks] +
+                         ")\n  editor: \"" + Shown(textBefore_) + "\"\n  file:   \"" +
+                         Shown(bytes) + "\"\n  wanted: \"" + Shown(expected) + "\"");
+                NoteChecked(form_);
+            }
+            ++saves_;
+            // The text is safe; unless this was a copy, the document is
+            // now that file's.
+            savedText_ = textBefore_;
+            savedRich_ = richBefore_;
+            undone_ = false;
+            if (!app_.FindMainWindow() || app_.Title() == file.first)
+                partial_ = false;
+        } else if (changed) {
+            Fail("the file " + file.first + " changed without a save: \"" + Shown(bytes) +
+                 "\", was \"" + Shown(file.second) + "\"");
+        }
+        file.second = bytes;
     }
-    docBytes_ = doc;
 }
 
-// The editor shows the file again: the form is the file's, the text its text.
+// The editor shows a file again: the form is the file's, the text its text,
+// or for the large file its start when it was loaded partly.
 void Soak::CheckReopened() {
-    form_ = DetectForm(docBytes_);
-    std::wstring expected = Decode(docBytes_, form_);
+    auto file = pool_.find(reopenName_);
+    if (file == pool_.end())
+        return; // no file behind the document: nothing was reopened
+    const Bytes& bytes = file->second;
+    form_ = DetectForm(bytes);
+    std::wstring expected = Decode(bytes, form_);
     std::wstring shown = Text();
-    if (shown != expected)
-        Fail("the reopened document shows \"" + Shown(shown) + "\", its file holds \"" +
-             Shown(expected) + "\"");
+    partial_ = bytes.size() > static_cast<size_t>(kPartialLoadSize) && !shown.empty() &&
+               shown.size() < expected.size() && expected.compare(0, shown.size(), shown) == 0;
+    partialName_ = partial_ ? reopenName_ : "";
+    if (shown != expected && !partial_)
+        Fail("the reopened document shows \"" + Shown(shown) + "\", its file " + reopenName_ +
+             " holds \"" + Shown(expected) + "\"");
+    NoteChecked(form_);
+    formKnown_ = true;
+    savedText_ = shown;
+    savedRich_ = undone_ = false;
 }
 
 void Soak::SampleResources(bool force) {
@@ -777,7 +959,7 @@ void Soak::Restart() {
     haveBaseline_ = false;
     runStart_ = step_;
     Barrier(false);
-    form_ = DetectForm(docBytes_);
+    reopenName_ = kDocName;
     CheckReopened();
 }
 
@@ -821,9 +1003,11 @@ void Soak::ClickSomewhere() {
 
 void Soak::ContextMenu() {
     // Letters of items that are always there, and what they may do.
-    std::vector<std::string> keys = {"Escape", "u", "c", "t", "p", "d", "e", "n", "s", "a", "o"};
-    bool named = Named();
-    if (named)
+    // (Save is missing for a partly loaded document, which is read only.)
+    std::vector<std::string> keys = {"Escape", "u", "c", "t", "p", "d", "e", "n", "a", "o"};
+    if (!partial_)
+        keys.push_back("s");
+    if (Named())
         keys.push_back("v");
     std::string key = rng_.Pick(keys);
     if (rng_.Percent(1))
@@ -833,16 +1017,23 @@ void Soak::ContextMenu() {
     GetClientRect(editor, &client);
     POINT at = {1 + rng_.Below(client.right - 2), 1 + rng_.Below(client.bottom - 2)};
     Log("context menu at " + std::to_string(at.x) + "," + std::to_string(at.y) + ", then " + key);
-    textBefore_ = Text();
-    mayWrite_ = true;
-    if (key == "s" && named)
-        mustWrite_ = true;
+    NoteBefore();
+    if (key == "s")
+        ExpectSave();
+    expectAsk_ = (key == "n" || key == "o") && Dirty();
+    undone_ = undone_ || key == "u";
     if (key == "x")
         mayExit_ = true;
     app_.Click(editor, at, 3);
     app_.WaitForPopupMenu();
     app_.PressKeys(key);
-    app_.WaitForNoPopupMenu();
+    try {
+        app_.WaitForNoPopupMenu();
+    } catch (const DriverError&) {
+        if (key == "s")
+            AskedForName(); // the menu has no Save
+        throw;
+    }
     Barrier(false);
     reopened_ = key == "v"; // unless a question stops it
 }
@@ -913,8 +1104,7 @@ void Soak::FileInfo() {
     Log("file info, then Close");
     app_.PostCommand(IDM_FILE_INFO);
     HWND info = WaitForOwnWindow(app_, "#32770", "File Info");
-    app_.Post(GetDlgItem(info, IDOK), BM_CLICK, 0, 0);
-    app_.WaitUntil([&] { return !IsWindow(info); }, "File Info to close");
+    Press(info, IDOK, "File Info");
     Barrier(false);
 }
 
@@ -925,7 +1115,7 @@ void Soak::Options() {
     if (escape)
         app_.PressKeysIn(sheet, "Escape");
     else
-        app_.Post(GetDlgItem(sheet, IDCANCEL), BM_CLICK, 0, 0);
+        Press(sheet, IDCANCEL, "the settings sheet");
     app_.WaitUntil([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); },
                    "the settings sheet to close");
     Barrier(false);
@@ -934,9 +1124,11 @@ void Soak::Options() {
 void Soak::Save(bool byKey) {
     bool named = Named();
     Log(std::string(byKey ? "ctrl+s" : "save command") + (named ? "" : " (no file name yet)"));
-    textBefore_ = Text();
-    mayWrite_ = true;
-    mustWrite_ = named;
+    NoteBefore();
+    ExpectSave();
+    // A partly loaded document asks for a name: a key barrier would go to
+    // that dialog, so the command is posted.
+    byKey = byKey && !partial_;
     if (!byKey)
         app_.PostCommand(IDM_SAVE);
     else if (!named) {
@@ -951,8 +1143,9 @@ void Soak::Save(bool byKey) {
 void Soak::Exit() {
     bool close = rng_.Percent(50);
     Log(close ? "close the window" : "exit command");
-    textBefore_ = Text();
-    mayWrite_ = mayExit_ = true;
+    NoteBefore();
+    expectAsk_ = Dirty();
+    mayExit_ = true;
     if (close)
         app_.Close();
     else
@@ -960,11 +1153,109 @@ void Soak::Exit() {
     Barrier(false);
 }
 
+// What a save in this step may write, and the text it must hold.
+void Soak::NoteBefore() {
+    textBefore_ = Text();
+    richBefore_ = Rich();
+    mayWrite_ = true;
+}
+
+// A save of a named document writes its own file, unless the document is
+// the start of a larger file: that one asks for another name.
+void Soak::ExpectSave() { mustWrite_ = Named() && !partial_; }
+
+// Open (given the large file at times), Reload or Revert.
+void Soak::OpenFile(int how) {
+    NoteBefore();
+    expectAsk_ = how == 2 && Dirty();
+    reopened_ = how != 2; // Open reopens when its dialog is given a file
+    Command(how == 0   ? IDM_RELOAD
+            : how == 1 ? IDM_REVERT
+                       : IDM_OPEN,
+            how == 0   ? "reload"
+            : how == 1 ? "revert"
+                       : "open " + openName_);
+}
+
+void Soak::New() {
+    NoteBefore();
+    expectAsk_ = Dirty();
+    Command(IDM_NEW, std::string("new") + (partial_ ? " (after a partly loaded file)" : ""));
+}
+
+// Word Wrap and the font groups build the editor afresh: every character
+// stays, typed past the partial-load threshold or not.
+void Soak::Rebuild(int id, const std::string& what) {
+    reloadsWorkingFile_ = true;
+    std::wstring before = Text();
+    Command(id, what + (partial_ ? " (partly loaded document)" : ""));
+    std::wstring after = Text();
+    if (after != before)
+        Fail(what + " changed the text: " + Difference(after, before, "before"));
+}
+
+// The toggle asks first when plain text does not start with "{"; either
+// answer. The document then differs from its file in format or text.
+void Soak::ToggleRichText() {
+    NoteBefore();
+    reloadsWorkingFile_ = true;
+    formKnown_ = false;
+    Command(IDM_RICH_TEXT, std::string("rich text toggle") + (richBefore_ ? " off" : " on") +
+                               (partial_ ? " (partly loaded document)" : ""));
+    // Plain text that is no RTF comes back as it was ("Convert anyway").
+    std::wstring text = Text();
+    if (!richBefore_ && Rich() && textBefore_.compare(0, 1, L"{") != 0 && text != textBefore_)
+        Fail("the Rich Text toggle changed the text: " + Difference(text, textBefore_, "before"));
+}
+
+// A click on a link to the marker program, typed at the top when the text
+// has none there. The program may only ask; the answer is never to open.
+void Soak::ClickLink() {
+    std::wstring wide(link_.begin(), link_.end());
+    if (Text().compare(0, wide.size(), wide) != 0) {
+        Log("type the marker link at the top");
+        app_.PressKeys("ctrl+Home");
+        app_.TypeText(link_);
+        Barrier(true, "Return");
+    }
+    Log("click the marker link");
+    Barrier(true, "ctrl+Home");
+    // The button press moves the caret, then the control reports the link,
+    // which may start a question: a posted barrier gets through that too.
+    app_.Click(app_.Editor(), {40, 6});
+    app_.WaitUntil(
+        [&] {
+            return app_.Selection() != std::make_pair(0L, 0L) || OpenWindow(app_) ||
+                   FileExists(markerLog_);
+        },
+        "the click on the link to move the caret or ask");
+    Barrier(false);
+}
+
 void Soak::Step() {
-    mayWrite_ = mustWrite_ = reopened_ = mayExit_ = stopped_ = false;
+    mayWrite_ = mustWrite_ = reopened_ = mayExit_ = stopped_ = expectAsk_ = asked_ = false;
+    reloadsWorkingFile_ = false;
+    target_ = Named() && !partial_ ? app_.Title() : kDocName;
+    openName_ = !basic_ && rng_.Percent(35) ? kBigName : kDocName;
     int roll = rng_.Below(1000);
     auto in = [&](int weight) { return (roll -= weight) < 0; };
-    if (in(220))
+    // The paths of the large file, the toggle and links; a partly loaded
+    // document gets Word Wrap and New more often.
+    if (!basic_ && partial_ && rng_.Percent(8)) {
+        if (rng_.Percent(60))
+            Rebuild(IDM_WORD_WRAP, "word wrap");
+        else
+            New();
+        return;
+    }
+    if (!basic_ && in(12))
+        ToggleRichText();
+    else if (!basic_ && in(10))
+        ClickLink();
+    else if (!basic_ && in(12)) {
+        openName_ = kBigName;
+        OpenFile(2);
+    } else if (in(190))
         TypeSome();
     else if (in(70))
         Keys(rng_.Pick(std::vector<std::string>{"Return", "Return", "Tab", "Return Return"}));
@@ -972,9 +1263,10 @@ void Soak::Step() {
         Navigate();
     else if (in(90))
         Keys(rng_.Pick(std::vector<std::string>{"Delete", "BackSpace", "BackSpace BackSpace"}));
-    else if (in(40))
+    else if (in(40)) {
+        undone_ = true;
         Keys("ctrl+z");
-    else if (in(60))
+    } else if (in(60))
         Keys(rng_.Pick(std::vector<std::string>{"ctrl+c", "ctrl+x", "ctrl+v", "ctrl+v"}));
     else if (in(50))
         ClickSomewhere();
@@ -1002,38 +1294,27 @@ void Soak::Step() {
     } else if (in(10))
         Labels();
     else if (in(15))
-        Command(IDM_WORD_WRAP, "word wrap");
+        Rebuild(IDM_WORD_WRAP, "word wrap");
     else if (in(15)) {
         int group = rng_.Below(3);
-        Command(IDM_FONT_GROUP1 + group, "font group " + std::to_string(group + 1));
+        Rebuild(IDM_FONT_GROUP1 + group, "font group " + std::to_string(group + 1));
     } else if (in(10))
         FileInfo();
     else if (in(10))
         Options();
-    else if (in(15)) {
-        textBefore_ = Text();
-        mayWrite_ = true;
-        Command(IDM_NEW, "new");
-    } else if (in(15)) {
-        int how = rng_.Below(3);
-        textBefore_ = Text();
-        mayWrite_ = true;
-        reopened_ = how != 2; // Open reopens when its dialog is given the file
-        Command(how == 0   ? IDM_RELOAD
-                : how == 1 ? IDM_REVERT
-                           : IDM_OPEN,
-                how == 0   ? "reload"
-                : how == 1 ? "revert"
-                           : "open");
-    } else if (in(10)) {
-        textBefore_ = Text();
-        mayWrite_ = true;
+    else if (in(15))
+        New();
+    else if (in(15))
+        OpenFile(rng_.Below(3));
+    else if (in(10)) {
+        NoteBefore();
         Command(IDM_SAVE_AS, "save as");
     } else if (in(10))
         Command(IDM_SELECT_ALL, "select all");
-    else if (in(10))
+    else if (in(10)) {
+        undone_ = true;
         Command(rng_.Percent(50) ? IDM_UNDO : IDM_REDO, "undo/redo command");
-    else if (in(8))
+    } else if (in(8))
         Command(IDM_DEDOUBLE, "de-double");
     else if (in(2))
         Exit();
@@ -1049,18 +1330,45 @@ int Soak::Run() {
     MakeFolders(docsFolder_);
     docPath_ = docsFolder_ + kDocName;
     decoyPath_ = docsFolder_ + kDecoyName;
+    // The document's form follows the seed; the large file (a JSON text, so
+    // it starts with "{") has the next encoding and break style.
     form_.encoding = static_cast<Encoding>(seed_ % 3);
     form_.breaks = static_cast<int>((seed_ / 3) % 3);
-    docBytes_ = Encode(L"first line\r\nsecond line with words\r\n\r\nthe end", form_);
-    WriteFileBytes(docPath_, docBytes_);
+    Form bigForm{static_cast<Encoding>((form_.encoding + 1) % 3), (form_.breaks + 1) % 3};
+    pool_[kDocName] = Encode(L"first line\r\nsecond line with words\r\n\r\nthe end", form_);
+    std::wstring big = L"{\r\n";
+    for (int line = 0; line < 600; ++line)
+        big += L"  \"line " + std::to_wstring(line) + L"\": \"some words for a large file\",\r\n";
+    if (!basic_)
+        pool_[kBigName] = Encode(big + L"  \"end\": 0\r\n}\r\n", bigForm);
+    for (const auto& file : pool_)
+        WriteFileBytes(docsFolder_ + file.first, file.second);
     decoyBytes_ = Bytes{'d', 'e', 'c', 'o', 'y', '\r', '\n'};
     WriteFileBytes(decoyPath_, decoyBytes_);
+    // The marker program: a copy of the run probe, which writes the log
+    // named in its environment (inherited from here through the program).
+    if (!basic_) {
+        std::string built = KorvidExePath();
+        std::string folder = root + "marker\\", marker = folder + "marker.exe";
+        MakeFolders(folder);
+        if (!CopyFileA((built.substr(0, built.rfind('\\') + 1) + "korvid_run_probe.exe").c_str(),
+                       marker.c_str(), FALSE)) {
+            std::printf("korvid soak: no korvid_run_probe.exe beside Korvid.exe\n");
+            return 1;
+        }
+        markerLog_ = folder + "ran.log";
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", markerLog_.c_str());
+        link_ = "file:///" + marker;
+        for (char& c : link_)
+            c = c == '\\' ? '/' : c;
+    }
 
     Bytes settings = DefaultSettingsFile();
     for (auto field :
          {Field{kAutoSaveEnabled, 0}, Field{kMonitorFile, 0}, Field{offsets::EscapeCloses, 0},
           Field{offsets::ExitSave, 0}, Field{kAssocAutoRefresh, 0}, Field{offsets::StayOnTop, 0},
-          Field{kUrlHighlight, 1}})
+          Field{kUrlHighlight, 1}, Field{kPartialLoadSizeField, kPartialLoadSize},
+          Field{kPartialLoadMode, 1}})
         SetSettingsField(settings, field.offset, field.value);
     // No print program: Print would start one.
     SetSettingsText(settings, kPrintProgram, 600, "");
@@ -1068,10 +1376,14 @@ int Soak::Run() {
     programFiles_ = ListFolder(app_.ProgramFolder());
     programFiles_.erase("Korvid.Dat");
 
-    std::printf("korvid soak: seed %llu, %d steps, keys through %s, document %s with %s breaks\n",
+    std::printf("korvid soak: seed %llu, %d steps, keys through %s, document %s with %s breaks",
                 static_cast<unsigned long long>(seed_), steps_,
                 app_.Keys() == KeyMethod::XTest ? "xdotool" : "SendInput",
                 kEncodingNames[form_.encoding], kBreakNames[form_.breaks]);
+    if (!basic_)
+        std::printf(", %s %s with %s breaks, the marker link", kBigName,
+                    kEncodingNames[bigForm.encoding], kBreakNames[bigForm.breaks]);
+    std::printf("\n");
     std::fflush(stdout);
     DWORD start = GetTickCount();
     try {
@@ -1079,7 +1391,7 @@ int Soak::Run() {
         app_.WaitForEditor();
         onTop_ = app_.OnTop();
         Barrier(false);
-        reopened_ = true;
+        reopenName_ = kDocName;
         CheckReopened();
         SampleResources(true);
         for (step_ = 1; step_ <= steps_; ++step_) {
@@ -1120,18 +1432,43 @@ int Soak::Run() {
 } // namespace
 
 int main(int argc, char** argv) {
-    uint64_t seed = 1;
+    std::vector<uint64_t> seeds;
     int steps = 500;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--steps") == 0)
-            steps = std::atoi(argv[i + 1]);
-        else if (std::strcmp(argv[i], "--seed") == 0)
-            seed = std::strtoull(argv[i + 1], nullptr, 10);
+    bool allForms = false, basic = false, usage = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--all-forms") == 0)
+            allForms = true;
+        else if (std::strcmp(argv[i], "--basic") == 0)
+            basic = true;
+        else if (i + 1 < argc && std::strcmp(argv[i], "--steps") == 0)
+            steps = std::atoi(argv[++i]);
+        else if (i + 1 < argc && std::strcmp(argv[i], "--seed") == 0)
+            seeds.push_back(std::strtoull(argv[++i], nullptr, 10));
+        else
+            usage = true;
     }
-    if (argc % 2 == 0 || steps <= 0) {
-        std::printf("usage: korvid_soak.exe [--steps N] [--seed S]\n");
+    if (usage || steps <= 0) {
+        std::printf("usage: korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic]\n");
         return 2;
     }
-    Soak soak(seed, steps);
-    return soak.Run();
+    if (seeds.empty())
+        seeds.push_back(1);
+    int status = 0;
+    for (uint64_t seed : seeds) {
+        Soak soak(seed, steps, basic);
+        status |= soak.Run();
+    }
+    std::string encodings, breaks;
+    for (int form : checkedEncodings)
+        encodings += std::string(encodings.empty() ? "" : ", ") + kEncodingNames[form];
+    for (int form : checkedBreaks)
+        breaks += std::string(breaks.empty() ? "" : ", ") + kBreakNames[form];
+    std::printf("korvid soak: loads and saves checked %s; %s breaks\n", encodings.c_str(),
+                breaks.c_str());
+    if (allForms && (checkedEncodings.size() < 3 || checkedBreaks.size() < 3)) {
+        std::printf("korvid soak: FAILED: the seeds did not check every encoding and break style "
+                    "(8-bit, UTF-8, UTF-16; CR LF, LF, CR)\n");
+        status = 1;
+    }
+    return status;
 }

@@ -118,6 +118,27 @@ TEST(DeDoubleCore, CollapsesRunsWhateverTheirCase) {
     EXPECT_EQ(DeDoubleText(U("abab"), U(""), kAsciiFolding).hits, 0u);
 }
 
+// The piece is bounded by bytes: in a double-byte code page 100 selected
+// characters can take 200 bytes.
+TEST(DeDoubleCore, TheSearchTextKeepsToItsBuffers) {
+    char out[600];
+    std::memset(out, 'Z', sizeof out);
+    std::string twoByte;
+    for (int i = 0; i < 99; ++i)
+        twoByte += "\x82\xA0";
+    ASSERT_TRUE(DoubledSearchText(twoByte, out, sizeof out));
+    EXPECT_EQ(std::string(out), twoByte + twoByte);
+    EXPECT_FALSE(DoubledSearchText(twoByte + "\x82\xA0", out, sizeof out)); // 200 bytes
+    EXPECT_TRUE(DoubledSearchText(std::string(199, 'q'), out, sizeof out));
+    EXPECT_FALSE(DoubledSearchText("", out, sizeof out));
+    // The doubled text with its end must fit the room given.
+    std::memset(out, 'Z', sizeof out);
+    EXPECT_FALSE(DoubledSearchText(std::string(150, 'q'), out, 300));
+    EXPECT_EQ(out[0], 'Z');
+    EXPECT_TRUE(DoubledSearchText(std::string(149, 'q'), out, 300));
+    EXPECT_EQ(std::strlen(out), 298u);
+}
+
 // Random texts over a small alphabet make many overlapping and adjacent
 // matches: the one-pass results must equal the stepwise loops exactly.
 TEST(EditCore, OnePassEqualsTheStepwiseLoops) {

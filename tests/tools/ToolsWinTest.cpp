@@ -140,6 +140,48 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     CloseDialog();
 }
 
+// Whole words: Replace All on plain text (worked out on a copy) ends words
+// where the control's own search does, which Find Next and Rich Text use.
+// Under Wine the control's word characters are the letters and digits of
+// every script; '_', apostrophes and other signs end words.
+TEST_F(ToolsTest, WholeWordReplaceAllAgreesWithTheControlsSearch) {
+    struct Case {
+        const char16_t* text;
+        const char16_t* expected; // "ab" replaced by "X" as a whole word
+    };
+    const Case cases[] = {
+        {u"ab_ _ab a_b", u"X_ _X a_b"},
+        {u"ab' 'ab it's ab\u2019", u"X' 'X it's X\u2019"},
+        {u"ab1 1ab ab\u00B2 \u0661ab (ab)", u"ab1 1ab ab\u00B2 \u0661ab (X)"},
+        {u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab",
+         u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab"},
+        {u"ab-ab.ab\tab\rab", u"X-X.X\tX\rX"},
+        {u"abab ab ab\u00D7ab", u"abab X X\u00D7X"},
+    };
+    HWND dialog = OpenDialog(IDM_REPLACE);
+    SetDlgItemTextA(dialog, edt1, "ab");
+    SetDlgItemTextA(dialog, edt2, "X");
+    CheckDlgButton(dialog, chx1, BST_CHECKED); // whole word
+    for (const Case& c : cases) {
+        std::u16string results[2];
+        for (int rich = 0; rich < 2; ++rich) {
+            doc.richText = rich;
+            SETTEXTEX set = {ST_DEFAULT, 1200};
+            SendMessageW(app.editorWindow, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set),
+                         reinterpret_cast<LPARAM>(c.text));
+            std::u16string before = ReadEditorText(app.editorWindow);
+            Press(dialog, psh2);
+            PumpUntil([&] { return ReadEditorText(app.editorWindow) != before; }, 300);
+            results[rich] = ReadEditorText(app.editorWindow);
+        }
+        EXPECT_TRUE(results[0] == results[1] && results[0] == c.expected)
+            << "case " << (&c - cases) << ": the plain and the control's results differ or "
+            << "are not the expected one";
+    }
+    doc.richText = 0;
+    CloseDialog();
+}
+
 TEST_F(ToolsTest, ReplaceAllOverManyLinesIsOneUndoInAFreshEditor) {
     std::string lines;
     for (int i = 0; i < 3000; ++i)
