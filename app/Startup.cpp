@@ -335,15 +335,9 @@ bool RebuildEditor() {
     // it as it streams in, so a large text is never formatted twice. Rich
     // Text brings formats of its own, which the group's then replace.
     ApplyFontGroup();
-    // The working file has the document's line-break style, but a text
-    // without a break shows none to the reload: the style stays the
-    // document's, or its next save would change the file's breaks.
-    const int lineBreaks = doc.lineBreaks;
     KORVID_TRACE_POINT("stream starts");
     LoadDocumentFile(app.editorWindow, source);
     KORVID_TRACE_POINT("stream ended");
-    if (fromEditor)
-        doc.lineBreaks = lineBreaks;
     SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&app.selectionSave));
     if (doc.richText)
         ApplyFontGroup();

@@ -332,17 +332,23 @@ int LoadDocumentFile(HWND editor, const char* path) {
     BYTE mark[3] = {0, 0, 0};
     DWORD read = 0;
     ReadFile(file, mark, 3, &read, nullptr);
-    doc.unicodeText = read >= 2 && mark[0] == 0xFF && mark[1] == 0xFE;
-    // The control itself reads a text that starts with the UTF-8 mark as
-    // UTF-8; the save then has to write UTF-8 back.
-    doc.utf8Text =
-        !doc.richText && read == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
-    SetFilePointer(file, doc.unicodeText ? 2 : 0, nullptr, FILE_BEGIN);
+    const bool unicode = read >= 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    // A quiet load takes the editor's own text back from the working file,
+    // in whatever form the document has now (Rich Text is always 8-bit): the
+    // document keeps the encoding and the line-break style of its file. The
+    // control itself reads a text that starts with the UTF-8 mark as UTF-8;
+    // the save then has to write UTF-8 back.
+    if (!quiet) {
+        doc.unicodeText = unicode;
+        doc.utf8Text =
+            !doc.richText && read == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
+    }
+    const int lineBreaks = doc.lineBreaks;
+    SetFilePointer(file, unicode ? 2 : 0, nullptr, FILE_BEGIN);
 
     UINT format = doc.richText ? SF_RTF : SF_TEXT;
-    if (doc.unicodeText)
+    if (unicode)
         format |= SF_UNICODE;
-    bool unicode = doc.unicodeText != 0;
     LoadStream stream = {file,
                          unicode,
                          doc.richText == 0,
@@ -361,6 +367,9 @@ int LoadDocumentFile(HWND editor, const char* path) {
     DWORD now = GetTickCount();
     doc.loadStartTick = now != 0 ? now : 1; // 0 means the question has started
     StreamFile(editor, format, &stream, size, quiet);
+    // A text without a break shows none to the reload.
+    if (quiet && lineBreaks >= 0)
+        doc.lineBreaks = lineBreaks;
     doc.loadStartTick = 0;
     notify.timeoutSeconds = 0;
 

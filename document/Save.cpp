@@ -255,12 +255,15 @@ int SaveDocumentFile(HWND editor, const char* path) {
     if (ok) {
         static const BYTE kUnicodeMark[2] = {0xFF, 0xFE};
         static const BYTE kUtf8Mark[3] = {0xEF, 0xBB, 0xBF};
+        // Rich Text is 8-bit whatever the document's file was: it writes
+        // other characters as escapes of its own.
+        const bool utf16 = doc.unicodeText && !doc.richText;
         const bool utf8 = doc.utf8Text && !doc.richText && !doc.unicodeText;
-        const bool wide = doc.unicodeText || utf8;
+        const bool wide = utf16 || utf8;
         UINT format = doc.richText ? SF_RTF : SF_TEXT;
         if (wide)
             format |= SF_UNICODE;
-        if (doc.unicodeText)
+        if (utf16)
             ok = WriteAll(file, kUnicodeMark, 2);
         else if (utf8)
             ok = WriteAll(file, kUtf8Mark, 3);
@@ -269,7 +272,7 @@ int SaveDocumentFile(HWND editor, const char* path) {
         bool convert = !doc.richText && (doc.lineBreaks == BreaksLf || doc.lineBreaks == BreaksCr);
         SaveStream stream = {
             file,          false,         convert ? &breaks : nullptr, utf8 ? &encoder : nullptr,
-            std::string(), std::string(), doc.richText != 0 && !wide,  0};
+            std::string(), std::string(), doc.richText != 0,           0};
         EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamOutChunk};
         if (ok)
             SendMessageA(editor, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&request));

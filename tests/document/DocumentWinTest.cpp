@@ -483,6 +483,32 @@ TEST_F(DocumentTest, APartlyLoadedFileStaysGuardedThroughRebuildAndSwitch) {
 // content, so the document counts as changed, while its size, write time and
 // status still describe its file. Rich Text the program writes holds no NUL
 // byte, so its source shown as plain text is no binary content.
+// Rich Text is written as 8-bit whatever the document came from; the
+// document keeps its own encoding and break style for its plain saves.
+TEST_F(DocumentTest, TheRichTextSwitchKeepsTheFilesEncodingAndBreaks) {
+    std::string path = folder.File("data.txt");
+    const char16_t text[] = u"{a}\nline two\n";
+    std::string bytes = "\xFF\xFE";
+    bytes.append(reinterpret_cast<const char*>(text), sizeof text - sizeof(char16_t));
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    Open(path);
+    ASSERT_EQ(doc.unicodeText, 1);
+    Command(IDM_RICH_TEXT); // the text starts with "{": no question
+    ASSERT_EQ(doc.richText, 1);
+    ASSERT_EQ(SaveDocument(), 0);
+    std::string rich = FileBytes(path);
+    EXPECT_EQ(rich.rfind("{\\rtf", 0), 0u) << rich.substr(0, 8);
+    EXPECT_EQ(rich.find('\0'), std::string::npos);
+
+    Command(IDM_RICH_TEXT);
+    ASSERT_EQ(doc.richText, 0);
+    ASSERT_EQ(SaveDocument(), 0);
+    std::string plain = FileBytes(path);
+    EXPECT_EQ(plain.rfind("\xFF\xFE{\0\\\0r\0t\0f\0", 0), 0u);
+    EXPECT_EQ(plain.find('\r'), std::string::npos);
+    EXPECT_NE(plain.find(std::string("\n\0", 2)), std::string::npos);
+}
+
 TEST_F(DocumentTest, TheRichTextSwitchKeepsTheDocumentChanged) {
     std::string path = folder.File("notes.rtf");
     ASSERT_TRUE(WriteWholeFile(path, "{\\rtf1\\ansi Hello \\b bold\\b0 world\\par\n}"));
