@@ -959,6 +959,11 @@ void Soak::Restart() {
     haveBaseline_ = false;
     runStart_ = step_;
     Barrier(false);
+    // The document may have grown past the partial-load threshold: the
+    // start-up's load then asks first.
+    reloadsWorkingFile_ = false;
+    while (AnswerOne()) {
+    }
     reopenName_ = kDocName;
     CheckReopened();
 }
