@@ -369,6 +369,9 @@ long StatusField(const std::string& status, const char* name) {
 int FindUnixProcess(const std::string& exePath) {
     std::string wanted = exePath;
     CharLowerA(&wanted[0]);
+    char own[1024] = {};
+    DWORD n = GetEnvironmentVariableA("WINEPREFIX", own, sizeof own);
+    std::string prefix = n > 0 && n < sizeof own ? std::string("WINEPREFIX=") + own + '\0' : "";
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA("Z:\\proc\\*", &found);
     if (find == INVALID_HANDLE_VALUE)
@@ -381,7 +384,13 @@ int FindUnixProcess(const std::string& exePath) {
         if (!ReadWhole(std::string("Z:\\proc\\") + found.cFileName + "\\cmdline", line))
             continue;
         CharLowerA(&line[0]);
-        if (line.find(wanted) != std::string::npos) {
+        // Soaks run side by side in prefixes of their own may run programs
+        // of the same Windows path: the one of this prefix is wanted.
+        std::string environment;
+        if (line.find(wanted) != std::string::npos &&
+            (prefix.empty() ||
+             (ReadWhole(std::string("Z:\\proc\\") + found.cFileName + "\\environ", environment) &&
+              environment.find(prefix) != std::string::npos))) {
             pid = std::atoi(found.cFileName);
             break;
         }
@@ -840,11 +849,14 @@ void Soak::CheckFiles() {
         if (!TryReadFileBytes(docsFolder_ + file.first, bytes))
             Fail("the file " + file.first + " cannot be read");
         bool changed = bytes != file.second;
-        if (changed && partial_ && file.first == partialName_)
+        // A partly loaded document refuses to write over its own file, even
+        // when a Save As dialog names it and the user agrees to replace it.
+        bool refused = partial_ && file.first == partialName_;
+        if (changed && refused)
             Fail("the partly loaded file " + file.first + " was written over (" +
                  std::to_string(file.second.size()) + " bytes, now " +
                  std::to_string(bytes.size()) + "): \"" + Shown(bytes) + "\"");
-        if (target_ == file.first && (mustWrite_ || (mayWrite_ && changed))) {
+        if (target_ == file.first && !refused && (mustWrite_ || (mayWrite_ && changed))) {
             if (richBefore_) {
                 // Rich Text: the control's own RTF, and nothing after it.
                 if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
