@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The long soak test, run by hand: korvid_soak.exe drives the real
 # Korvid.exe under Wine with random user steps, once for every seed given.
-#   scripts/soak.sh [--steps N] [--basic] [SEED...]  (default: 10000 steps, seed 1)
-# --basic leaves out the large file, the Rich Text toggle and the link clicks.
+#   scripts/soak.sh [--steps N] [--basic] [--no-links] [SEED...]  (default: 10000 steps, seed 1)
+# --basic leaves out the large file, the Rich Text toggle and the link clicks;
+# --no-links leaves out only the link clicks.
 # Keys go through SendInput unless KORVID_E2E_KEYS says otherwise (xdotool
 # is about four times slower). A throwaway Wine prefix serves the run unless
 # KORVID_WINEPREFIX names one to use (and keep).
@@ -17,7 +18,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
     --steps) steps="$2"; shift 2 ;;
     --seed) seeds+=("$2"); shift 2 ;;
-    --basic) flags+=("$1"); shift ;;
+    --basic|--no-links) flags+=("$1"); shift ;;
     *) seeds+=("$1"); shift ;;
     esac
 done

@@ -403,8 +403,8 @@ int FindUnixProcess(const std::string& exePath) {
 
 class Soak {
   public:
-    Soak(uint64_t seed, int steps, bool basic)
-        : seed_(seed), steps_(steps), rng_(seed), basic_(basic) {}
+    Soak(uint64_t seed, int steps, bool basic, bool links)
+        : seed_(seed), steps_(steps), rng_(seed), basic_(basic), links_(links) {}
     int Run();
 
   private:
@@ -463,6 +463,7 @@ class Soak {
     bool verbose_ = std::getenv("KORVID_SOAK_VERBOSE") != nullptr;
     Random rng_;
     bool basic_;
+    bool links_; // clicks on the marker link are among the steps
     KorvidApp app_;
     int step_ = 0;
     std::deque<std::string> recent_;
@@ -1267,7 +1268,7 @@ void Soak::Step() {
     }
     if (!basic_ && in(12))
         ToggleRichText();
-    else if (!basic_ && in(10))
+    else if (!basic_ && links_ && in(10))
         ClickLink();
     else if (!basic_ && in(12)) {
         openName_ = kBigName;
@@ -1398,8 +1399,8 @@ int Soak::Run() {
                 app_.Keys() == KeyMethod::XTest ? "xdotool" : "SendInput",
                 kEncodingNames[form_.encoding], kBreakNames[form_.breaks]);
     if (!basic_)
-        std::printf(", %s %s with %s breaks, the marker link", kBigName,
-                    kEncodingNames[bigForm.encoding], kBreakNames[bigForm.breaks]);
+        std::printf(", %s %s with %s breaks%s", kBigName, kEncodingNames[bigForm.encoding],
+                    kBreakNames[bigForm.breaks], links_ ? ", the marker link" : "");
     std::printf("\n");
     std::fflush(stdout);
     DWORD start = GetTickCount();
@@ -1451,12 +1452,14 @@ int Soak::Run() {
 int main(int argc, char** argv) {
     std::vector<uint64_t> seeds;
     int steps = 500;
-    bool allForms = false, basic = false, usage = false;
+    bool allForms = false, basic = false, links = true, usage = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--all-forms") == 0)
             allForms = true;
         else if (std::strcmp(argv[i], "--basic") == 0)
             basic = true;
+        else if (std::strcmp(argv[i], "--no-links") == 0)
+            links = false;
         else if (i + 1 < argc && std::strcmp(argv[i], "--steps") == 0)
             steps = std::atoi(argv[++i]);
         else if (i + 1 < argc && std::strcmp(argv[i], "--seed") == 0)
@@ -1465,14 +1468,15 @@ int main(int argc, char** argv) {
             usage = true;
     }
     if (usage || steps <= 0) {
-        std::printf("usage: korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic]\n");
+        std::printf("usage: korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic] "
+                    "[--no-links]\n");
         return 2;
     }
     if (seeds.empty())
         seeds.push_back(1);
     int status = 0;
     for (uint64_t seed : seeds) {
-        Soak soak(seed, steps, basic);
+        Soak soak(seed, steps, basic, links);
         status |= soak.Run();
     }
     std::string encodings, breaks;
