@@ -439,8 +439,14 @@ LRESULT OnEditorNotify(HWND, NMHDR* header) {
         ENLINK* link = reinterpret_cast<ENLINK*>(header);
         if (link->msg != WM_LBUTTONDOWN)
             return 0;
-        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&link->chrg));
-        OpenLink(EditorTextRange(app.editorWindow, link->chrg));
+        HWND editor = app.editorWindow;
+        SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&link->chrg));
+        OpenLink(EditorTextRange(editor, link->chrg));
+        // A question took the button's release from the control, which
+        // would go on selecting with every move of the mouse as if the
+        // button were held: the click ends where it began.
+        if (IsWindow(editor) && (GetKeyState(VK_LBUTTON) & 0x8000) == 0)
+            SendMessageA(editor, WM_LBUTTONUP, 0, link->lParam);
         return 1;
     }
     return 0; // EN_SAVECLIPBOARD: the data stays on the clipboard

@@ -188,3 +188,24 @@ TEST_F(EditorTest, ShortcutsArePostedNotRunInline) {
     SendInput(4, keys, sizeof(INPUT));
     EXPECT_TRUE(PumpUntil([] { return settings.StayOnTop == 0; }, 5000));
 }
+
+// The question about a link comes inside the control's button-down and
+// takes the button's release: the click must still end there, or every
+// later move of the mouse goes on selecting text (and typing replaces it).
+TEST_F(EditorTest, ALinkQuestionEndsTheClick) {
+    settings.UrlHighlight = 1;
+    SendMessageA(app.editorWindow, EM_AUTOURLDETECT, TRUE, 0);
+    SetText("file:///C:/x/tool.exe\r\nabc def ghi\r\n", 30, 30);
+    bool asked = false;
+    WithDialogLater("Korvid 1.2", [&asked](HWND dialog) {
+        asked = true;
+        PressDialogButton(dialog, IDOK); // "Do not open"
+    });
+    SendMessageA(app.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 8));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(Selection().cpMin, 0);
+    EXPECT_EQ(Selection().cpMax, 21);
+    SendMessageA(app.editorWindow, WM_MOUSEMOVE, 0, MAKELPARAM(60, 30));
+    EXPECT_EQ(Selection().cpMin, 0);
+    EXPECT_EQ(Selection().cpMax, 21);
+}
