@@ -90,8 +90,12 @@ const CommandEntry kCommands[] = {
     {IDM_PASTE, [](HWND, WORD) { PasteText(); }},
     {IDM_UNDO,
      [](HWND, WORD) {
-         if (!UndoEditorSwap())
+         if (!UndoEditorSwap()) {
+             // The control under Wine ends the process on an undo whose
+             // last change is still open: it is closed first.
+             SendToEditor(EM_STOPGROUPTYPING);
              SendToEditor(WM_UNDO);
+         }
      }},
     {IDM_REDO, [](HWND, WORD) { SendToEditor(EM_REDO); }},
     {IDM_FIND, [](HWND, WORD) { OpenFind(0); }},

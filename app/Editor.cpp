@@ -102,8 +102,13 @@ bool RunShortcut(HWND editor, WPARAM key) {
     case 'Z':
         // Past the last undo of an editor that a large edit put in place,
         // the undo brings back the editor from before it.
-        if (app.undoEditor == nullptr || SendMessageA(editor, EM_CANUNDO, 0, 0) != 0)
+        if (app.undoEditor == nullptr || SendMessageA(editor, EM_CANUNDO, 0, 0) != 0) {
+            // The control under Wine ends the process on an undo whose last
+            // change is still open (as after a click on a link): it is
+            // closed first.
+            SendMessageA(editor, EM_STOPGROUPTYPING, 0, 0);
             return false;
+        }
         PostCommand(IDM_UNDO);
         return true;
     case VK_SPACE:

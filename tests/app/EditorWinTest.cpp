@@ -209,3 +209,39 @@ TEST_F(EditorTest, ALinkQuestionEndsTheClick) {
     EXPECT_EQ(Selection().cpMin, 0);
     EXPECT_EQ(Selection().cpMax, 21);
 }
+
+// After a click on a link the control's last change can stay open; the
+// control under Wine then ends the process on Ctrl+Z. The shortcut closes
+// the change first.
+TEST_F(EditorTest, UndoAfterALinkClickKeepsTheProgramAlive) {
+    settings.UrlHighlight = 1;
+    settings.OverwriteSelection = 0;
+    SendMessageA(app.editorWindow, EM_AUTOURLDETECT, TRUE, 0);
+    SetText("", 0, 0);
+    const std::string link = "file:///C:/x/tool.exe";
+    for (char c : link)
+        Type(0, c);
+    Type(VK_RETURN, '\r');
+    SetText(EditorText().c_str(), 0, 0);
+    WithDialogLater("Korvid 1.2", [](HWND dialog) { PressDialogButton(dialog, IDCANCEL); });
+    SendMessageA(app.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 8));
+    SendMessageA(app.editorWindow, WM_LBUTTONUP, 0, MAKELPARAM(30, 8));
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    auto hold = [&keys](int key, bool down) {
+        keys[key] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    };
+    Type(VK_END, 0);
+    hold(VK_SHIFT, true);
+    Type(VK_LEFT, 0);
+    Type(VK_END, 0);
+    hold(VK_SHIFT, false);
+    Type(VK_RETURN, '\r');
+    hold(VK_CONTROL, true);
+    SendMessageA(app.editorWindow, WM_KEYDOWN, VK_CONTROL, 1);
+    SendMessageA(app.editorWindow, WM_KEYDOWN, 'Z', 1);
+    hold(VK_CONTROL, false);
+    SendMessageA(app.editorWindow, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    EXPECT_EQ(EditorText().rfind(link, 0), 0u) << EditorText();
+}
