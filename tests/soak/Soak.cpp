@@ -1016,7 +1016,35 @@ void Soak::ClickSomewhere() {
     POINT at = {1 + rng_.Below(client.right - 2), 1 + rng_.Below(client.bottom - 2)};
     Log("click at " + std::to_string(at.x) + "," + std::to_string(at.y));
     app_.Click(editor, at);
-    Barrier(true);
+    // A click on a link asks first, and its question takes the keys of the
+    // barrier: it is answered, and a posted barrier follows.
+    bool pressed = false;
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (OpenWindow(app_, ignore_)) {
+            while (AnswerOne()) {
+            }
+            Barrier(false);
+            return;
+        }
+        if (GetTickCount() - start > kUiTimeout)
+            Stuck("the program did not handle the click within " + std::to_string(kUiTimeout) +
+                  " ms (On Top did not change)");
+        if (!pressed) {
+            try {
+                app_.PressKeys("ctrl+t");
+                pressed = true;
+            } catch (const DriverError&) {
+                continue; // the question came between the look and the keys
+            }
+        }
+        HWND main = app_.FindMainWindow();
+        if (main && ((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) != onTop_) {
+            onTop_ = !onTop_;
+            return;
+        }
+        Sleep(2);
+    }
 }
 
 void Soak::ContextMenu() {
