@@ -1,30 +1,23 @@
-// The soak test: the real Korvid.exe, started on a document in a throwaway
-// folder, driven by thousands of random user steps from a seeded generator
-// (keys, clicks, the context menu, commands, dialogs and their answers,
-// saves, the Rich Text toggle, a file above the partial-load threshold,
-// Word Wrap and New on a partly loaded document, clicks on a file: link to
-// a marker program). After every step it checks that the program answers
-// and runs, and that no file changed behind its back: a partly loaded file
-// is never written over, the marker never ran; after every save, that the
-// file holds what the editor showed in the document's own encoding and
-// line-break style; after Word Wrap, that no text was lost; on New, Open
-// and exit, that the close check asks while the editor holds unsaved edits;
-// after every restart, that the document shows its file.
-//
+// The soak test: the real Korvid.exe on a document in a throwaway folder,
+// driven by random user steps from a seed: keys, clicks, commands, dialogs
+// and their answers, saves, the Rich Text toggle, a file above the
+// partial-load threshold (Word Wrap and New on it), clicks on a file: link
+// to a marker program. After every step: the program answers, no file
+// changed behind its back (a partly loaded file is never written over, the
+// marker never ran); after a save, the file holds what the editor showed in
+// the document's encoding and break style; after Word Wrap, no text was
+// lost; on New, Open and exit, the close check asked about unsaved edits;
+// after a restart, the document shows its file.
 //   korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic] [--no-links]
+// --all-forms fails unless the seeds together loaded and saved every encoding
+// and break style; --basic leaves out the large file, the toggle and the
+// link, --no-links the link. KORVID_SOAK_VERBOSE=1 prints every step.
 //
-// --all-forms fails unless the seeds together loaded and saved every
-// encoding and line-break style; --basic leaves out the large file, the
-// Rich Text toggle and the link; --no-links only the link.
-// KORVID_SOAK_VERBOSE=1 prints every step as it is taken.
-//
-// Every step ends with a barrier: the On Top command toggles the window's
-// topmost state, and the test waits for the new state. Keys end with
-// Ctrl+T, which the editor turns into that command; a command is followed
-// by the command itself, posted after it. Once the state has flipped,
-// everything before it has been handled, or a modal window of it runs.
+// Every step ends with a barrier: On Top toggles the window's topmost state
+// and the test waits for it, after keys as Ctrl+T, after a command as the
+// command posted behind it. Once it flipped, everything before it was
+// handled, or a modal window of it runs.
 #include "tests/e2e/KorvidDriver.h"
-#include "version.h"
 
 #include <dlgs.h>
 
@@ -33,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -44,10 +38,6 @@ constexpr const char* kDocName = "notes.txt";
 constexpr const char* kDecoyName = "other.txt";
 constexpr const char* kBigName = "big.txt"; // above the partial-load threshold
 constexpr int kPartialLoadSize = 20000;
-
-struct SoakFailure : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // splitmix64: the same numbers from the same seed on every machine.
 class Random {
@@ -64,8 +54,6 @@ class Random {
     template <typename T> const T& Pick(const std::vector<T>& items) {
         return items[static_cast<size_t>(Below(static_cast<int>(items.size())))];
     }
-
-  private:
     uint64_t state_;
 };
 
@@ -189,25 +177,15 @@ std::string Difference(const std::wstring& now, const std::wstring& other, const
            std::to_string(other.size()) + "): \"" + Shown(other.substr(from), 60) + "\"";
 }
 
-struct Entry {
-    uint64_t size;
-    FILETIME written;
-    bool operator==(const Entry& o) const {
-        return size == o.size && CompareFileTime(&written, &o.written) == 0;
-    }
-};
-
-std::map<std::string, Entry> ListFolder(const std::string& folder) {
-    std::map<std::string, Entry> files;
+// The files of a folder: name, and size and write time in one number.
+std::map<std::string, uint64_t> ListFolder(const std::string& folder) {
+    std::map<std::string, uint64_t> files;
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return files;
-    do {
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files[found.cFileName] = {(uint64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
-                                      found.ftLastWriteTime};
-    } while (FindNextFileA(find, &found));
+            files[found.cFileName] =
+                uint64_t(found.nFileSizeLow) << 32 | found.ftLastWriteTime.dwLowDateTime;
     FindClose(find);
     return files;
 }
@@ -218,41 +196,87 @@ class Soak {
   public:
     Soak(uint64_t seed, int steps, bool basic, bool links)
         : seed_(seed), steps_(steps), rng_(seed), basic_(basic), links_(links) {}
-    int Run();
+    int Run() {
+        // The document and a decoy in a folder of their own, beside the program's.
+        std::string root = app_.ProgramFolder();
+        root = root.substr(0, root.size() - 5); // without "prog\"
+        docsFolder_ = root + "docs\\";
+        CreateDirectoryA(docsFolder_.c_str(), nullptr);
+        docPath_ = docsFolder_ + kDocName;
+        decoyPath_ = docsFolder_ + kDecoyName;
+        // The document's form follows the seed; the large file (a JSON text, so
+        // it starts with "{") has the next encoding and break style.
+        form_.encoding = static_cast<Encoding>(seed_ % 3);
+        form_.breaks = static_cast<int>((seed_ / 3) % 3);
+        Form bigForm{static_cast<Encoding>((form_.encoding + 1) % 3), (form_.breaks + 1) % 3};
+        pool_[kDocName] = Encode(L"first line\r\nsecond line with words\r\n\r\nthe end", form_);
+        std::wstring big = L"{\r\n";
+        for (int line = 0; line < 600; ++line)
+            big +=
+                L"  \"line " + std::to_wstring(line) + L"\": \"some words for a large file\",\r\n";
+        if (!basic_)
+            pool_[kBigName] = Encode(big + L"  \"end\": 0\r\n}\r\n", bigForm);
+        for (const auto& file : pool_)
+            WriteFileBytes(docsFolder_ + file.first, file.second);
+        decoyBytes_ = ToBytes("decoy\r\n");
+        WriteFileBytes(decoyPath_, decoyBytes_);
+        // The marker program: a copy of the run probe, which writes the log
+        // named in its environment (inherited from here through the program).
+        if (!basic_) {
+            std::string folder = root + "marker\\", marker = folder + "marker.exe";
+            CreateDirectoryA(folder.c_str(), nullptr);
+            CopyFileA(BuiltBeside("korvid_run_probe.exe").c_str(), marker.c_str(), FALSE);
+            markerLog_ = folder + "ran.log";
+            SetEnvironmentVariableA("KORVID_PROBE_LOG", markerLog_.c_str());
+            link_ = "file:///" + marker;
+            std::replace(link_.begin(), link_.end(), '\\', '/');
+        }
+        Bytes settings = DefaultSettingsFile();
+        const Field fields[] = {{KORVID_FIELD(AutoSaveEnabled), 0},
+                                {KORVID_FIELD(MonitorFile), 0},
+                                {KORVID_FIELD(EscapeCloses), 0},
+                                {KORVID_FIELD(ExitSave), 0},
+                                {KORVID_FIELD(UrlHighlight), 1},
+                                {KORVID_FIELD(PartialLoadMode), 1},
+                                {KORVID_FIELD(PartialLoadSize), kPartialLoadSize}};
+        for (Field field : fields)
+            SetSettingsField(settings, field.offset, field.value);
+        // No print program: Print would start one.
+        std::fill_n(settings.begin() + KORVID_FIELD(PrintProgram),
+                    sizeof SettingsRecord::PrintProgram, 0);
+        WriteFileBytes(app_.SettingsPathInProgram(), settings);
+        programFiles_ = ListFolder(app_.ProgramFolder());
+
+        std::printf("korvid soak: seed %llu, %d steps, %s with %s breaks\n",
+                    static_cast<unsigned long long>(seed_), steps_, kEncodingNames[form_.encoding],
+                    kBreakNames[form_.breaks]);
+        DWORD start = GetTickCount();
+        try {
+            app_.Start(Quote(docPath_));
+            app_.WaitForEditor();
+            onTop_ = app_.OnTop();
+            Barrier(false);
+            reopenName_ = kDocName;
+            CheckReopened();
+            for (step_ = 1; step_ <= steps_; ++step_) {
+                Step();
+                AfterStep();
+            }
+        } catch (const std::exception& failure) {
+            std::printf("%s\n", Report(failure.what()).c_str());
+            return 1;
+        }
+        std::printf("korvid soak: passed in %.1f s, %d saves checked, %d restarts\n",
+                    (GetTickCount() - start) / 1000.0, saves_, restarts_);
+        return 0;
+    }
 
   private:
-    void Step();
-    void Keys(const std::string& keys);
-    void TypeSome();
-    void ClickSomewhere();
-    void ContextMenu();
-    void Command(int id, const std::string& what);
-    void FindOrReplace(bool replace);
-    void Dialog(int id, const char* className, const char* title);
-    void Save(bool byKey);
-    void Exit();
-    void OpenFile(int how);
-    void New();
-    void Rebuild(int id, const std::string& what);
-    void ToggleRichText();
-    void ClickLink();
-
-    void Barrier(bool byKey, const std::string& keys = "");
-    void Settle();
-    bool AnswerOne();
-    void AnswerFileDialog(HWND dialog);
-    void Press(HWND window, int button, const std::string& what);
-    [[noreturn]] void AskedForName();
-    void AfterStep();
-    void CheckFiles();
-    void CheckReopened();
-    void Restart();
     // A dialog of the program that waits for an answer: a window with a
     // modal window of its own is disabled and waits for that one.
     HWND OpenWindow(HWND ignore = nullptr) const {
-        auto open = [&](HWND w) { return w != ignore && IsWindowEnabled(w); };
-        HWND dialog = app_.FindWindowOf("#32770", nullptr, open);
-        return dialog ? dialog : app_.FindWindowOf("XtraSBox", nullptr, open);
+        return app_.FindWindowOf("#32770", nullptr,
+                                 [&](HWND w) { return w != ignore && IsWindowEnabled(w); });
     }
     std::wstring Text() { return app_.EditorTextW(); }
     bool Named() { return app_.Title() != "Untitled"; }
@@ -273,9 +297,531 @@ class Soak {
         std::wstring text = Text();
         return !undone_ && !text.empty() && (text != savedText_ || Rich() != savedRich_);
     }
-    std::wstring Word();
-    void Log(const std::string& what);
-    [[noreturn]] void Fail(const std::string& what);
+
+    void Log(const std::string& what) {
+        recent_.push_back(std::to_string(step_) + ": " + what);
+        if (verbose_)
+            std::printf("%s\n", recent_.back().c_str());
+        if (recent_.size() > 20)
+            recent_.pop_front();
+    }
+
+    // A failure says where, the last steps, and how to replay it.
+    std::string Report(const std::string& what) {
+        if (what.rfind("korvid soak: FAILED", 0) == 0)
+            return what;
+        std::string report = "korvid soak: FAILED at step " + std::to_string(step_) + ", seed " +
+                             std::to_string(seed_) + "\n  " + what + "\n  last steps:";
+        for (const std::string& line : recent_)
+            report += "\n    " + line;
+        return report + "\n  replay: korvid_soak.exe --seed " + std::to_string(seed_) +
+               " --steps " + std::to_string(step_);
+    }
+    [[noreturn]] void Fail(const std::string& what) { throw std::runtime_error(Report(what)); }
+
+    std::wstring Word() {
+        static const std::vector<std::wstring> words = {L"a", L"e", L"ab", L"the", L"x1", L"o"};
+        std::wstring text = Text();
+        if (text.size() < 3 || rng_.Percent(30))
+            return rng_.Pick(words);
+        size_t at = static_cast<size_t>(rng_.Below(static_cast<int>(text.size() - 2)));
+        std::wstring word = text.substr(at, 1 + static_cast<size_t>(rng_.Below(3)));
+        return word.find_first_of(L"\r\n") == std::wstring::npos ? word : L"e";
+    }
+
+    void Barrier(bool byKey, const std::string& keys = "") {
+        if (!app_.FindMainWindow())
+            return mayExit_ ? void() : Fail("the main window is gone");
+        byKey ? app_.PressKeys(keys.empty() ? "ctrl+t" : keys + " ctrl+t")
+              : app_.PostCommand(IDM_ON_TOP);
+        for (DWORD start = GetTickCount();; Sleep(2)) {
+            if (!app_.Running() && !mayExit_)
+                Fail("the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
+            // Read from this very window: an exit may destroy it meanwhile.
+            HWND main = app_.FindMainWindow();
+            if (!main && mayExit_)
+                return;
+            if (main && ((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) != onTop_)
+                break;
+            if (byKey && mustWrite_ && app_.FindFileDialog())
+                AskedForName();
+            if (GetTickCount() - start > kUiTimeout)
+                app_.Fail("the program did not handle the step within " +
+                          std::to_string(kUiTimeout) + " ms (On Top did not change)");
+        }
+        onTop_ = !onTop_;
+    }
+
+    void Press(HWND window, int button, const std::string& what) {
+        app_.Post(GetDlgItem(window, button), BM_CLICK, 0, 0);
+        app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                       what + " to close");
+    }
+
+    // Answers whatever window is open; false when none is (the main window is
+    // enabled, so no modal window is on its way either).
+    bool AnswerOne() {
+        HWND window = nullptr, main = nullptr;
+        app_.WaitUntil(
+            [&] {
+                window = OpenWindow(ignore_);
+                return window || !app_.Running() || !(main = app_.FindMainWindow()) ||
+                       IsWindowEnabled(main);
+            },
+            "the modal window of the disabled main window to show");
+        if (!window)
+            return false;
+        std::string title = TextOf(window);
+        if (title == kNotifyCaption) {
+            Notification note = app_.ReadNotification(window);
+            // A link is never opened: the marker program must not run.
+            std::vector<int> choices;
+            bool link = false;
+            for (const auto& button : note.buttons) {
+                if (button.second.find("ReadMe") == std::string::npos &&
+                    button.second != "Open this link")
+                    choices.push_back(button.first);
+                link = link || button.second == "Do not open";
+            }
+            asked_ = asked_ || note.message == kNotSaved;
+            if (reloadsWorkingFile_ && note.message.find("File is large") == 0)
+                Fail("the reload of the working file asked \"" + note.message +
+                     "\": it would load only part of the document");
+            if (note.message == "Save Error" || note.message == "Open Error")
+                Fail("the program reports \"" + note.message + "\"");
+            if (link && rng_.Percent(50)) {
+                Log("  answer \"" + note.message + "\" with Escape");
+                app_.PressKeysIn(window, "Escape");
+                app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+                               "the link question to close on Escape");
+                return true;
+            }
+            if (choices.empty())
+                Fail("the notification \"" + note.message + "\" offers no button to press");
+            int id = rng_.Pick(choices);
+            if (HWND line = GetDlgItem(window, IDC_NOTIFY_INPUT)) // Goto's line number
+                app_.Send(line, WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(std::to_string(rng_.Below(40)).c_str()));
+            std::string button = note.ButtonText(id);
+            Log("  answer \"" + note.message + "\" with \"" + button + "\"");
+            // Saved at once unless a file dialog comes (a new document, or
+            // Revert, which never saves over the file it reverts to).
+            if (button == "Save file now") {
+                mayWrite_ = true;
+                pendingSave_ = Named() && !partial_;
+                if (pendingSave_)
+                    target_ = app_.Title();
+            }
+            stopped_ = stopped_ || button == "Abort Close" || button == "Cancel";
+            app_.Answer(note, id);
+        } else if (app_.FindFileDialog() == window) {
+            AnswerFileDialog(window);
+        } else if (GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)) {
+            // The file dialog's question whether to replace the file. A user
+            // who said No twice gives in: the dialog would come back forever.
+            bool yes = refusedReplace_ >= 2 || rng_.Percent(70);
+            refusedReplace_ += yes ? 0 : 1;
+            Log(std::string("  replace the file: ") + (yes ? "Yes" : "No"));
+            if (yes) {
+                mustWrite_ = mayWrite_ = true;
+                target_ = kDocName;
+            }
+            Press(window, yes ? IDYES : IDNO, "the replace question");
+        } else if (ClassOf(window) == "#32770" && GetDlgItem(window, IDCANCEL)) {
+            Log("  cancel \"" + title + "\"");
+            Press(window, IDCANCEL, "the \"" + title + "\" window");
+        } else {
+            Fail("an unexpected window is open: " + ClassOf(window) + " \"" + title + "\"");
+        }
+        return true;
+    }
+
+    [[noreturn]] void AskedForName() {
+        Fail("the save of " + app_.Title() +
+             " asked for a file name or was missing, though the document holds its whole file: the "
+             "program still takes it for partly loaded, binary or read only");
+    }
+
+    void AnswerFileDialog(HWND dialog) {
+        pendingSave_ = false;
+        std::string title = TextOf(dialog);
+        if (rng_.Percent(40)) {
+            stopped_ = true;
+            Log("  cancel the \"" + title + "\" file dialog");
+            app_.CancelFileDialog(dialog);
+            return;
+        }
+        // Open is given the large file at times; a save always the document.
+        bool open = title.find("Open") != std::string::npos;
+        if (!open && mustWrite_)
+            AskedForName();
+        std::string name = open ? openName_ : kDocName, path = docsFolder_ + name;
+        Log("  give the \"" + title + "\" file dialog " + name);
+        HWND box = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
+        app_.Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        reopened_ = reopened_ || open;
+        if (!open)
+            target_ = kDocName;
+        // Posted: the answer may open the replace question first.
+        app_.Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        app_.WaitUntil(
+            [&] {
+                HWND other = OpenWindow();
+                return !IsWindowVisible(dialog) || (other && other != dialog);
+            },
+            "the file dialog to close or ask");
+    }
+
+    void Settle() {
+        refusedReplace_ = 0;
+        for (int round = 0; round < 24; ++round) {
+            if ((!app_.Running() && mayExit_) || !AnswerOne()) {
+                mustWrite_ = mustWrite_ || pendingSave_;
+                pendingSave_ = false;
+                return;
+            }
+            Barrier(false);
+        }
+        Fail("the program kept opening windows");
+    }
+
+    void AfterStep() {
+        Settle();
+        if (expectAsk_ && !asked_)
+            Fail("the close check did not ask although the editor held unsaved edits: " +
+                 (richBefore_ != savedRich_ ? std::string("the format changed")
+                                            : Difference(textBefore_, savedText_, "last saved")));
+        if (app_.Running() && app_.FindMainWindow() && !Named() && Text().empty()) {
+            // A new document: nothing to ask about, no file behind it.
+            savedText_.clear();
+            savedRich_ = Rich();
+            partial_ = undone_ = false;
+        }
+        HWND main = app_.FindMainWindow();
+        if (!app_.Running() || !main) {
+            // Only an exit ends the program, and it ends it whole.
+            if (!mayExit_)
+                Fail(app_.Running() ? "the main window is gone but the program runs"
+                                    : "the program ended (exit code " +
+                                          std::to_string(app_.WaitForExit(0)) + ")");
+            app_.WaitForExit();
+            CheckFiles();
+            Restart();
+            return;
+        }
+        app_.Send(main, WM_NULL, 0, 0);
+        CheckFiles();
+        if (reopened_ && !stopped_) {
+            // The file the program shows now (Reload of a new document reloads
+            // the file it had before).
+            reopenName_ = app_.Title();
+            CheckReopened();
+        }
+    }
+
+    void CheckFiles() {
+        Bytes decoy;
+        if (!TryReadFileBytes(decoyPath_, decoy) || decoy != decoyBytes_)
+            Fail("the file " + std::string(kDecoyName) + " beside the document changed");
+        if (!markerLog_.empty() && FileExists(markerLog_))
+            Fail("the marker program ran: a click on the link \"" + link_ +
+                 "\" started it without the question's consent");
+        for (const auto& file : ListFolder(docsFolder_))
+            if (file.first != kDecoyName && !pool_.count(file.first))
+                Fail("a file appeared beside the document: " + file.first);
+        for (const auto& file : ListFolder(app_.ProgramFolder())) {
+            auto known = programFiles_.find(file.first);
+            if (file.first != kSettingsFileName && file.first != "Tmp" &&
+                (known == programFiles_.end() || known->second != file.second))
+                Fail("a file appeared or changed in the program folder: " + file.first);
+        }
+        for (auto& file : pool_) {
+            Bytes bytes;
+            if (!TryReadFileBytes(docsFolder_ + file.first, bytes))
+                Fail("the file " + file.first + " cannot be read");
+            bool changed = bytes != file.second;
+            // A partly loaded document refuses to write over its own file, even
+            // when a Save As dialog names it and the user agrees to replace it.
+            bool refused = partial_ && file.first == partialName_;
+            if (changed && refused)
+                Fail("the partly loaded file " + file.first + " was written over (" +
+                     std::to_string(file.second.size()) + " bytes, now " +
+                     std::to_string(bytes.size()) + "): \"" + Shown(bytes) + "\"");
+            if (target_ == file.first && !refused && (mustWrite_ || (mayWrite_ && changed))) {
+                if (richBefore_) {
+                    // Rich Text: the control's own RTF, and nothing after it.
+                    if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
+                        std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
+                        Fail("after the save of Rich Text the file is no RTF without NUL bytes (" +
+                             std::to_string(bytes.size()) + " bytes): \"" + Shown(bytes) + "\"");
+                } else if (!formKnown_) {
+                    // After the toggle the document's form is the working file's.
+                    std::wstring saved = Decode(bytes, DetectForm(bytes));
+                    if (saved != textBefore_)
+                        Fail("after the save the file " + file.first +
+                             " does not hold what the editor showed: " +
+                             Difference(saved, textBefore_, "the editor"));
+                } else {
+                    Bytes expected = Encode(textBefore_, form_);
+                    if (bytes != expected)
+                        Fail("after the save the file " + file.first +
+                             " does not hold what the editor showed (" +
+                             kEncodingNames[form_.encoding] + ", " + kBreakNames[form_.breaks] +
+                             ")\n  editor: \"" + Shown(textBefore_) + "\"\n  file:   \"" +
+                             Shown(bytes) + "\"\n  wanted: \"" + Shown(expected) + "\"");
+                    NoteChecked(form_, true);
+                }
+                ++saves_;
+                // The text is safe; unless this was a copy, the document is
+                // now that file's.
+                savedText_ = textBefore_;
+                savedRich_ = richBefore_;
+                undone_ = false;
+                if (!app_.FindMainWindow() || app_.Title() == file.first)
+                    partial_ = false;
+            } else if (changed) {
+                Fail("the file " + file.first + " changed without a save: \"" + Shown(bytes) +
+                     "\", was \"" + Shown(file.second) + "\"");
+            }
+            file.second = bytes;
+        }
+    }
+
+    // The editor shows a file again: the form is the file's, the text its text,
+    // or for the large file its start when it was loaded partly.
+    void CheckReopened() {
+        auto file = pool_.find(reopenName_);
+        if (file == pool_.end())
+            return; // no file behind the document: nothing was reopened
+        form_ = DetectForm(file->second);
+        std::wstring expected = Decode(file->second, form_), shown = Text();
+        partial_ = file->second.size() > static_cast<size_t>(kPartialLoadSize) && !shown.empty() &&
+                   shown.size() < expected.size() && expected.compare(0, shown.size(), shown) == 0;
+        partialName_ = partial_ ? reopenName_ : "";
+        if (shown != expected && !partial_)
+            Fail("the reopened document shows \"" + Shown(shown) + "\", its file " + reopenName_ +
+                 " holds \"" + Shown(expected) + "\"");
+        NoteChecked(form_, false);
+        formKnown_ = true;
+        savedText_ = shown;
+        savedRich_ = undone_ = false;
+    }
+
+    void Restart() {
+        ++restarts_;
+        Log("  start the program again");
+        app_.Start(Quote(docPath_));
+        app_.WaitForEditor();
+        onTop_ = app_.OnTop();
+        Barrier(false);
+        // The document may have grown past the partial-load threshold: the
+        // start-up's load then asks first.
+        reloadsWorkingFile_ = false;
+        while (AnswerOne()) {
+        }
+        reopenName_ = kDocName;
+        CheckReopened();
+    }
+
+    void Keys(const std::string& keys) {
+        Log("keys " + keys);
+        Barrier(true, keys);
+    }
+
+    void TypeSome() {
+        static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789     ";
+        std::string text;
+        for (int i = 0, n = 1 + rng_.Below(8); i < n; ++i)
+            text += kLetters[rng_.Below(sizeof kLetters - 1)];
+        Log("type \"" + text + "\"");
+        app_.TypeText(text);
+        Barrier(true);
+    }
+
+    void Command(int id, const std::string& what) {
+        Log(what);
+        app_.PostCommand(id);
+        Barrier(false);
+    }
+
+    // Replace, Replace All or Find Next in the Replace dialog, a few times.
+    void Replace() {
+        app_.PostCommand(IDM_REPLACE);
+        HWND dialog = ignore_ = app_.WaitForWindow("#32770", "Replace");
+        std::wstring word = Word();
+        std::string what(word.begin(), word.end());
+        std::string with =
+            std::string(rng_.Percent(30) ? "" : "Q") + (rng_.Percent(50) ? what : "");
+        Log("replace \"" + what + "\" with \"" + with + "\"");
+        app_.Send(GetDlgItem(dialog, edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(what.c_str()));
+        app_.Send(GetDlgItem(dialog, edt2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(with.c_str()));
+        for (int i = 0, presses = 1 + rng_.Below(3); i < presses; ++i) {
+            int button = rng_.Pick(std::vector<int>{IDOK, psh1, psh2});
+            Log(button == IDOK ? "  Find Next" : button == psh1 ? "  Replace" : "  Replace All");
+            auto selection = app_.Selection();
+            app_.Post(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+            // Find Next moves the selection or asks whether to start again.
+            if (button == IDOK)
+                app_.WaitUntil(
+                    [&] { return app_.Selection() != selection || app_.FindNotification(); },
+                    "Find Next to move the selection or ask");
+            Barrier(false);
+            while (app_.FindNotification() || !IsWindowEnabled(app_.FindMainWindow()))
+                AnswerOne(), Barrier(false);
+        }
+        app_.PressKeysIn(dialog, "Escape");
+        app_.WaitUntil([&] { return !IsWindow(dialog); }, "the Replace dialog to close");
+        ignore_ = nullptr;
+        Barrier(false);
+    }
+
+    void Save(bool byKey) {
+        bool named = Named();
+        Log(std::string(byKey ? "ctrl+s" : "save command") + (named ? "" : " (no file name yet)"));
+        NoteBefore();
+        ExpectSave();
+        // A partly loaded document asks for a name: a key barrier would go to
+        // that dialog, so the command is posted.
+        byKey = byKey && !partial_;
+        if (!byKey)
+            app_.PostCommand(IDM_SAVE);
+        else if (!named) {
+            // The Save dialog takes the keys that follow: no Ctrl+T behind it.
+            app_.PressKeys("ctrl+s");
+            app_.WaitUntil([&] { return OpenWindow() != nullptr; }, "the Save dialog");
+            return;
+        }
+        Barrier(byKey, byKey ? "ctrl+s" : "");
+    }
+
+    void Exit() {
+        NoteBefore();
+        expectAsk_ = Dirty();
+        mayExit_ = true;
+        rng_.Percent(50) ? Command(IDM_EXIT, "exit command")
+                         : (Log("close"), app_.Close(), Barrier(false));
+    }
+
+    // Open (given the large file at times), Reload or Revert.
+    void OpenFile(int how) {
+        NoteBefore();
+        expectAsk_ = how == 2 && Dirty();
+        reopened_ = how != 2; // Open reopens when its dialog is given a file
+        const int ids[] = {IDM_RELOAD, IDM_REVERT, IDM_OPEN};
+        Command(ids[how], how == 0 ? "reload" : how == 1 ? "revert" : "open " + openName_);
+    }
+
+    void New() {
+        NoteBefore();
+        expectAsk_ = Dirty();
+        Command(IDM_NEW, std::string("new") + (partial_ ? " (after a partly loaded file)" : ""));
+    }
+
+    // Word Wrap and the font groups build the editor afresh: every character
+    // stays, typed past the partial-load threshold or not.
+    void Rebuild(int id, const std::string& what) {
+        reloadsWorkingFile_ = true;
+        std::wstring before = Text(), after;
+        Command(id, what + (partial_ ? " (partly loaded document)" : ""));
+        if ((after = Text()) != before)
+            Fail(what + " changed the text: " + Difference(after, before, "before"));
+    }
+
+    // The toggle asks first when plain text does not start with "{"; either
+    // answer. The document then differs from its file in format or text.
+    void ToggleRichText() {
+        NoteBefore();
+        reloadsWorkingFile_ = true;
+        formKnown_ = false;
+        Command(IDM_RICH_TEXT, std::string("rich text toggle") + (richBefore_ ? " off" : " on") +
+                                   (partial_ ? " (partly loaded document)" : ""));
+        // Plain text that is no RTF comes back as it was ("Convert anyway").
+        std::wstring text = Text();
+        if (!richBefore_ && Rich() && textBefore_.compare(0, 1, L"{") != 0 && text != textBefore_)
+            Fail("the Rich Text toggle changed the text: " +
+                 Difference(text, textBefore_, "before"));
+    }
+
+    // A click on a link to the marker program, typed at the top when the text
+    // has none there. The program may only ask; the answer is never to open.
+    void ClickLink() {
+        std::wstring wide(link_.begin(), link_.end());
+        if (Text().compare(0, wide.size(), wide) != 0) {
+            Log("type the marker link at the top");
+            app_.PressKeys("ctrl+Home");
+            app_.TypeText(link_);
+            Barrier(true, "Return");
+        }
+        Log("click the marker link");
+        Barrier(true, "ctrl+Home");
+        // The button press moves the caret, then the control reports the link,
+        // which may start a question: a posted barrier gets through that too.
+        app_.Click(app_.Editor(), {40, 6});
+        app_.WaitUntil(
+            [&] {
+                return app_.Selection() != std::make_pair(0L, 0L) || OpenWindow() ||
+                       FileExists(markerLog_);
+            },
+            "the click on the link to move the caret or ask");
+        Barrier(false);
+    }
+
+    void Navigate() {
+        static const std::vector<std::string> moves = {
+            "Left", "Right", "Up", "Down", "Home", "End", "Prior", "Next", "ctrl+Home", "ctrl+End"};
+        std::string keys;
+        for (int i = 0, n = 1 + rng_.Below(3); i < n; ++i)
+            keys +=
+                std::string(i ? " " : "") + (rng_.Percent(35) ? "shift+" : "") + rng_.Pick(moves);
+        Keys(keys);
+    }
+
+    void Step() {
+        mayWrite_ = mustWrite_ = reopened_ = mayExit_ = stopped_ = expectAsk_ = asked_ = false;
+        reloadsWorkingFile_ = false;
+        target_ = Named() && !partial_ ? app_.Title() : kDocName;
+        openName_ = !basic_ && rng_.Percent(35) ? kBigName : kDocName;
+        // The large file, the toggle and links; a partly loaded document
+        // gets Word Wrap and New more often.
+        if (!basic_ && partial_ && rng_.Percent(8))
+            return rng_.Percent(60) ? Rebuild(IDM_WORD_WRAP, "word wrap") : New();
+        static const std::vector<std::string> enter = {"Return", "Return", "Tab", "Return Return"},
+                                              erase = {"Delete", "BackSpace",
+                                                       "BackSpace BackSpace"},
+                                              clip = {"ctrl+c", "ctrl+x", "ctrl+v", "ctrl+v"};
+        int group = rng_.Below(3);
+        const std::vector<std::pair<int, std::function<void()>>> steps = {
+            {basic_ ? 0 : 12, [&] { ToggleRichText(); }},
+            {basic_ || !links_ ? 0 : 10, [&] { ClickLink(); }},
+            {basic_ ? 0 : 12, [&] { openName_ = kBigName, OpenFile(2); }},
+            {340, [&] { TypeSome(); }},
+            {70, [&] { Keys(rng_.Pick(enter)); }},
+            {170, [&] { Navigate(); }},
+            {90, [&] { Keys(rng_.Pick(erase)); }},
+            {40, [&] { undone_ = true, Keys("ctrl+z"); }},
+            {60, [&] { Keys(rng_.Pick(clip)); }},
+            {60, [&] { Save(rng_.Percent(50)); }},
+            {40, [&] { Replace(); }},
+            {15, [&] { Command(IDM_GOTO_LINE, "go to line"); }},
+            {15, [&] { Command(IDM_INSERT_TIME, "insert time"); }},
+            {15, [&] { Rebuild(IDM_WORD_WRAP, "word wrap"); }},
+            {15,
+             [&] { Rebuild(IDM_FONT_GROUP1 + group, "font group " + std::to_string(group + 1)); }},
+            {15, [&] { New(); }},
+            {15, [&] { OpenFile(rng_.Below(3)); }},
+            {10, [&] { NoteBefore(), Command(IDM_SAVE_AS, "save as"); }},
+            {10, [&] { Command(IDM_SELECT_ALL, "select all"); }},
+            {10,
+             [&] { undone_ = true, Command(rng_.Percent(50) ? IDM_UNDO : IDM_REDO, "undo/redo"); }},
+            {8, [&] { Command(IDM_DEDOUBLE, "de-double"); }},
+            {2, [&] { Exit(); }},
+            {1000,
+             [&] { Command(rng_.Percent(50) ? IDM_INDENT : IDM_OUTDENT, "indent/outdent"); }}};
+        int roll = rng_.Below(1000);
+        for (const auto& [weight, step] : steps)
+            if ((roll -= weight) < 0)
+                return step();
+    }
 
     uint64_t seed_;
     int steps_;
@@ -289,7 +835,7 @@ class Soak {
     Form form_;
     Bytes decoyBytes_;
     std::map<std::string, Bytes> pool_; // the files the document may be
-    std::map<std::string, Entry> programFiles_;
+    std::map<std::string, uint64_t> programFiles_;
     bool onTop_ = false;
     bool mayWrite_ = false;           // a save in this step may have written the file
     bool mustWrite_ = false;          // a save certainly wrote it
@@ -315,798 +861,40 @@ class Soak {
     int refusedReplace_ = 0;          // "No" to the replace question in this settle
 };
 
-void Soak::Log(const std::string& what) {
-    recent_.push_back(std::to_string(step_) + ": " + what);
-    if (verbose_)
-        std::printf("%s\n", recent_.back().c_str());
-    if (recent_.size() > 20)
-        recent_.pop_front();
-}
-
-void Soak::Fail(const std::string& what) {
-    std::string report = "korvid soak: FAILED at step " + std::to_string(step_) + " of " +
-                         std::to_string(steps_) + ", seed " + std::to_string(seed_) + "\n  " +
-                         what + "\n  last steps:";
-    for (const std::string& line : recent_)
-        report += "\n    " + line;
-    throw SoakFailure(report + "\n  replay: korvid_soak.exe --seed " + std::to_string(seed_) +
-                      " --steps " + std::to_string(step_));
-}
-
-std::wstring Soak::Word() {
-    static const std::vector<std::wstring> words = {L"a", L"e", L"ab", L"the", L"x1", L"zz", L"o"};
-    std::wstring text = Text();
-    if (text.size() < 3 || rng_.Percent(30))
-        return rng_.Pick(words);
-    size_t at = static_cast<size_t>(rng_.Below(static_cast<int>(text.size() - 2)));
-    std::wstring word = text.substr(at, 1 + static_cast<size_t>(rng_.Below(3)));
-    return word.find_first_of(L"\r\n") == std::wstring::npos ? word : L"e";
-}
-
-// ---- synchronisation and answers ------------------------------------------------
-
-void Soak::Barrier(bool byKey, const std::string& keys) {
-    if (!app_.FindMainWindow()) {
-        if (mayExit_)
-            return;
-        Fail("the main window is gone");
-    }
-    if (byKey)
-        app_.PressKeys(keys.empty() ? "ctrl+t" : keys + " ctrl+t");
-    else
-        app_.PostCommand(IDM_ON_TOP);
-    for (DWORD start = GetTickCount();; Sleep(2)) {
-        if (!app_.Running() && !mayExit_)
-            Fail("the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
-        // Read from this very window: an exit may destroy it meanwhile.
-        HWND main = app_.FindMainWindow();
-        if (!main && mayExit_)
-            return;
-        if (main && ((GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) != onTop_)
-            break;
-        if (byKey && mustWrite_ && app_.FindFileDialog())
-            AskedForName();
-        if (GetTickCount() - start > kUiTimeout)
-            app_.Fail("the program did not handle the step within " + std::to_string(kUiTimeout) +
-                      " ms (On Top did not change)");
-    }
-    onTop_ = !onTop_;
-}
-
-void Soak::Press(HWND window, int button, const std::string& what) {
-    app_.Post(GetDlgItem(window, button), BM_CLICK, 0, 0);
-    app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                   what + " to close");
-}
-
-// Answers whatever window is open; false when none is (the main window is
-// enabled, so no modal window is on its way either).
-bool Soak::AnswerOne() {
-    HWND window = nullptr, main = nullptr;
-    app_.WaitUntil(
-        [&] {
-            window = OpenWindow(ignore_);
-            return window || !app_.Running() || !(main = app_.FindMainWindow()) ||
-                   IsWindowEnabled(main);
-        },
-        "the modal window of the disabled main window to show");
-    if (!window)
-        return false;
-    std::string title = TextOf(window);
-    if (title == kNotifyCaption) {
-        Notification note = app_.ReadNotification(window);
-        // A link is never opened: the marker program must not run.
-        std::vector<int> choices;
-        bool link = false;
-        for (const auto& button : note.buttons) {
-            if (button.second.find("ReadMe") == std::string::npos &&
-                button.second != "Open this link")
-                choices.push_back(button.first);
-            link = link || button.second == "Do not open";
-        }
-        asked_ = asked_ || note.message == kNotSaved;
-        if (reloadsWorkingFile_ && note.message.find("File is large") == 0)
-            Fail("the reload of the working file asked \"" + note.message +
-                 "\": it would load only part of the document");
-        if (note.message == "Save Error" || note.message == "Open Error")
-            Fail("the program reports \"" + note.message + "\"");
-        if (link && rng_.Percent(50)) {
-            Log("  answer \"" + note.message + "\" with Escape");
-            app_.PressKeysIn(window, "Escape");
-            app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                           "the link question to close on Escape");
-            return true;
-        }
-        if (choices.empty())
-            Fail("the notification \"" + note.message + "\" offers no button to press");
-        int id = rng_.Pick(choices);
-        if (HWND line = GetDlgItem(window, IDC_NOTIFY_INPUT)) // Goto's line number
-            app_.Send(line, WM_SETTEXT, 0,
-                      reinterpret_cast<LPARAM>(std::to_string(rng_.Below(40)).c_str()));
-        std::string button = note.ButtonText(id);
-        Log("  answer \"" + note.message + "\" with \"" + button + "\"");
-        // Saved at once unless a file dialog comes (a new document, or
-        // Revert, which never saves over the file it reverts to).
-        if (button == "Save file now") {
-            mayWrite_ = true;
-            pendingSave_ = Named() && !partial_;
-            if (pendingSave_)
-                target_ = app_.Title();
-        }
-        stopped_ = stopped_ || button == "Abort Close" || button == "Cancel";
-        app_.Answer(note, id);
-    } else if (app_.FindFileDialog() == window) {
-        AnswerFileDialog(window);
-    } else if (GetDlgItem(window, IDYES) && GetDlgItem(window, IDNO)) {
-        // The file dialog's question whether to replace the file. A user
-        // who said No twice gives in: the dialog would come back forever.
-        bool yes = refusedReplace_ >= 2 || rng_.Percent(70);
-        refusedReplace_ += yes ? 0 : 1;
-        Log(std::string("  replace the file: ") + (yes ? "Yes" : "No"));
-        if (yes) {
-            mustWrite_ = mayWrite_ = true;
-            target_ = kDocName;
-        }
-        Press(window, yes ? IDYES : IDNO, "the replace question");
-    } else if (title == "File Info" || title == "About Korvid") {
-        Press(window, IDOK, "the " + title + " dialog");
-    } else if (ClassOf(window) == "#32770" && GetDlgItem(window, IDCANCEL)) {
-        Log("  cancel \"" + title + "\"");
-        Press(window, IDCANCEL, "the \"" + title + "\" window");
-    } else {
-        Fail("an unexpected window is open: " + ClassOf(window) + " \"" + title + "\"");
-    }
-    return true;
-}
-
-void Soak::AskedForName() {
-    Fail("the save of " + app_.Title() +
-         " asked for a file name or was missing, though the document holds its whole file: the "
-         "program still takes it for partly loaded, binary or read only");
-}
-
-void Soak::AnswerFileDialog(HWND dialog) {
-    pendingSave_ = false;
-    std::string title = TextOf(dialog);
-    if (rng_.Percent(40)) {
-        stopped_ = true;
-        Log("  cancel the \"" + title + "\" file dialog");
-        app_.CancelFileDialog(dialog);
-        return;
-    }
-    // Open is given the large file at times; a save always the document.
-    bool open = title.find("Open") != std::string::npos;
-    if (!open && mustWrite_)
-        AskedForName();
-    std::string name = open ? openName_ : kDocName, path = docsFolder_ + name;
-    Log("  give the \"" + title + "\" file dialog " + name);
-    HWND box = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
-    app_.Send(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    reopened_ = reopened_ || open;
-    if (!open)
-        target_ = kDocName;
-    // Posted: the answer may open the replace question first.
-    app_.Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    app_.WaitUntil(
-        [&] {
-            HWND other = OpenWindow();
-            return !IsWindowVisible(dialog) || (other && other != dialog);
-        },
-        "the file dialog to close or ask");
-}
-
-void Soak::Settle() {
-    refusedReplace_ = 0;
-    for (int round = 0; round < 24; ++round) {
-        if ((!app_.Running() && mayExit_) || !AnswerOne()) {
-            mustWrite_ = mustWrite_ || pendingSave_;
-            pendingSave_ = false;
-            return;
-        }
-        Barrier(false);
-    }
-    Fail("the program kept opening windows");
-}
-
-// ---- checks -----------------------------------------------------------------------
-
-void Soak::AfterStep() {
-    Settle();
-    if (expectAsk_ && !asked_)
-        Fail("the close check did not ask although the editor held unsaved edits: " +
-             (richBefore_ != savedRich_ ? std::string("the format changed")
-                                        : Difference(textBefore_, savedText_, "last saved")));
-    if (app_.Running() && app_.FindMainWindow() && !Named() && Text().empty()) {
-        // A new document: nothing to ask about, no file behind it.
-        savedText_.clear();
-        savedRich_ = Rich();
-        partial_ = undone_ = false;
-    }
-    HWND main = app_.FindMainWindow();
-    if (!app_.Running() || !main) {
-        // Only an exit ends the program, and it ends it whole.
-        if (!mayExit_)
-            Fail(app_.Running()
-                     ? "the main window is gone but the program runs"
-                     : "the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
-        app_.WaitForExit();
-        CheckFiles();
-        Restart();
-        return;
-    }
-    app_.Send(main, WM_NULL, 0, 0);
-    CheckFiles();
-    if (reopened_ && !stopped_) {
-        // The file the program shows now (Reload of a new document reloads
-        // the file it had before).
-        reopenName_ = app_.Title();
-        CheckReopened();
-    }
-}
-
-void Soak::CheckFiles() {
-    Bytes decoy;
-    if (!TryReadFileBytes(decoyPath_, decoy) || decoy != decoyBytes_)
-        Fail("the file " + std::string(kDecoyName) + " beside the document changed");
-    if (!markerLog_.empty() && FileExists(markerLog_))
-        Fail("the marker program ran: a click on the link \"" + link_ +
-             "\" started it without the question's consent");
-    for (const auto& file : ListFolder(docsFolder_))
-        if (file.first != kDecoyName && !pool_.count(file.first))
-            Fail("a file appeared beside the document: " + file.first);
-    for (const auto& file : ListFolder(app_.ProgramFolder())) {
-        auto known = programFiles_.find(file.first);
-        if (file.first != kSettingsFileName && file.first != "Tmp" &&
-            (known == programFiles_.end() || !(known->second == file.second)))
-            Fail("a file appeared or changed in the program folder: " + file.first);
-    }
-    for (auto& file : pool_) {
-        Bytes bytes;
-        if (!TryReadFileBytes(docsFolder_ + file.first, bytes))
-            Fail("the file " + file.first + " cannot be read");
-        bool changed = bytes != file.second;
-        // A partly loaded document refuses to write over its own file, even
-        // when a Save As dialog names it and the user agrees to replace it.
-        bool refused = partial_ && file.first == partialName_;
-        if (changed && refused)
-            Fail("the partly loaded file " + file.first + " was written over (" +
-                 std::to_string(file.second.size()) + " bytes, now " +
-                 std::to_string(bytes.size()) + "): \"" + Shown(bytes) + "\"");
-        if (target_ == file.first && !refused && (mustWrite_ || (mayWrite_ && changed))) {
-            if (richBefore_) {
-                // Rich Text: the control's own RTF, and nothing after it.
-                if (bytes.size() < 6 || std::memcmp(bytes.data(), "{\\rtf", 5) != 0 ||
-                    std::find(bytes.begin(), bytes.end(), 0) != bytes.end())
-                    Fail("after the save of Rich Text the file is no RTF without NUL bytes (" +
-                         std::to_string(bytes.size()) + " bytes): \"" + Shown(bytes) + "\"");
-            } else if (!formKnown_) {
-                // After the toggle the document's form is the working file's.
-                std::wstring saved = Decode(bytes, DetectForm(bytes));
-                if (saved != textBefore_)
-                    Fail("after the save the file " + file.first +
-                         " does not hold what the editor showed: " +
-                         Difference(saved, textBefore_, "the editor"));
-            } else {
-                Bytes expected = Encode(textBefore_, form_);
-                if (bytes != expected)
-                    Fail("after the save the file " + file.first +
-                         " does not hold what the editor showed (" +
-                         kEncodingNames[form_.encoding] + ", " + kBreakNames[form_.breaks] +
-                         ")\n  editor: \"" + Shown(textBefore_) + "\"\n  file:   \"" +
-                         Shown(bytes) + "\"\n  wanted: \"" + Shown(expected) + "\"");
-                NoteChecked(form_, true);
-            }
-            ++saves_;
-            // The text is safe; unless this was a copy, the document is
-            // now that file's.
-            savedText_ = textBefore_;
-            savedRich_ = richBefore_;
-            undone_ = false;
-            if (!app_.FindMainWindow() || app_.Title() == file.first)
-                partial_ = false;
-        } else if (changed) {
-            Fail("the file " + file.first + " changed without a save: \"" + Shown(bytes) +
-                 "\", was \"" + Shown(file.second) + "\"");
-        }
-        file.second = bytes;
-    }
-}
-
-// The editor shows a file again: the form is the file's, the text its text,
-// or for the large file its start when it was loaded partly.
-void Soak::CheckReopened() {
-    auto file = pool_.find(reopenName_);
-    if (file == pool_.end())
-        return; // no file behind the document: nothing was reopened
-    form_ = DetectForm(file->second);
-    std::wstring expected = Decode(file->second, form_), shown = Text();
-    partial_ = file->second.size() > static_cast<size_t>(kPartialLoadSize) && !shown.empty() &&
-               shown.size() < expected.size() && expected.compare(0, shown.size(), shown) == 0;
-    partialName_ = partial_ ? reopenName_ : "";
-    if (shown != expected && !partial_)
-        Fail("the reopened document shows \"" + Shown(shown) + "\", its file " + reopenName_ +
-             " holds \"" + Shown(expected) + "\"");
-    NoteChecked(form_, false);
-    formKnown_ = true;
-    savedText_ = shown;
-    savedRich_ = undone_ = false;
-}
-
-void Soak::Restart() {
-    ++restarts_;
-    Log("  start the program again");
-    app_.Start(Quote(docPath_));
-    app_.WaitForEditor();
-    onTop_ = app_.OnTop();
-    Barrier(false);
-    // The document may have grown past the partial-load threshold: the
-    // start-up's load then asks first.
-    reloadsWorkingFile_ = false;
-    while (AnswerOne()) {
-    }
-    reopenName_ = kDocName;
-    CheckReopened();
-}
-
-// ---- steps --------------------------------------------------------------------------
-
-void Soak::Keys(const std::string& keys) {
-    Log("keys " + keys);
-    Barrier(true, keys);
-}
-
-void Soak::TypeSome() {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789     ";
-    std::string text;
-    for (int i = 0, n = 1 + rng_.Below(8); i < n; ++i)
-        text += kLetters[rng_.Below(sizeof kLetters - 1)];
-    Log("type \"" + text + "\"");
-    app_.TypeText(text);
-    Barrier(true);
-}
-
-void Soak::ClickSomewhere() {
-    RECT client{};
-    GetClientRect(app_.Editor(), &client);
-    POINT at = {1 + rng_.Below(client.right - 2), 1 + rng_.Below(client.bottom - 2)};
-    Log("click at " + std::to_string(at.x) + "," + std::to_string(at.y));
-    app_.Click(app_.Editor(), at);
-    // A click on a link asks first, and its question takes the keys of the
-    // barrier: it is answered, and a posted barrier follows.
-    bool pressed = false;
-    for (DWORD start = GetTickCount();; Sleep(2)) {
-        if (OpenWindow(ignore_)) {
-            while (AnswerOne()) {
-            }
-            Barrier(false);
-            return;
-        }
-        if (GetTickCount() - start > kUiTimeout)
-            app_.Fail("the program did not handle the click within " + std::to_string(kUiTimeout) +
-                      " ms (On Top did not change)");
-        if (!pressed) {
-            try {
-                app_.PressKeys("ctrl+t");
-                pressed = true;
-            } catch (const DriverError&) {
-                continue; // the question came between the look and the keys
-            }
-        }
-        if (app_.FindMainWindow() && app_.OnTop() != onTop_) {
-            onTop_ = !onTop_;
-            return;
-        }
-    }
-}
-
-void Soak::ContextMenu() {
-    // Letters of items that are always there (Save is missing for a partly
-    // loaded document, which is read only).
-    std::vector<std::string> keys = {"Escape", "u", "c", "t", "p", "d", "e", "n", "a", "o"};
-    if (!partial_)
-        keys.push_back("s");
-    if (Named())
-        keys.push_back("v");
-    std::string key = rng_.Percent(1) ? "x" : rng_.Pick(keys);
-    RECT client{};
-    GetClientRect(app_.Editor(), &client);
-    POINT at = {1 + rng_.Below(client.right - 2), 1 + rng_.Below(client.bottom - 2)};
-    Log("context menu at " + std::to_string(at.x) + "," + std::to_string(at.y) + ", then " + key);
-    NoteBefore();
-    if (key == "s")
-        ExpectSave();
-    expectAsk_ = (key == "n" || key == "o") && Dirty();
-    undone_ = undone_ || key == "u";
-    mayExit_ = key == "x";
-    app_.Click(app_.Editor(), at, 3);
-    app_.WaitForPopupMenu();
-    app_.PressKeys(key);
-    try {
-        app_.WaitForPopupMenu(false);
-    } catch (const DriverError&) {
-        if (key == "s")
-            AskedForName(); // the menu has no Save
-        throw;
-    }
-    Barrier(false);
-    reopened_ = key == "v"; // unless a question stops it
-}
-
-void Soak::Command(int id, const std::string& what) {
-    Log(what);
-    app_.PostCommand(id);
-    Barrier(false);
-}
-
-void Soak::FindOrReplace(bool replace) {
-    const char* title = replace ? "Replace" : "Find";
-    Log(std::string("open ") + title);
-    app_.PostCommand(replace ? IDM_REPLACE : IDM_FIND);
-    HWND dialog = ignore_ = app_.WaitForWindow("#32770", title);
-    std::wstring word = Word();
-    std::string what(word.begin(), word.end());
-    std::string with =
-        replace ? std::string(rng_.Percent(30) ? "" : "Q") + (rng_.Percent(50) ? what : "") : "";
-    app_.Send(GetDlgItem(dialog, edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(what.c_str()));
-    if (replace)
-        app_.Send(GetDlgItem(dialog, edt2), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(with.c_str()));
-    for (int i = 0, presses = 1 + rng_.Below(3); i < presses; ++i) {
-        // Find Next, Replace or Replace All.
-        int button = replace ? rng_.Pick(std::vector<int>{IDOK, psh1, psh2}) : IDOK;
-        Log(std::string("  ") + title + " \"" + what + "\"" +
-            (replace ? " -> \"" + with + "\"" : "") +
-            (button == IDOK   ? ": Find Next"
-             : button == psh1 ? ": Replace"
-                              : ": Replace All"));
-        auto selection = app_.Selection();
-        app_.Post(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
-        // Find Next either moves the selection or asks whether to start
-        // again.
-        if (button == IDOK)
-            app_.WaitUntil([&] { return app_.Selection() != selection || app_.FindNotification(); },
-                           "Find Next to move the selection or ask");
-        Barrier(false);
-        while (app_.FindNotification() || !IsWindowEnabled(app_.FindMainWindow())) {
-            AnswerOne();
-            Barrier(false);
-        }
-    }
-    Log(std::string("  close ") + title);
-    app_.PressKeysIn(dialog, "Escape");
-    app_.WaitUntil([&] { return !IsWindow(dialog); }, std::string("the ") + title + " to close");
-    ignore_ = nullptr;
-    Barrier(false);
-}
-
-// The labels window, File Info or the settings sheet: opened, then closed.
-void Soak::Dialog(int id, const char* className, const char* title) {
-    if (id == IDM_FILE_INFO && !Named())
-        return Command(id, "file info (no file: nothing)");
-    Log(std::string("open ") + title + ", then close it");
-    app_.PostCommand(id);
-    HWND window = app_.WaitForWindow(className, title);
-    if (id == IDM_OPTIONS && rng_.Percent(50))
-        app_.PressKeysIn(window, "Escape");
-    else if (id == IDM_LABELS)
-        app_.Post(window, WM_CLOSE, 0, 0);
-    else
-        app_.Post(GetDlgItem(window, id == IDM_OPTIONS ? IDCANCEL : IDOK), BM_CLICK, 0, 0);
-    app_.WaitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-                   std::string(title) + " to close");
-    Barrier(false);
-}
-
-void Soak::Save(bool byKey) {
-    bool named = Named();
-    Log(std::string(byKey ? "ctrl+s" : "save command") + (named ? "" : " (no file name yet)"));
-    NoteBefore();
-    ExpectSave();
-    // A partly loaded document asks for a name: a key barrier would go to
-    // that dialog, so the command is posted.
-    byKey = byKey && !partial_;
-    if (!byKey)
-        app_.PostCommand(IDM_SAVE);
-    else if (!named) {
-        // The Save dialog takes the keys that follow: no Ctrl+T behind it.
-        app_.PressKeys("ctrl+s");
-        app_.WaitUntil([&] { return OpenWindow() != nullptr; }, "the Save dialog");
-        return;
-    }
-    Barrier(byKey, byKey ? "ctrl+s" : "");
-}
-
-void Soak::Exit() {
-    bool close = rng_.Percent(50);
-    Log(close ? "close the window" : "exit command");
-    NoteBefore();
-    expectAsk_ = Dirty();
-    mayExit_ = true;
-    if (close)
-        app_.Close();
-    else
-        app_.PostCommand(IDM_EXIT);
-    Barrier(false);
-}
-
-// Open (given the large file at times), Reload or Revert.
-void Soak::OpenFile(int how) {
-    NoteBefore();
-    expectAsk_ = how == 2 && Dirty();
-    reopened_ = how != 2; // Open reopens when its dialog is given a file
-    const int ids[] = {IDM_RELOAD, IDM_REVERT, IDM_OPEN};
-    Command(ids[how], how == 0 ? "reload" : how == 1 ? "revert" : "open " + openName_);
-}
-
-void Soak::New() {
-    NoteBefore();
-    expectAsk_ = Dirty();
-    Command(IDM_NEW, std::string("new") + (partial_ ? " (after a partly loaded file)" : ""));
-}
-
-// Word Wrap and the font groups build the editor afresh: every character
-// stays, typed past the partial-load threshold or not.
-void Soak::Rebuild(int id, const std::string& what) {
-    reloadsWorkingFile_ = true;
-    std::wstring before = Text();
-    Command(id, what + (partial_ ? " (partly loaded document)" : ""));
-    std::wstring after = Text();
-    if (after != before)
-        Fail(what + " changed the text: " + Difference(after, before, "before"));
-}
-
-// The toggle asks first when plain text does not start with "{"; either
-// answer. The document then differs from its file in format or text.
-void Soak::ToggleRichText() {
-    NoteBefore();
-    reloadsWorkingFile_ = true;
-    formKnown_ = false;
-    Command(IDM_RICH_TEXT, std::string("rich text toggle") + (richBefore_ ? " off" : " on") +
-                               (partial_ ? " (partly loaded document)" : ""));
-    // Plain text that is no RTF comes back as it was ("Convert anyway").
-    std::wstring text = Text();
-    if (!richBefore_ && Rich() && textBefore_.compare(0, 1, L"{") != 0 && text != textBefore_)
-        Fail("the Rich Text toggle changed the text: " + Difference(text, textBefore_, "before"));
-}
-
-// A click on a link to the marker program, typed at the top when the text
-// has none there. The program may only ask; the answer is never to open.
-void Soak::ClickLink() {
-    std::wstring wide(link_.begin(), link_.end());
-    if (Text().compare(0, wide.size(), wide) != 0) {
-        Log("type the marker link at the top");
-        app_.PressKeys("ctrl+Home");
-        app_.TypeText(link_);
-        Barrier(true, "Return");
-    }
-    Log("click the marker link");
-    Barrier(true, "ctrl+Home");
-    // The button press moves the caret, then the control reports the link,
-    // which may start a question: a posted barrier gets through that too.
-    app_.Click(app_.Editor(), {40, 6});
-    app_.WaitUntil(
-        [&] {
-            return app_.Selection() != std::make_pair(0L, 0L) || OpenWindow() ||
-                   FileExists(markerLog_);
-        },
-        "the click on the link to move the caret or ask");
-    Barrier(false);
-}
-
-void Soak::Step() {
-    mayWrite_ = mustWrite_ = reopened_ = mayExit_ = stopped_ = expectAsk_ = asked_ = false;
-    reloadsWorkingFile_ = false;
-    target_ = Named() && !partial_ ? app_.Title() : kDocName;
-    openName_ = !basic_ && rng_.Percent(35) ? kBigName : kDocName;
-    int roll = rng_.Below(1000);
-    auto in = [&](int weight) { return (roll -= weight) < 0; };
-    auto pick = [&](std::vector<std::string> keys) { Keys(rng_.Pick(keys)); };
-    // The paths of the large file, the toggle and links; a partly loaded
-    // document gets Word Wrap and New more often.
-    if (!basic_ && partial_ && rng_.Percent(8)) {
-        if (rng_.Percent(60))
-            Rebuild(IDM_WORD_WRAP, "word wrap");
-        else
-            New();
-    } else if (!basic_ && in(12)) {
-        ToggleRichText();
-    } else if (!basic_ && links_ && in(10)) {
-        ClickLink();
-    } else if (!basic_ && in(12)) {
-        openName_ = kBigName;
-        OpenFile(2);
-    } else if (in(190)) {
-        TypeSome();
-    } else if (in(70)) {
-        pick({"Return", "Return", "Tab", "Return Return"});
-    } else if (in(170)) {
-        static const std::vector<std::string> moves = {
-            "Left", "Right", "Up", "Down", "Home", "End", "Prior", "Next", "ctrl+Home", "ctrl+End"};
-        std::string keys;
-        for (int i = 0, n = 1 + rng_.Below(3); i < n; ++i)
-            keys +=
-                std::string(i ? " " : "") + (rng_.Percent(35) ? "shift+" : "") + rng_.Pick(moves);
-        Keys(keys);
-    } else if (in(90)) {
-        pick({"Delete", "BackSpace", "BackSpace BackSpace"});
-    } else if (in(40)) {
-        undone_ = true;
-        Keys("ctrl+z");
-    } else if (in(60)) {
-        pick({"ctrl+c", "ctrl+x", "ctrl+v", "ctrl+v"});
-    } else if (in(50)) {
-        ClickSomewhere();
-    } else if (in(50)) {
-        ContextMenu();
-    } else if (in(60)) {
-        Save(rng_.Percent(50));
-    } else if (in(40)) {
-        FindOrReplace(rng_.Percent(50));
-    } else if (in(15)) {
-        Command(IDM_GOTO_LINE, "go to line");
-    } else if (in(15)) {
-        Command(IDM_INSERT_TIME, "insert time");
-    } else if (in(20)) {
-        int mark = rng_.Below(5), kind = rng_.Below(3);
-        const int ids[] = {IDM_SET_MARK1 + mark, IDM_GOTO_MARK1 + mark, IDM_SCAN_MARKS};
-        const char* names[] = {"set bookmark ", "go to bookmark ", "scan bookmarks"};
-        Command(ids[kind], names[kind] + (kind < 2 ? std::to_string(mark + 1) : ""));
-    } else if (in(10)) {
-        Dialog(IDM_LABELS, "XtraSBox", "Labels Found");
-    } else if (in(15)) {
-        Rebuild(IDM_WORD_WRAP, "word wrap");
-    } else if (in(15)) {
-        int group = rng_.Below(3);
-        Rebuild(IDM_FONT_GROUP1 + group, "font group " + std::to_string(group + 1));
-    } else if (in(10)) {
-        Dialog(IDM_FILE_INFO, "#32770", "File Info");
-    } else if (in(10)) {
-        Dialog(IDM_OPTIONS, "#32770", KORVID_NAME_AND_VERSION);
-    } else if (in(15)) {
-        New();
-    } else if (in(15)) {
-        OpenFile(rng_.Below(3));
-    } else if (in(10)) {
-        NoteBefore();
-        Command(IDM_SAVE_AS, "save as");
-    } else if (in(10)) {
-        Command(IDM_SELECT_ALL, "select all");
-    } else if (in(10)) {
-        undone_ = true;
-        Command(rng_.Percent(50) ? IDM_UNDO : IDM_REDO, "undo/redo command");
-    } else if (in(8)) {
-        Command(IDM_DEDOUBLE, "de-double");
-    } else if (in(2)) {
-        Exit();
-    } else {
-        Command(rng_.Percent(50) ? IDM_INDENT : IDM_OUTDENT, "indent/outdent");
-    }
-}
-
-int Soak::Run() {
-    // The document and a decoy in a folder of their own, beside the program's.
-    std::string root = app_.ProgramFolder();
-    root = root.substr(0, root.size() - 5); // without "prog\"
-    docsFolder_ = root + "docs\\";
-    CreateDirectoryA(docsFolder_.c_str(), nullptr);
-    docPath_ = docsFolder_ + kDocName;
-    decoyPath_ = docsFolder_ + kDecoyName;
-    // The document's form follows the seed; the large file (a JSON text, so
-    // it starts with "{") has the next encoding and break style.
-    form_.encoding = static_cast<Encoding>(seed_ % 3);
-    form_.breaks = static_cast<int>((seed_ / 3) % 3);
-    Form bigForm{static_cast<Encoding>((form_.encoding + 1) % 3), (form_.breaks + 1) % 3};
-    pool_[kDocName] = Encode(L"first line\r\nsecond line with words\r\n\r\nthe end", form_);
-    std::wstring big = L"{\r\n";
-    for (int line = 0; line < 600; ++line)
-        big += L"  \"line " + std::to_wstring(line) + L"\": \"some words for a large file\",\r\n";
-    if (!basic_)
-        pool_[kBigName] = Encode(big + L"  \"end\": 0\r\n}\r\n", bigForm);
-    for (const auto& file : pool_)
-        WriteFileBytes(docsFolder_ + file.first, file.second);
-    decoyBytes_ = ToBytes("decoy\r\n");
-    WriteFileBytes(decoyPath_, decoyBytes_);
-    // The marker program: a copy of the run probe, which writes the log
-    // named in its environment (inherited from here through the program).
-    if (!basic_) {
-        std::string folder = root + "marker\\", marker = folder + "marker.exe";
-        CreateDirectoryA(folder.c_str(), nullptr);
-        CopyFileA(BuiltBeside("korvid_run_probe.exe").c_str(), marker.c_str(), FALSE);
-        markerLog_ = folder + "ran.log";
-        SetEnvironmentVariableA("KORVID_PROBE_LOG", markerLog_.c_str());
-        link_ = "file:///" + marker;
-        std::replace(link_.begin(), link_.end(), '\\', '/');
-    }
-    Bytes settings = DefaultSettingsFile();
-    for (Field field : {Field{KORVID_FIELD(AutoSaveEnabled), 0},
-                        {KORVID_FIELD(MonitorFile), 0},
-                        {KORVID_FIELD(EscapeCloses), 0},
-                        {KORVID_FIELD(ExitSave), 0},
-                        {KORVID_FIELD(AssocAutoRefresh), 0},
-                        {KORVID_FIELD(StayOnTop), 0},
-                        {KORVID_FIELD(UrlHighlight), 1},
-                        {KORVID_FIELD(PartialLoadSize), kPartialLoadSize},
-                        {KORVID_FIELD(PartialLoadMode), 1}})
-        SetSettingsField(settings, field.offset, field.value);
-    // No print program: Print would start one.
-    std::fill_n(settings.begin() + KORVID_FIELD(PrintProgram), sizeof SettingsRecord::PrintProgram,
-                0);
-    WriteFileBytes(app_.SettingsPathInProgram(), settings);
-    programFiles_ = ListFolder(app_.ProgramFolder());
-
-    std::printf("korvid soak: seed %llu, %d steps, document %s with %s breaks",
-                static_cast<unsigned long long>(seed_), steps_, kEncodingNames[form_.encoding],
-                kBreakNames[form_.breaks]);
-    if (!basic_)
-        std::printf(", %s %s with %s breaks%s", kBigName, kEncodingNames[bigForm.encoding],
-                    kBreakNames[bigForm.breaks], links_ ? ", the marker link" : "");
-    std::printf("\n");
-    std::fflush(stdout);
-    DWORD start = GetTickCount();
-    try {
-        try {
-            app_.Start(Quote(docPath_));
-            app_.WaitForEditor();
-            onTop_ = app_.OnTop();
-            Barrier(false);
-            reopenName_ = kDocName;
-            CheckReopened();
-            for (step_ = 1; step_ <= steps_; ++step_) {
-                Step();
-                AfterStep();
-            }
-        } catch (const DriverError& error) {
-            Fail(error.what());
-        }
-    } catch (const SoakFailure& failure) {
-        std::printf("%s\n", failure.what());
-        std::fflush(stdout);
-        return 1;
-    }
-    std::printf("korvid soak: passed %d steps in %.1f s, seed %llu, %d saves checked, %d "
-                "restarts\n",
-                steps_, (GetTickCount() - start) / 1000.0, static_cast<unsigned long long>(seed_),
-                saves_, restarts_);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<uint64_t> seeds;
     int steps = 500;
-    bool allForms = false, basic = false, links = true, usage = false;
+    bool allForms = false, basic = false, links = true;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--all-forms") == 0)
-            allForms = true;
-        else if (std::strcmp(argv[i], "--basic") == 0)
-            basic = true;
-        else if (std::strcmp(argv[i], "--no-links") == 0)
-            links = false;
-        else if (i + 1 < argc && std::strcmp(argv[i], "--steps") == 0)
-            steps = std::atoi(argv[++i]);
-        else if (i + 1 < argc && std::strcmp(argv[i], "--seed") == 0)
-            seeds.push_back(std::strtoull(argv[++i], nullptr, 10));
+        std::string arg = argv[i];
+        if (i + 1 < argc && (arg == "--steps" || arg == "--seed"))
+            arg == "--steps" ? void(steps = std::atoi(argv[++i]))
+                             : seeds.push_back(std::strtoull(argv[++i], nullptr, 10));
+        else if (arg == "--all-forms" || arg == "--basic" || arg == "--no-links")
+            (arg == "--all-forms" ? allForms
+             : arg == "--basic"   ? basic
+                                  : links) = arg != "--no-links";
         else
-            usage = true;
+            steps = 0;
     }
-    if (usage || steps <= 0) {
+    if (steps <= 0) {
         std::printf("usage: korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic] "
                     "[--no-links]\n");
         return 2;
     }
-    if (seeds.empty())
-        seeds.push_back(1);
     int status = 0;
-    for (uint64_t seed : seeds)
+    for (uint64_t seed : seeds.empty() ? std::vector<uint64_t>{1} : seeds)
         status |= Soak(seed, steps, basic, links).Run();
     bool every = true;
     for (int saved = 0; saved < 2; ++saved) {
         std::string forms;
         for (int form : checkedEncodings[saved])
-            forms += std::string(forms.empty() ? "" : ", ") + kEncodingNames[form];
+            forms += std::string(" ") + kEncodingNames[form];
         for (int form : checkedBreaks[saved])
-            forms += std::string(", ") + kBreakNames[form] + " breaks";
-        std::printf("korvid soak: %s checked: %s\n", saved ? "saves" : "loads", forms.c_str());
+            forms += std::string(", ") + kBreakNames[form];
+        std::printf("korvid soak: %s checked:%s\n", saved ? "saves" : "loads", forms.c_str());
         every = every && checkedEncodings[saved].size() == 3 && checkedBreaks[saved].size() == 3;
     }
     if (allForms && !every) {
