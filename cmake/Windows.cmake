@@ -71,7 +71,7 @@ file(GLOB KORVID_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.c
 if(KORVID_E2E_SOURCES)
   add_executable(korvid_e2e_tests ${KORVID_E2E_SOURCES})
   target_include_directories(korvid_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
-  target_link_libraries(korvid_e2e_tests PRIVATE gtest ${KORVID_WIN_LIBS})
+  target_link_libraries(korvid_e2e_tests PRIVATE gtest_main ${KORVID_WIN_LIBS})
   target_link_options(korvid_e2e_tests PRIVATE ${KORVID_STATIC_LINK})
   target_compile_definitions(korvid_e2e_tests PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
   add_dependencies(korvid_e2e_tests Korvid korvid_run_probe)
@@ -86,7 +86,7 @@ add_executable(korvid_soak tests/soak/Soak.cpp tests/e2e/KorvidDriver.cpp)
 target_include_directories(korvid_soak PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(korvid_soak PRIVATE ${KORVID_WIN_LIBS})
 target_link_options(korvid_soak PRIVATE ${KORVID_STATIC_LINK})
-target_compile_definitions(korvid_soak PRIVATE NOMINMAX _WIN32_WINNT=0x0600 KORVID_DRIVER_OWN_MAIN)
+target_compile_definitions(korvid_soak PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
 add_dependencies(korvid_soak Korvid korvid_run_probe)
 # Three short seeds that together load and save every encoding and
 # line-break style; the run fails unless each was checked.

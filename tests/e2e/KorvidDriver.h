@@ -49,11 +49,8 @@ inline void WriteTextFile(const std::string& path, const std::string& text) {
 }
 int32_t GetSettingsField(const Bytes& file, size_t offset);
 void SetSettingsField(Bytes& file, size_t offset, int32_t value);
-const Bytes& DefaultSettingsFile(); // as a fresh Korvid.exe writes it
-struct Field {
-    size_t offset;
-    int32_t value;
-};
+const Bytes& DefaultSettingsFile();       // as a fresh Korvid.exe writes it
+using Field = std::pair<size_t, int32_t>; // a file offset and its value
 std::string WindowsPathOf(const std::string& unixPath);
 std::string BuiltBeside(const std::string& name); // a file beside Korvid.exe
 inline std::string Quote(const std::string& path) { return "\"" + path + "\""; }
@@ -70,7 +67,12 @@ struct Notification {
     HWND window = nullptr;
     std::string message;
     std::vector<std::pair<int, std::string>> buttons; // the visible ones
-    std::string ButtonText(int id) const;             // "" when absent
+    std::string ButtonText(int id) const {            // "" when absent
+        for (const auto& button : buttons)
+            if (button.first == id)
+                return button.second;
+        return "";
+    }
 };
 
 class KorvidApp {
@@ -98,7 +100,6 @@ class KorvidApp {
     // Fails at once when a notification shows instead or the program ends.
     HWND WaitForEditor(DWORD timeoutMs = kStartTimeout);
     HWND Editor() const; // null when absent
-
     HWND FindNotification() const { return FindWindowOf("#32770", kNotifyCaption); }
     Notification ReadNotification(HWND dialog) const;
     Notification WaitForNotification(DWORD timeoutMs = kUiTimeout);
@@ -108,21 +109,16 @@ class KorvidApp {
     void Answer(const Notification& dialog, int button);
     // No proof by itself: follow it with a step that shows the program alive.
     void ExpectNoNotification(DWORD forMs = 300);
-    Bytes WaitForFile(const std::string& path, size_t size, DWORD timeoutMs = kUiTimeout);
 
     void PostCommand(int commandId) { Post(Main(), WM_COMMAND, commandId, 0); }
     void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
     void Close() { Post(Main(), WM_CLOSE, 0, 0); } // as the close box does
     std::string Title() const { return TextOf(Main()); }
     LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const;
-    // lParam points to `size` bytes, copied into the program and back.
-    LRESULT SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* buffer,
-                           size_t size) const;
 
     std::string EditorText() const { return TextOf(EditorOrFail()); }
     std::wstring EditorTextW() const; // UTF-16, CR LF breaks
     std::pair<long, long> Selection() const;
-    bool Modified() const;
     void WaitForEditorText(const std::string& expected, DWORD timeoutMs = kUiTimeout);
     std::string StatusMessage() const; // status-bar part 3
     void WaitForStatus(const std::string& expected, DWORD timeoutMs = kUiTimeout);
@@ -149,8 +145,8 @@ class KorvidApp {
         WaitFor(
             condition, [&] { return what; }, timeoutMs);
     }
-    // `describe` says, at the time-out, what was last seen.
-    template <typename F, typename D>
+    template <typename F, typename D> // `describe` says what was last seen
+
     void WaitFor(F condition, D describe, DWORD timeoutMs = kUiTimeout) {
         for (DWORD start = GetTickCount(); !condition(); Sleep(10))
             if (GetTickCount() - start > timeoutMs)
@@ -160,6 +156,9 @@ class KorvidApp {
     [[noreturn]] void Fail(const std::string& message) const;
 
   private:
+    // lParam points to `size` bytes, copied into the program and back.
+    LRESULT SendWithBuffer(HWND window, UINT message, WPARAM wParam, void* buffer,
+                           size_t size) const;
     HWND Main() const; // fails when absent
     HWND EditorOrFail() const;
     void Focus(HWND window);

@@ -145,7 +145,7 @@ TEST(ExitSaveE2E, OnlyTheCloseBoxAndEscapeWriteTheRecordBackByteForByte) {
                             {KORVID_FIELD(WindowSizeMode), 1}, // no placement captured
                             {KORVID_FIELD(WindowSizeValue), 700},
                             {KORVID_FIELD(WindowHeight), 500}})
-            SetSettingsField(known, field.offset, field.value);
+            SetSettingsField(known, field.first, field.second);
         for (size_t offset : {KORVID_FIELD(Reserved1), KORVID_FIELD(Reserved3),
                               KORVID_FIELD(ReservedTextColours), KORVID_FIELD(InsertTextA) + 9})
             for (size_t i = 0; i < 6; ++i)

@@ -57,8 +57,6 @@ class Random {
     uint64_t state_;
 };
 
-// ---- the document's form on disk --------------------------------------------
-
 enum Encoding { Ansi, Utf8, Utf16 };
 const char* const kEncodingNames[] = {"8-bit", "UTF-8", "UTF-16"};
 const char* const kBreakNames[] = {"CR LF", "LF", "CR"};
@@ -190,8 +188,6 @@ std::map<std::string, uint64_t> ListFolder(const std::string& folder) {
     return files;
 }
 
-// ---- the soak -------------------------------------------------------------------
-
 class Soak {
   public:
     Soak(uint64_t seed, int steps, bool basic, bool links)
@@ -240,7 +236,7 @@ class Soak {
                                 {KORVID_FIELD(PartialLoadMode), 1},
                                 {KORVID_FIELD(PartialLoadSize), kPartialLoadSize}};
         for (Field field : fields)
-            SetSettingsField(settings, field.offset, field.value);
+            SetSettingsField(settings, field.first, field.second);
         // No print program: Print would start one.
         std::fill_n(settings.begin() + KORVID_FIELD(PrintProgram),
                     sizeof SettingsRecord::PrintProgram, 0);
@@ -252,12 +248,7 @@ class Soak {
                     kBreakNames[form_.breaks]);
         DWORD start = GetTickCount();
         try {
-            app_.Start(Quote(docPath_));
-            app_.WaitForEditor();
-            onTop_ = app_.OnTop();
-            Barrier(false);
-            reopenName_ = kDocName;
-            CheckReopened();
+            Restart();
             for (step_ = 1; step_ <= steps_; ++step_) {
                 Step();
                 AfterStep();
@@ -609,7 +600,7 @@ class Soak {
 
     void Restart() {
         ++restarts_;
-        Log("  start the program again");
+        Log("  start the program");
         app_.Start(Quote(docPath_));
         app_.WaitForEditor();
         onTop_ = app_.OnTop();
@@ -829,7 +820,7 @@ class Soak {
     Random rng_;
     bool basic_, links_;
     KorvidApp app_;
-    int step_ = 0, saves_ = 0, restarts_ = 0;
+    int step_ = 0, saves_ = 0, restarts_ = -1; // the first start is none
     std::deque<std::string> recent_;
     std::string docsFolder_, docPath_, decoyPath_, markerLog_, link_;
     Form form_;
