@@ -77,7 +77,7 @@ if(KORVID_E2E_SOURCES)
   add_dependencies(korvid_e2e_tests Korvid korvid_run_probe)
   add_test(NAME end_to_end COMMAND korvid_e2e_tests)
   set_tests_properties(end_to_end PROPERTIES TIMEOUT 420
-    ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>")
 endif()
 
 # The soak test: the real Korvid.exe driven by random user steps from a
@@ -92,7 +92,7 @@ add_dependencies(korvid_soak Korvid korvid_run_probe)
 # line-break style; the run fails unless each was checked.
 add_test(NAME soak COMMAND korvid_soak --steps 150 --seed 1 --seed 3 --seed 8 --all-forms)
 set_tests_properties(soak PROPERTIES TIMEOUT 300
-  ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>;KORVID_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>")
 
 # Korvid.exe loads only the system's base DLLs before its entry point, and
 # is linked large-address-aware.

@@ -3,10 +3,9 @@
 # Korvid.exe under Wine with random user steps, once for every seed given.
 #   scripts/soak.sh [--steps N] [--basic] [--no-links] [SEED...]  (default: 10000 steps, seed 1)
 # --basic leaves out the large file, the Rich Text toggle and the link clicks;
-# --no-links leaves out only the link clicks.
-# Keys go through SendInput unless KORVID_E2E_KEYS says otherwise (xdotool
-# is about four times slower). A throwaway Wine prefix serves the run unless
-# KORVID_WINEPREFIX names one to use (and keep).
+# --no-links leaves out only the link clicks. Keys go through SendInput. A
+# throwaway Wine prefix serves the run unless KORVID_WINEPREFIX names one to
+# use (and keep).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -44,8 +43,7 @@ cleanup() {
 trap cleanup EXIT
 korvid_make_prefix
 
-export KORVID_EXE="$root/build/win/Korvid.exe" KORVID_SOURCE_DIR="$root"
-export KORVID_E2E_KEYS="${KORVID_E2E_KEYS:-sendinput}"
+export KORVID_EXE="$root/build/win/Korvid.exe"
 status=0
 for seed in "${seeds[@]}"; do
     wine build/win/korvid_soak.exe --steps "$steps" --seed "$seed" "${flags[@]}" || status=1
