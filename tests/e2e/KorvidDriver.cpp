@@ -287,13 +287,6 @@ HWND KorvidApp::FindWindowOf(const char* className, const char* title,
     return ProcessId() ? FindTopWindow(ProcessId(), className, title, also) : nullptr;
 }
 
-HWND KorvidApp::WaitForWindow(const char* className, const char* title) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindWindowOf(className, title)) != nullptr; },
-              std::string("the ") + className + " window \"" + (title ? title : "") + "\"");
-    return found;
-}
-
 HWND KorvidApp::Main() const {
     HWND main = FindMainWindow();
     if (!main)

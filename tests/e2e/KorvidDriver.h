@@ -95,7 +95,6 @@ class KorvidApp {
 
     HWND FindWindowOf(const char* className, const char* title = nullptr,
                       const std::function<bool(HWND)>& also = {}) const;
-    HWND WaitForWindow(const char* className, const char* title = nullptr);
     HWND FindMainWindow() const { return FindWindowOf("KorvidBox"); }
     // Fails at once when a notification shows instead or the program ends.
     HWND WaitForEditor(DWORD timeoutMs = kStartTimeout);

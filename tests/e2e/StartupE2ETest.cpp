@@ -115,8 +115,7 @@ TEST(FirstRunE2E, TheGreetingComesFirstAndTheSettingsGoWhereTheyBelong) {
                       GetSettingsField(DefaultSettingsFile(), offset));
         EXPECT_EQ(FileExists(app.SettingsPathInProgram()), !profile);
         app.Start();
-        app.WaitForEditor();
-        app.ExpectNoNotification();
+        app.WaitForEditor(); // fails at once on a greeting
     }
 }
 

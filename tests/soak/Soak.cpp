@@ -638,7 +638,9 @@ class Soak {
     // Replace, Replace All or Find Next in the Replace dialog, a few times.
     void Replace() {
         app_.PostCommand(IDM_REPLACE);
-        HWND dialog = ignore_ = app_.WaitForWindow("#32770", "Replace");
+        HWND dialog = nullptr;
+        app_.WaitUntil([&] { return (dialog = ignore_ = app_.FindWindowOf("#32770", "Replace")); },
+                       "the Replace dialog");
         std::wstring word = Word();
         std::string what(word.begin(), word.end());
         std::string with =
