@@ -16,10 +16,8 @@ uint64_t CostOf(const std::string& bytes, bool wrapped, bool unicode, std::size_
 
 std::string Wide(const std::string& narrow) {
     std::string wide;
-    for (char c : narrow) {
-        wide.push_back(c);
-        wide.push_back('\0');
-    }
+    for (char c : narrow)
+        wide += std::string(1, c) + '\0';
     return wide;
 }
 
@@ -90,14 +88,9 @@ TEST(MemoryBudget, FitsKeepsTheMargin) {
     // Text of 60-character lines as it was seen to end the program: 27 MB
     // does not fit in a 2 GB process, and fits once it has 4 GB; 15 MB
     // (which loaded whole) fits in 2 GB.
-    auto lines = [](std::size_t bytes) {
-        TextCostMeter meter(true, false);
-        std::string line = std::string(58, 'x') + "\r\n";
-        for (std::size_t done = 0; done < bytes; done += line.size())
-            meter.Feed(reinterpret_cast<const uint8_t*>(line.data()), line.size());
-        return meter.Cost();
-    };
-    EXPECT_FALSE(CostFits(lines(27000000), 2021 * kMegabyte));
-    EXPECT_TRUE(CostFits(lines(27000000), 4073 * kMegabyte));
-    EXPECT_TRUE(CostFits(lines(15000000), 2021 * kMegabyte));
+    const uint64_t mb27 = CostOf(Lines(450000, 58, "\r\n"), true, false, 1 << 20);
+    EXPECT_FALSE(CostFits(mb27, 2021 * kMegabyte));
+    EXPECT_TRUE(CostFits(mb27, 4073 * kMegabyte));
+    EXPECT_TRUE(
+        CostFits(CostOf(Lines(250000, 58, "\r\n"), true, false, 1 << 20), 2021 * kMegabyte));
 }
