@@ -171,27 +171,4 @@ void Backup(Input& in) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
-    switch (in.Byte() % 6) {
-    case 0:
-        NamePart(in);
-        break;
-    case 1:
-        Extension(in);
-        break;
-    case 2:
-        FirstLine(in);
-        break;
-    case 3:
-        Folder(in);
-        break;
-    case 4:
-        Format(in);
-        break;
-    default:
-        Backup(in);
-        break;
-    }
-    return 0;
-}
+FUZZ_TESTS(NamePart, Extension, FirstLine, Folder, Format, Backup)

@@ -120,18 +120,4 @@ void Texts(Input& in) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
-    switch (in.Byte() % 3) {
-    case 0:
-        Typed(in);
-        break;
-    case 1:
-        Screen(in);
-        break;
-    default:
-        Texts(in);
-        break;
-    }
-    return 0;
-}
+FUZZ_TESTS(Typed, Screen, Texts)

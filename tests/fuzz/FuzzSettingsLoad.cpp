@@ -7,30 +7,24 @@
 
 namespace {
 
-bool Terminated(const char* field, size_t size) { return std::memchr(field, 0, size) != nullptr; }
-
-#define KORVID_TERMINATED(field) Terminated(r.field, sizeof r.field)
+// Every text field of the record, by name.
 bool AllTerminated(const SettingsRecord& r) {
-    return KORVID_TERMINATED(RunFileA) && KORVID_TERMINATED(RunFileB) &&
-           KORVID_TERMINATED(RunFileC) && KORVID_TERMINATED(RunParamA) &&
-           KORVID_TERMINATED(RunParamB) && KORVID_TERMINATED(RunParamC) &&
-           KORVID_TERMINATED(RunDescriptionA) && KORVID_TERMINATED(RunDescriptionB) &&
-           KORVID_TERMINATED(RunDescriptionC) && KORVID_TERMINATED(InsertTextA) &&
-           KORVID_TERMINATED(InsertTextB) && KORVID_TERMINATED(InsertTextC) &&
-           KORVID_TERMINATED(InsertTextD) && KORVID_TERMINATED(InsertTextE) &&
-           KORVID_TERMINATED(FontGroup1Extensions) && KORVID_TERMINATED(FontGroup2Extensions) &&
-           KORVID_TERMINATED(FontGroup3Extensions) && KORVID_TERMINATED(DefaultDirectory) &&
-           KORVID_TERMINATED(PrintProgram) && KORVID_TERMINATED(PrintParameter) &&
-           KORVID_TERMINATED(BookmarkMarker) && KORVID_TERMINATED(AutoSaveDirectory) &&
-           KORVID_TERMINATED(AssocCustom1Name) && KORVID_TERMINATED(AssocCustom1Ext) &&
-           KORVID_TERMINATED(AssocCustom2Name) && KORVID_TERMINATED(AssocCustom2Ext) &&
-           KORVID_TERMINATED(InsertTimeFormat) && KORVID_TERMINATED(InsertDateFormat) &&
-           KORVID_TERMINATED(LabelMarker1) && KORVID_TERMINATED(LabelMarker2) &&
-           KORVID_TERMINATED(LabelMarker3) && KORVID_TERMINATED(FontGroup1Font.lfFaceName) &&
-           KORVID_TERMINATED(FontGroup2Font.lfFaceName) &&
-           KORVID_TERMINATED(FontGroup3Font.lfFaceName);
+    bool all = true;
+    auto ended = [&all](const char* field, size_t size) {
+        all = all && std::memchr(field, 0, size) != nullptr;
+    };
+#define E(field) ended(r.field, sizeof r.field)
+    E(RunFileA), E(RunFileB), E(RunFileC), E(RunParamA), E(RunParamB), E(RunParamC);
+    E(RunDescriptionA), E(RunDescriptionB), E(RunDescriptionC), E(InsertTextA), E(InsertTextB);
+    E(InsertTextC), E(InsertTextD), E(InsertTextE), E(FontGroup1Extensions);
+    E(FontGroup2Extensions), E(FontGroup3Extensions), E(DefaultDirectory), E(PrintProgram);
+    E(PrintParameter), E(BookmarkMarker), E(AutoSaveDirectory), E(AssocCustom1Name);
+    E(AssocCustom1Ext), E(AssocCustom2Name), E(AssocCustom2Ext), E(InsertTimeFormat);
+    E(InsertDateFormat), E(LabelMarker1), E(LabelMarker2), E(LabelMarker3);
+    E(FontGroup1Font.lfFaceName), E(FontGroup2Font.lfFaceName), E(FontGroup3Font.lfFaceName);
+#undef E
+    return all;
 }
-#undef KORVID_TERMINATED
 
 } // namespace
 

@@ -1,25 +1,27 @@
 // Shared by the fuzz targets: an input read as a few numbers and texts, a
-// destination buffer with a guard after it, and a check that names what
-// failed before it stops the run.
+// destination buffer with a guard after it, a check that names what failed
+// before it stops the run, and the entry point that lets the first byte
+// pick one of a target's tests.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #include <sanitizer/asan_interface.h>
-#define KORVID_FUZZ_POISON(at, n) ASAN_POISON_MEMORY_REGION(at, n)
-#define KORVID_FUZZ_UNPOISON(at, n) ASAN_UNPOISON_MEMORY_REGION(at, n)
+#define KORVID_FUZZ_POISON(at, n, on)                                                              \
+    ((on) ? ASAN_POISON_MEMORY_REGION(at, n) : ASAN_UNPOISON_MEMORY_REGION(at, n))
 #endif
 #endif
 #ifndef KORVID_FUZZ_POISON
-#define KORVID_FUZZ_POISON(at, n) ((void)(at), (void)(n))
-#define KORVID_FUZZ_UNPOISON(at, n) ((void)(at), (void)(n))
+#define KORVID_FUZZ_POISON(at, n, on) ((void)(at), (void)(n), (void)(on))
 #endif
 
 #define FUZZ_CHECK(condition)                                                                      \
@@ -30,6 +32,15 @@
         }                                                                                          \
     } while (0)
 
+// The target's entry point: the first byte picks one of the tests given.
+#define FUZZ_TESTS(...)                                                                            \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                      \
+        static void (*const tests[])(fuzz::Input&) = {__VA_ARGS__};                                \
+        fuzz::Input in(data, size);                                                                \
+        tests[in.Byte() % (sizeof tests / sizeof tests[0])](in);                                   \
+        return 0;                                                                                  \
+    }
+
 namespace fuzz {
 
 // Reads the input from the front; whatever is missing at the end reads as
@@ -39,20 +50,16 @@ class Input {
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
     bool Bool() { return (Byte() & 1) != 0; }
-    // Little-endian, low part first.
-    uint32_t U16() {
-        uint32_t low = Byte();
-        return low | static_cast<uint32_t>(Byte()) << 8;
+    // Little-endian, low byte first.
+    template <typename T> T Number() {
+        uint64_t value = 0;
+        for (size_t i = 0; i < sizeof(T); ++i)
+            value |= static_cast<uint64_t>(Byte()) << (8 * i);
+        return static_cast<T>(value);
     }
-    uint32_t U32() {
-        uint32_t low = U16();
-        return low | U16() << 16;
-    }
-    uint64_t U64() {
-        uint64_t low = U32();
-        return low | static_cast<uint64_t>(U32()) << 32;
-    }
-    int32_t I32() { return static_cast<int32_t>(U32()); }
+    uint32_t U16() { return Number<uint16_t>(); }
+    uint64_t U64() { return Number<uint64_t>(); }
+    int32_t I32() { return Number<int32_t>(); }
     // The bytes up to the next zero byte (which is skipped), at most `most`
     // of them; never holds a zero.
     std::string Text(size_t most = SIZE_MAX) {
@@ -76,61 +83,52 @@ class Input {
     size_t at_ = 0;
 };
 
-// `size` bytes exactly as the caller sizes its buffer, filled with `fill`,
-// then a guard. Under AddressSanitizer the guard is poisoned as well, so a
-// write into it is reported where it happens.
+// `size` bytes exactly as the caller sizes its buffer, filled with kFill or
+// holding `text` cut to fit with its terminator, then a guard. Under
+// AddressSanitizer the guard is poisoned as well, so a write into it is
+// reported where it happens.
 class Guarded {
   public:
     static constexpr size_t kGuard = 16;
-    static constexpr char kGuardByte = '\x5A';
-    static constexpr char kFill = '\x7E';
-    explicit Guarded(size_t size, char fill = kFill)
-        : size_(size), bytes_(new char[size + kGuard]) {
-        std::memset(bytes_, fill, size);
-        std::memset(bytes_ + size, kGuardByte, kGuard);
-        KORVID_FUZZ_POISON(bytes_ + size, kGuard);
+    static constexpr char kGuardByte = '\x5A', kFill = '\x7E';
+    explicit Guarded(size_t size) : size_(size), bytes_(size + kGuard, kFill) {
+        std::fill(bytes_.begin() + size, bytes_.end(), kGuardByte);
+        KORVID_FUZZ_POISON(data() + size_, kGuard, true);
     }
-    // Holds `text`, cut to fit with its terminator.
     Guarded(size_t size, const std::string& text) : Guarded(size) {
-        if (size == 0)
-            return;
-        size_t n = text.size() < size ? text.size() : size - 1;
-        std::memcpy(bytes_, text.data(), n);
-        bytes_[n] = 0;
+        size_t n = std::min(text.size(), size - (size > 0));
+        std::memcpy(data(), text.data(), n);
+        if (size > 0)
+            bytes_[n] = 0;
     }
-    ~Guarded() {
-        KORVID_FUZZ_UNPOISON(bytes_ + size_, kGuard);
-        delete[] bytes_;
-    }
+    ~Guarded() { KORVID_FUZZ_POISON(data() + size_, kGuard, false); }
     Guarded(const Guarded&) = delete;
     Guarded& operator=(const Guarded&) = delete;
 
-    char* data() { return bytes_; }
+    char* data() { return bytes_.data(); }
     size_t size() const { return size_; }
     // The text up to the first zero; a buffer without one fails the check.
     std::string Text() const {
-        const void* end = std::memchr(bytes_, 0, size_);
+        const void* end = std::memchr(bytes_.data(), 0, size_);
         FUZZ_CHECK(end != nullptr);
-        return std::string(bytes_, static_cast<size_t>(static_cast<const char*>(end) - bytes_));
+        return std::string(bytes_.data(), static_cast<const char*>(end));
     }
-    bool GuardIntact() const {
-        KORVID_FUZZ_UNPOISON(bytes_ + size_, kGuard);
-        bool intact = true;
-        for (size_t i = 0; i < kGuard; ++i)
-            intact = intact && bytes_[size_ + i] == kGuardByte;
-        KORVID_FUZZ_POISON(bytes_ + size_, kGuard);
+    bool GuardIntact() {
+        KORVID_FUZZ_POISON(data() + size_, kGuard, false);
+        bool intact = std::all_of(bytes_.begin() + size_, bytes_.end(),
+                                  [](char c) { return c == kGuardByte; });
+        KORVID_FUZZ_POISON(data() + size_, kGuard, true);
         return intact;
     }
 
   private:
     size_t size_;
-    char* bytes_;
+    std::vector<char> bytes_;
 };
 
 inline std::string LowerAscii(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + 32);
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
     return text;
 }
 

@@ -150,21 +150,4 @@ void Pieces(Input& in) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
-    switch (in.Byte() % 4) {
-    case 0:
-        Numbers(in);
-        break;
-    case 1:
-        Search(in);
-        break;
-    case 2:
-        Copies(in);
-        break;
-    default:
-        Pieces(in);
-        break;
-    }
-    return 0;
-}
+FUZZ_TESTS(Numbers, Search, Copies, Pieces)

@@ -28,6 +28,8 @@ bool WideWordChar(char16_t c) {
            c == u'_' || (c >= 0xC0 && c <= 0x17F && c != 0xD7 && c != 0xF7);
 }
 const TextFolding kWideFolding = {WideUpper, WideWordChar};
+// The options byte: bit 0 picks the wide folding, the others the options.
+const TextFolding& Folding(uint8_t options) { return options & 1 ? kWideFolding : kAsciiFolding; }
 
 // One character per byte; the top bytes stand for characters above 0xFF.
 std::u16string Widen(const std::string& bytes) {
@@ -68,7 +70,9 @@ void CheckSpan(const std::u16string& before, const TextEdit& edit) {
     FUZZ_CHECK(rebuilt == edit.text);
 }
 
-void ReplaceAll(Input& in, uint8_t options, const TextFolding& f) {
+void ReplaceAll(Input& in) {
+    uint8_t options = in.Byte();
+    const TextFolding& f = Folding(options);
     bool matchCase = options & 2, wholeWord = options & 4;
     std::u16string find = Widen(in.Text(8)), with = Widen(in.Text(8)), text = Widen(in.Text(300));
     TextEdit edit = ReplaceAllText(text, find, with, matchCase, wholeWord, f);
@@ -99,7 +103,8 @@ void ReplaceAll(Input& in, uint8_t options, const TextFolding& f) {
     CheckSpan(text, edit);
 }
 
-void DeDouble(Input& in, const TextFolding& f) {
+void DeDouble(Input& in) {
+    const TextFolding& f = Folding(in.Byte());
     std::u16string piece = Widen(in.Text(6)), text = Widen(in.Text(200));
     TextEdit edit = DeDoubleText(text, piece, f);
     // The search text in a buffer of any size: written whole or not at all.
@@ -125,7 +130,8 @@ void DeDouble(Input& in, const TextFolding& f) {
     CheckSpan(text, edit);
 }
 
-void Find(Input& in, const TextFolding& f) {
+void Find(Input& in) {
+    const TextFolding& f = Folding(in.Byte());
     uint32_t from = in.U16();
     std::u16string pattern = Widen(in.Text(16)), text = Widen(in.Text());
     from %= text.size() + 3; // past the end as well
@@ -156,7 +162,9 @@ std::pair<size_t, size_t> WordReference(const std::u16string& span, bool left) {
     return {begin, end - begin};
 }
 
-void Labels(Input& in, uint8_t options, const TextFolding& f) {
+void Labels(Input& in) {
+    uint8_t options = in.Byte();
+    const TextFolding& f = Folding(options);
     bool wordToLeft = options & 2;
     int32_t row = in.Byte() % 8, maxRows = static_cast<int8_t>(in.Byte()) % 24;
     std::u16string marker = Widen(in.Text(12)), text = Widen(in.Text());
@@ -191,6 +199,7 @@ void Labels(Input& in, uint8_t options, const TextFolding& f) {
 }
 
 void Words(Input& in) {
+    in.Byte();
     std::string context = in.Text(400);
     std::u16string wide(context.begin(), context.end());
     for (bool left : {true, false}) {
@@ -212,6 +221,7 @@ void Words(Input& in) {
 }
 
 void Report(Input& in) {
+    in.Byte();
     int32_t marks[5];
     for (int32_t& mark : marks)
         mark = in.Byte() < 0x80 ? 0 : in.I32();
@@ -228,29 +238,4 @@ void Report(Input& in) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
-    uint8_t tool = in.Byte(), options = in.Byte();
-    const TextFolding& folding = options & 1 ? kWideFolding : kAsciiFolding;
-    switch (tool % 6) {
-    case 0:
-        ReplaceAll(in, options, folding);
-        break;
-    case 1:
-        DeDouble(in, folding);
-        break;
-    case 2:
-        Find(in, folding);
-        break;
-    case 3:
-        Labels(in, options, folding);
-        break;
-    case 4:
-        Words(in);
-        break;
-    default:
-        Report(in);
-        break;
-    }
-    return 0;
-}
+FUZZ_TESTS(ReplaceAll, DeDouble, Find, Labels, Words, Report)
