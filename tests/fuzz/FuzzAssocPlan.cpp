@@ -14,8 +14,6 @@
 
 namespace {
 
-using fuzz::Input;
-
 const std::string kCommand = OwnCommandLine("C:\\Korvid\\Korvid.exe");
 const std::string kIcons = "C:\\Korvid\\Korvid.exe";
 const std::string kVerb = "*\\shell\\Open with Korvid";

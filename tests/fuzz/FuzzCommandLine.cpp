@@ -1,11 +1,11 @@
-// Any command line splits as a plain reading of the rules says, without
-// overrunning the 600-byte argument, and an odd number of quotes leaves the
-// output untouched.
+// What reaches a command line. Any process command line splits as a plain
+// reading of the rules says, inside the 600-byte argument, and an odd number
+// of quotes leaves the output untouched. Of any link text, what opens with
+// one click is a web or mail address that stays one argument, what is asked
+// about is shown whole and opened exactly as shown, and nothing else opens.
 #include "FuzzSupport.h"
 #include "app/CommandLine.h"
-
-#include <algorithm>
-#include <vector>
+#include "app/LinkRules.h"
 
 namespace {
 
@@ -31,20 +31,16 @@ std::vector<std::string> SplitReference(const std::string& line) {
     return arguments;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    fuzz::Input in(data, size);
+void Split(Input& in) {
     int index = in.Byte() % 4;
     std::string line = in.Text(); // the process command line ends at its first zero
-    fuzz::Guarded out(kMaxArgumentLength + 1);
+    Guarded out(kMaxArgumentLength + 1);
     int result = SplitCommandLineArg(line.c_str(), index, out.data());
-    FUZZ_CHECK(out.GuardIntact());
     if (std::count(line.begin(), line.end(), '"') % 2 != 0) {
         FUZZ_CHECK(result == ArgOddQuotes);
         FUZZ_CHECK(std::all_of(out.data(), out.data() + out.size(),
-                               [](char c) { return c == fuzz::Guarded::kFill; }));
-        return 0;
+                               [](char c) { return c == Guarded::kFill; }));
+        return;
     }
     std::vector<std::string> arguments = SplitReference(line);
     std::string expected =
@@ -53,5 +49,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(result == ArgMissing && out.Text().empty());
     else
         FUZZ_CHECK(result == (expected.empty() ? ArgEmpty : ArgCopied) && out.Text() == expected);
-    return 0;
 }
+
+void Link(Input& in) {
+    std::string text = in.Rest();
+    LinkDecision d = ClassifyLink(text);
+    auto starts = [&d](const std::string& start) {
+        return LowerAscii(d.target.substr(0, start.size())) == start;
+    };
+    auto printable = [&d](unsigned char least, const char* refused) {
+        return std::all_of(d.target.begin(), d.target.end(), [&](char c) {
+            return static_cast<unsigned char>(c) >= least && c != 0x7F && !std::strchr(refused, c);
+        });
+    };
+    bool web = starts("http:") || starts("https:") || starts("mailto:");
+    if (d.kind == LinkKind::Web)
+        FUZZ_CHECK(web && printable(0x21, "\""));
+    else if (d.kind == LinkKind::Ask)
+        FUZZ_CHECK(!d.target.empty() && d.target.size() <= kLinkShownMost &&
+                   text.find(d.target) != std::string::npos && printable(0x20, "") && !web &&
+                   !starts("www."));
+    else
+        FUZZ_CHECK(d.kind == LinkKind::Refuse && d.target.empty());
+}
+
+} // namespace
+
+FUZZ_TESTS(Split, Link)

@@ -35,13 +35,11 @@
 // The target's entry point: the first byte picks one of the tests given.
 #define FUZZ_TESTS(...)                                                                            \
     extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                      \
-        static void (*const tests[])(fuzz::Input&) = {__VA_ARGS__};                                \
-        fuzz::Input in(data, size);                                                                \
+        static void (*const tests[])(Input&) = {__VA_ARGS__};                                \
+        Input in(data, size);                                                                \
         tests[in.Byte() % (sizeof tests / sizeof tests[0])](in);                                   \
         return 0;                                                                                  \
     }
-
-namespace fuzz {
 
 // Reads the input from the front; whatever is missing at the end reads as
 // zero bytes, so every input is a valid one.
@@ -49,7 +47,6 @@ class Input {
   public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    bool Bool() { return (Byte() & 1) != 0; }
     // Little-endian, low byte first.
     template <typename T> T Number() {
         uint64_t value = 0;
@@ -84,9 +81,10 @@ class Input {
 };
 
 // `size` bytes exactly as the caller sizes its buffer, filled with kFill or
-// holding `text` cut to fit with its terminator, then a guard. Under
-// AddressSanitizer the guard is poisoned as well, so a write into it is
-// reported where it happens.
+// holding `text` cut to fit with its terminator, then a guard that is checked
+// whenever the text is read and when the buffer goes. Under AddressSanitizer
+// the guard is poisoned as well, so a write into it is reported where it
+// happens.
 class Guarded {
   public:
     static constexpr size_t kGuard = 16;
@@ -101,17 +99,22 @@ class Guarded {
         if (size > 0)
             bytes_[n] = 0;
     }
-    ~Guarded() { KORVID_FUZZ_POISON(data() + size_, kGuard, false); }
+    ~Guarded() {
+        bool intact = GuardIntact();
+        KORVID_FUZZ_POISON(data() + size_, kGuard, false);
+        FUZZ_CHECK(intact);
+    }
     Guarded(const Guarded&) = delete;
     Guarded& operator=(const Guarded&) = delete;
 
     char* data() { return bytes_.data(); }
     size_t size() const { return size_; }
     // The text up to the first zero; a buffer without one fails the check.
-    std::string Text() const {
+    std::string Text() {
+        FUZZ_CHECK(GuardIntact());
         const void* end = std::memchr(bytes_.data(), 0, size_);
         FUZZ_CHECK(end != nullptr);
-        return std::string(bytes_.data(), static_cast<const char*>(end));
+        return std::string(bytes_.data(), static_cast<const char*>(end) - bytes_.data());
     }
     bool GuardIntact() {
         KORVID_FUZZ_POISON(data() + size_, kGuard, false);
@@ -131,5 +134,3 @@ inline std::string LowerAscii(std::string text) {
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
     return text;
 }
-
-} // namespace fuzz
