@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-// The first window size from any settings is checked by FuzzPageRules; the
+#include <vector>
+
+// The first window size from any settings is checked by FuzzSettings; the
 // saved placement is used only when whole and showing the window.
 TEST(SavedPlacement, OnlyAWholePlacementThatShowsTheWindowIsUsed) {
     const PixelRect normal = {100, 80, 900, 680};
@@ -40,11 +42,9 @@ TEST(SavedPlacement, AWindowLandsInsideTheWorkArea) {
         {{2147483000, 0, 2147483600, 100}, work, {424, 0, 1024, 100}},
         {{-2000, 500, -1200, 1100}, {-1280, 200, 0, 1224}, {-1280, 500, -480, 1100}},
     };
-    for (const Case& c : cases) {
-        PixelRect r = FitIntoArea(c.rect, c.area);
-        EXPECT_EQ(r.left, c.expected.left);
-        EXPECT_EQ(r.top, c.expected.top);
-        EXPECT_EQ(r.right, c.expected.right);
-        EXPECT_EQ(r.bottom, c.expected.bottom);
-    }
+    auto corners = [](PixelRect r) {
+        return std::vector<int32_t>{r.left, r.top, r.right, r.bottom};
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(corners(FitIntoArea(c.rect, c.area)), corners(c.expected));
 }

@@ -2,25 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
-// FuzzDocumentNames checks every routine here against a plain reference;
-// these are the odd cases a reader of the rules needs.
-TEST(DocumentNames, TheOddCasesOfTheNameRules) {
-    char out[600];
-    FileNamePart("C:\\docs\\notes\\", out);
-    EXPECT_STREQ(out, "notes");
-    FileNamePart("C:\\docs\\a", out); // a one-letter name shows the whole path
-    EXPECT_STREQ(out, "C:\\docs\\a");
-    std::strcpy(out, "a.b.H");
-    EXPECT_EQ(ExtensionOf(out), 4);
-    EXPECT_STREQ(out, ".h "); // lower case, padded to three
-    std::strcpy(out, "\r\nstarts with a break");
-    EXPECT_EQ(FirstLineName(out), 0);
-    EXPECT_STREQ(out, "\r\nstarts with a break");
-}
-
+// FuzzDocument checks every name routine against a plain reference.
 // The autosave copy's name for `mode`, or "(none)" when refused: a refused
 // name leaves the buffer empty, and nothing is written past `size`.
 TEST(BackupFileName, EachModeNamesItsCopyAndANameThatDoesNotFitIsRefusedWhole) {

@@ -1,15 +1,11 @@
-// The file-type plan from any settings, any backup the program may have
-// written and any classes the extensions may have: records are taken only
-// where the rules allow, nothing is ever deleted but the program's own
-// verbs, an extension is never pointed at an empty class, and, unless two
-// rows name the same extension, every Edit Only row's class ends up with the
-// verb, and planning again over the result changes nothing more. Any backup
-// file reads without overrunning, and what it says survives being written
-// and read again.
+// The file-type plan from any settings, backup and classes: records are
+// taken only where the rules allow, nothing is deleted but the program's own
+// verbs, no extension is pointed at an empty class, and, unless two rows name
+// one extension, every Edit Only row's class ends up with the verb and a
+// second plan changes nothing. Any backup file survives a write and a read.
 #include "FuzzSupport.h"
 #include "shell/AssociationsCore.h"
 
-#include <algorithm>
 #include <map>
 
 namespace {
@@ -31,11 +27,6 @@ struct Registry {
     }
     bool operator==(const Registry& other) const { return keys == other.keys; }
 };
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // Takes the records as the registry layer does, then runs the steps.
 void CarryOut(const AssocPlan& plan, Registry& registry, AssocBackup& backup) {
@@ -70,22 +61,21 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
     for (const RegistryStep& step : plan.steps) {
         FUZZ_CHECK(!step.key.empty());
         bool extensionKey = step.key[0] == '.' && step.key.find('\\') == std::string::npos;
+        size_t own = step.key.rfind(kOwnVerb);
+        bool ownVerb = own != std::string::npos && (step.key.substr(own) == kOwnVerb ||
+                                                    step.key.substr(own) == kOwnVerbCommand);
         if (step.op == RegistryStep::DeleteKey)
-            FUZZ_CHECK(EndsWith(step.key, kOwnVerb) || EndsWith(step.key, kOwnVerbCommand) ||
-                       step.key == kVerb || step.key == kVerbCommand);
-        if (step.op == RegistryStep::DeleteDefault)
-            FUZZ_CHECK(extensionKey);
+            FUZZ_CHECK(ownVerb || step.key == kVerb || step.key == kVerbCommand);
+        FUZZ_CHECK(step.op != RegistryStep::DeleteDefault || extensionKey);
         if (step.op == RegistryStep::SetDefault && extensionKey)
             FUZZ_CHECK(step.key.size() > 1 && !step.value.empty());
     }
     // The verb for all files comes last, as the setting says.
-    FUZZ_CHECK(plan.steps.size() >= 1);
+    FUZZ_CHECK(!plan.steps.empty());
     const RegistryStep& last = plan.steps.back();
-    if (settings.openWithAll)
-        FUZZ_CHECK(last.op == RegistryStep::SetDefault && last.key == kVerbCommand &&
-                   last.value == kCommand);
-    else
-        FUZZ_CHECK(last.op == RegistryStep::DeleteKey && last.key == kVerb);
+    FUZZ_CHECK(settings.openWithAll ? last.op == RegistryStep::SetDefault &&
+                                          last.key == kVerbCommand && last.value == kCommand
+                                    : last.op == RegistryStep::DeleteKey && last.key == kVerb);
 }
 
 // The extension each row works on ("" for a row that does nothing), the
@@ -103,20 +93,20 @@ std::vector<std::string> RowExtensions(const AssocSettings& settings) {
 }
 
 // Rows naming the same extension contradict each other.
-bool RowsAgree(std::vector<std::string> extensions) {
-    extensions.erase(std::remove(extensions.begin(), extensions.end(), ""), extensions.end());
-    std::sort(extensions.begin(), extensions.end());
-    return std::adjacent_find(extensions.begin(), extensions.end()) == extensions.end();
+bool RowsAgree(const std::vector<std::string>& extensions) {
+    std::map<std::string, int> rows;
+    for (const std::string& e : extensions)
+        if (!e.empty() && ++rows[e] > 1)
+            return false;
+    return true;
 }
 
 // Every Edit Only row's class has the verb, whatever other rows share it.
 void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
     std::vector<std::string> extensions = RowExtensions(settings);
     for (int i = 0; i < kAssocRows; ++i) {
-        if (settings.states[i] != ASSOC_EDIT_ONLY || extensions[i].empty())
-            continue;
-        std::string cls = registry.ClassOf(extensions[i]);
-        if (cls.empty())
+        std::string cls = extensions[i].empty() ? "" : registry.ClassOf(extensions[i]);
+        if (settings.states[i] != ASSOC_EDIT_ONLY || cls.empty())
             continue;
         auto verb = registry.keys.find(cls + kOwnVerbCommand);
         FUZZ_CHECK(verb != registry.keys.end() && verb->second.second == kCommand);
@@ -151,8 +141,7 @@ void Plan(Input& in) {
     // A backup as the program writes it, and the classes the extensions
     // have (class names are registry texts: no zeros, at most 599 bytes).
     AssocBackup written;
-    uint16_t takenBits = static_cast<uint16_t>(in.U16()),
-             noClassBits = static_cast<uint16_t>(in.U16());
+    uint32_t takenBits = in.U16(), noClassBits = in.U16();
     for (int i = 0; i < kStandardTypes; ++i) {
         written.taken[i] = (takenBits >> i) & 1;
         written.noClass[i] = (noClassBits >> i) & 1;
@@ -168,16 +157,13 @@ void Plan(Input& in) {
         if (!cls.empty())
             registry.keys["." + extension] = {true, cls};
     }
-
     ClassLookup classOf = [&registry](const std::string& e) { return registry.ClassOf(e); };
     AssocPlan plan = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(plan, settings, backup, canRecord);
     CarryOut(plan, registry, backup);
-
     if (!RowsAgree(RowExtensions(settings)))
         return; // the later row wins, and what an earlier apply left counts
     CheckEditVerbs(settings, registry);
-
     Registry done = registry;
     AssocPlan again = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(again, settings, backup, canRecord);

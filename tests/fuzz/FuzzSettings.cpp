@@ -33,7 +33,6 @@ void Typed(Input& in) {
     std::string text = in.Text();
     uint32_t typed = ReadTypedNumber(text.c_str());
     FUZZ_CHECK(typed == TypedReference(text));
-
     int32_t field = NumberField(typed);
     FUZZ_CHECK(field >= 0 && static_cast<uint32_t>(field) == std::min<uint32_t>(typed, INT32_MAX));
     int32_t percent = StoredWindowPercent(typed);
@@ -44,7 +43,6 @@ void Typed(Input& in) {
         FUZZ_CHECK(minutes == stored);
     else
         FUZZ_CHECK(minutes == static_cast<int32_t>(std::clamp<uint32_t>(typed, 1, 180)));
-
     int32_t bytes = in.I32();
     FUZZ_CHECK(KilobytesShown(bytes) == static_cast<uint32_t>(bytes) / 1024);
     int32_t back = BytesFromKilobytes(typed);
@@ -82,7 +80,6 @@ void Texts(Input& in) {
     std::string expected = list;
     expected.resize(std::max<size_t>(list.size(), std::min<size_t>(11, listSize - 1)), ' ');
     FUZZ_CHECK(padded.Text() == expected);
-
     uint32_t suffixSize = in.U16() % 101;
     std::string suffix = in.Text(suffixSize == 0 ? 0 : suffixSize - 1);
     Guarded blank(suffixSize, suffix);
@@ -137,7 +134,6 @@ void Load(Input& in) {
     FUZZ_CHECK(source == (tag == kSettingsTagForeign ? SettingsSource::Defaults
                           : tag >= 170               ? SettingsSource::Current
                                                      : SettingsSource::Upgraded));
-
     WriteSettingsImage(record, image, &later);
     FUZZ_CHECK(later.present ==
                (source == SettingsSource::Current && tag != kSettingsTagCurrent && tag != 170));

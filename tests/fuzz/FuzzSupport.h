@@ -35,8 +35,8 @@
 // The target's entry point: the first byte picks one of the tests given.
 #define FUZZ_TESTS(...)                                                                            \
     extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {                      \
-        static void (*const tests[])(Input&) = {__VA_ARGS__};                                \
-        Input in(data, size);                                                                \
+        static void (*const tests[])(Input&) = {__VA_ARGS__};                                      \
+        Input in(data, size);                                                                      \
         tests[in.Byte() % (sizeof tests / sizeof tests[0])](in);                                   \
         return 0;                                                                                  \
     }
@@ -106,7 +106,6 @@ class Guarded {
     }
     Guarded(const Guarded&) = delete;
     Guarded& operator=(const Guarded&) = delete;
-
     char* data() { return bytes_.data(); }
     size_t size() const { return size_; }
     // The text up to the first zero; a buffer without one fails the check.

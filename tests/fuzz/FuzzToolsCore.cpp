@@ -147,7 +147,6 @@ void Labels(Input& in) {
     std::vector<LabelRow> rows = {{u"earlier", 1}};
     const int32_t firstRow = row;
     ScanLabelText(text, folded, marker, wordToLeft, maxRows, &row, &rows, f);
-
     std::vector<LabelRow> expected = {{u"earlier", 1}};
     int32_t expectedRow = firstRow;
     for (size_t at = NaiveFind(text, marker, 0, false, f); at != std::u16string::npos;) {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-// FuzzPageRules checks each rule against a plain reference on any input;
+// FuzzSettings checks each rule against a plain reference on any input;
 // these are the documented odd cases.
-TEST(PageRules, TypedNumbersNeverWrapAndNonNumbersReadAsZero) {
+TEST(PageRules, TheDocumentedOddCases) {
     const std::pair<const char*, uint32_t> cases[] = {
         {"", 0},
         {"12abc", 0},
@@ -24,9 +24,6 @@ TEST(PageRules, TypedNumbersNeverWrapAndNonNumbersReadAsZero) {
     EXPECT_EQ(StoredAutoSaveMinutes(4294967291u, -5), -5); // unchanged, shown unsigned
     EXPECT_EQ(StoredAutoSaveMinutes(0, 60), 1);
     EXPECT_EQ(BytesFromKilobytes(UINT32_MAX), 2147482624); // stays a positive byte count
-}
-
-TEST(PageRules, TextCompletionsKeepToTheirFields) {
     char small[5] = ".h";
     PadExtensionList(small, sizeof small);
     EXPECT_STREQ(small, ".h  ");

