@@ -17,8 +17,7 @@ const std::string kVerbCommand = kVerb + "\\Command";
 const std::string kOwnVerb = "\\shell\\Korvid";
 const std::string kOwnVerbCommand = kOwnVerb + "\\Command";
 
-// HKEY_CLASSES_ROOT as far as the plan touches it: keys and their default
-// values ("" with no value set is kept apart from a value "").
+// HKEY_CLASSES_ROOT: keys and their default values, if set.
 struct Registry {
     std::map<std::string, std::pair<bool, std::string>> keys;
     std::string ClassOf(const std::string& extension) const {
@@ -30,12 +29,10 @@ struct Registry {
 
 // Takes the records as the registry layer does, then runs the steps.
 void CarryOut(const AssocPlan& plan, Registry& registry, AssocBackup& backup) {
-    if (!plan.takes.empty()) {
-        for (int index : plan.takes)
-            TakeBackupRecord(backup, index, registry.ClassOf(kAssocTypes[index].extension));
-        std::vector<uint8_t> image = FormatAssocBackup(backup);
-        backup = ParseAssocBackup(image.data(), image.size());
-    }
+    for (int index : plan.takes)
+        TakeBackupRecord(backup, index, registry.ClassOf(kAssocTypes[index].extension));
+    std::vector<uint8_t> image = FormatAssocBackup(backup); // and the backup file is written
+    backup = ParseAssocBackup(image.data(), image.size());
     for (const RegistryStep& step : plan.steps) {
         if (step.op == RegistryStep::SetDefault)
             registry.keys[step.key] = {true, step.value};
@@ -92,18 +89,14 @@ std::vector<std::string> RowExtensions(const AssocSettings& settings) {
     return extensions;
 }
 
-// Rows naming the same extension contradict each other.
-bool RowsAgree(const std::vector<std::string>& extensions) {
+// Every Edit Only row's class has the verb, whatever other rows share it;
+// false when two rows name one extension (the later row wins then).
+bool CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
+    std::vector<std::string> extensions = RowExtensions(settings);
     std::map<std::string, int> rows;
     for (const std::string& e : extensions)
         if (!e.empty() && ++rows[e] > 1)
             return false;
-    return true;
-}
-
-// Every Edit Only row's class has the verb, whatever other rows share it.
-void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
-    std::vector<std::string> extensions = RowExtensions(settings);
     for (int i = 0; i < kAssocRows; ++i) {
         std::string cls = extensions[i].empty() ? "" : registry.ClassOf(extensions[i]);
         if (settings.states[i] != ASSOC_EDIT_ONLY || cls.empty())
@@ -111,6 +104,7 @@ void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
         auto verb = registry.keys.find(cls + kOwnVerbCommand);
         FUZZ_CHECK(verb != registry.keys.end() && verb->second.second == kCommand);
     }
+    return true;
 }
 
 void Backup(Input& in) {
@@ -130,23 +124,17 @@ void Plan(Input& in) {
     AssocSettings settings;
     settings.openWithAll = flags & 1;
     bool canRecord = flags & 2;
-    for (int32_t& state : settings.states) {
-        uint8_t b = in.Byte();
-        state = b < 0xF8 ? b % 7 - 1 : in.I32(); // mostly the actions, now and then anything
-    }
-    for (int c = 0; c < 2; ++c) {
-        settings.customExtension[c] = in.Text(269);
-        settings.customName[c] = in.Text(269);
-    }
+    for (int32_t& state : settings.states) // mostly the actions, now and then anything
+        state = in.Byte() < 0xF8 ? in.Byte() % 7 - 1 : in.I32();
+    for (int c = 0; c < 2; ++c)
+        settings.customExtension[c] = in.Text(269), settings.customName[c] = in.Text(269);
     // A backup as the program writes it, and the classes the extensions
     // have (class names are registry texts: no zeros, at most 599 bytes).
     AssocBackup written;
     uint32_t takenBits = in.U16(), noClassBits = in.U16();
-    for (int i = 0; i < kStandardTypes; ++i) {
-        written.taken[i] = (takenBits >> i) & 1;
-        written.noClass[i] = (noClassBits >> i) & 1;
+    for (int i = 0; i < kStandardTypes; ++i)
+        written.taken[i] = takenBits >> i & 1, written.noClass[i] = noClassBits >> i & 1,
         written.original[i] = in.Text(299);
-    }
     std::vector<uint8_t> image = FormatAssocBackup(written);
     AssocBackup backup = ParseAssocBackup(image.data(), image.size());
     Registry registry;
@@ -161,9 +149,8 @@ void Plan(Input& in) {
     AssocPlan plan = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(plan, settings, backup, canRecord);
     CarryOut(plan, registry, backup);
-    if (!RowsAgree(RowExtensions(settings)))
-        return; // the later row wins, and what an earlier apply left counts
-    CheckEditVerbs(settings, registry);
+    if (!CheckEditVerbs(settings, registry))
+        return; // and what an earlier apply left counts
     Registry done = registry;
     AssocPlan again = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(again, settings, backup, canRecord);

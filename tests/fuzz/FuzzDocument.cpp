@@ -1,9 +1,7 @@
-// The document's names and its bytes, from any path, text or file, against
-// plain std::string versions of the rules and inside the program's buffers:
-// the title, extension, first-line and folder names, the format choice and
-// the autosave copy's name; the line-break style found is the first break's,
-// the NUL stand-ins replace whole units, and the save-time line-break and
-// UTF-8 writers give the plain rules' bytes whatever the pieces.
+// The document's names and bytes against plain std::string rules, inside the
+// program's buffers: title, extension, folder, first-line and autosave copy
+// names, the format choice; the break style found, the NUL stand-ins, and the
+// save-time break and UTF-8 writers whatever the pieces.
 #include "FuzzSupport.h"
 #include "document/DocumentNames.h"
 #include "document/LineBreaks.h"
@@ -12,20 +10,7 @@ namespace {
 
 constexpr size_t kPath = 600;
 
-void NamePart(Input& in) {
-    std::string path = in.Text(); // may be longer than any path buffer
-    Guarded out(kPath);
-    FileNamePart(path.c_str(), out.data());
-    std::string copy = path.substr(0, kPath - 1);
-    if (!copy.empty() && copy.back() == '\\')
-        copy.pop_back();
-    size_t last = copy.rfind('\\');
-    bool whole = last == std::string::npos || copy.size() <= 2 || copy.size() - last - 1 <= 1;
-    FUZZ_CHECK(out.Text() == (whole ? path.substr(0, kPath - 1) : copy.substr(last + 1)));
-}
-
-// The lower-cased extension from the last dot, padded to 3, or the whole
-// name lower-cased when it has no dot.
+// Lower case from the last dot, padded to 3; no dot: the whole name.
 std::string ExtensionReference(const std::string& name, int* after) {
     size_t dot = name.rfind('.');
     *after = dot == std::string::npos ? 0 : static_cast<int>(dot + 1);
@@ -34,32 +19,32 @@ std::string ExtensionReference(const std::string& name, int* after) {
     return LowerAscii(extension);
 }
 
-void Extension(Input& in) {
-    std::string name = in.Text(kPath - 1);
-    Guarded buffer(kPath, name); // as ChooseFormatForFile holds it
-    int after = ExtensionOf(buffer.data());
-    int expectedAfter = 0;
-    std::string expected = ExtensionReference(name, &expectedAfter);
-    FUZZ_CHECK(after == expectedAfter && buffer.Text() == expected);
-    FUZZ_CHECK(after == 0 || (ExtensionOf(buffer.data()) == 1 && buffer.Text() == expected));
-}
-
-void FirstLine(Input& in) {
-    std::string text = in.Text(100); // GuessName cuts the selection at 100
-    Guarded buffer(128, text);
-    int kept = FirstLineName(buffer.data());
+// The title, extension, folder and first-line names of one text.
+void Names(Input& in) {
+    std::string path = in.Text(); // may be longer than any path buffer
+    std::string held = path.substr(0, kPath - 1), copy = held;
+    Guarded title(kPath);
+    FileNamePart(path.c_str(), title.data());
+    if (!copy.empty() && copy.back() == '\\')
+        copy.pop_back();
+    size_t last = copy.rfind('\\');
+    bool whole = last == std::string::npos || copy.size() <= 2 || copy.size() - last - 1 <= 1;
+    FUZZ_CHECK(title.Text() == (whole ? held : copy.substr(last + 1)));
+    Guarded extension(kPath, held); // as ChooseFormatForFile holds it
+    int after = ExtensionOf(extension.data()), expectedAfter = 0;
+    std::string expected = ExtensionReference(held, &expectedAfter);
+    FUZZ_CHECK(after == expectedAfter && extension.Text() == expected);
+    FUZZ_CHECK(after == 0 || (ExtensionOf(extension.data()) == 1 && extension.Text() == expected));
+    Guarded folder(kPath, held);
+    FolderOf(folder.data());
+    last = held.rfind('\\');
+    FUZZ_CHECK(folder.Text() == (last == std::string::npos ? held : held.substr(0, last + 1)));
+    std::string text = path.substr(0, 100); // GuessName cuts the selection at 100
+    Guarded line(128, text);
+    int kept = FirstLineName(line.data());
     size_t cut = text.find_first_of("\r\n");
     std::string first = cut == 0 ? text : text.substr(0, cut); // a break first: left alone
-    FUZZ_CHECK(kept == (cut == 0 ? 0 : static_cast<int>(first.size())) && buffer.Text() == first);
-}
-
-void Folder(Input& in) {
-    std::string path = in.Text(kPath - 1);
-    Guarded buffer(kPath, path);
-    FolderOf(buffer.data());
-    size_t last = path.rfind('\\');
-    std::string expected = last == std::string::npos ? path : path.substr(0, last + 1);
-    FUZZ_CHECK(buffer.Text() == expected);
+    FUZZ_CHECK(kept == (cut == 0 ? 0 : static_cast<int>(first.size())) && line.Text() == first);
 }
 
 void Format(Input& in) {
@@ -138,8 +123,8 @@ int DetectReference(const std::vector<uint16_t>& u) {
     return i == u.size() ? -1 : u[i] == '\n' ? BreaksLf : pair ? BreaksCrLf : BreaksCr;
 }
 
-// Feeds `bytes` in pieces of the sizes `sizes` cycles through (an empty
-// piece first), then finishes.
+// Feeds `bytes` in pieces of the sizes `sizes` cycles through, after an
+// empty one.
 template <typename Writer>
 std::string Write(Writer writer, const std::string& bytes, const std::string& sizes) {
     std::string out;
@@ -147,8 +132,8 @@ std::string Write(Writer writer, const std::string& bytes, const std::string& si
     writer.Feed(data, 0, out);
     for (size_t at = 0, k = 0; at < bytes.size(); ++k) {
         size_t piece =
-            sizes.empty() ? bytes.size() : 1 + static_cast<uint8_t>(sizes[k % sizes.size()]) % 32;
-        piece = std::min(piece, bytes.size() - at);
+            std::min(bytes.size() - at,
+                     sizes.empty() ? bytes.size() : 1 + uint8_t(sizes[k % sizes.size()]) % 32);
         writer.Feed(data + at, piece, out);
         at += piece;
     }
@@ -221,4 +206,4 @@ void Breaks(Input& in) {
 
 } // namespace
 
-FUZZ_TESTS(NamePart, Extension, FirstLine, Folder, Format, Backup, Breaks)
+FUZZ_TESTS(Names, Format, Backup, Breaks)

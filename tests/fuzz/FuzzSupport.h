@@ -1,7 +1,6 @@
-// Shared by the fuzz targets: an input read as a few numbers and texts, a
-// destination buffer with a guard after it, a check that names what failed
-// before it stops the run, and the entry point that lets the first byte
-// pick one of a target's tests.
+// Shared by the fuzz targets: the input read as numbers and texts, a buffer
+// with a guard after it, a check that names what failed, and the entry point
+// whose first byte picks one of a target's tests.
 #pragma once
 
 #include <algorithm>
@@ -13,24 +12,19 @@
 #include <string>
 #include <vector>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) // the fuzz targets are built with clang
 #include <sanitizer/asan_interface.h>
 #define KORVID_FUZZ_POISON(at, n, on)                                                              \
     ((on) ? ASAN_POISON_MEMORY_REGION(at, n) : ASAN_UNPOISON_MEMORY_REGION(at, n))
-#endif
-#endif
-#ifndef KORVID_FUZZ_POISON
+#else
 #define KORVID_FUZZ_POISON(at, n, on) ((void)(at), (void)(n), (void)(on))
 #endif
 
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);     \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
+[[noreturn]] inline void FuzzFailed(const char* file, int line, const char* condition) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+    std::abort();
+}
+#define FUZZ_CHECK(condition) ((condition) ? (void)0 : FuzzFailed(__FILE__, __LINE__, #condition))
 
 // The target's entry point: the first byte picks one of the tests given.
 #define FUZZ_TESTS(...)                                                                            \
@@ -47,32 +41,26 @@ class Input {
   public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-    // Little-endian, low byte first.
-    template <typename T> T Number() {
+    uint64_t Number(size_t bytes) { // little-endian, low byte first
         uint64_t value = 0;
-        for (size_t i = 0; i < sizeof(T); ++i)
+        for (size_t i = 0; i < bytes; ++i)
             value |= static_cast<uint64_t>(Byte()) << (8 * i);
-        return static_cast<T>(value);
+        return value;
     }
-    uint32_t U16() { return Number<uint16_t>(); }
-    uint64_t U64() { return Number<uint64_t>(); }
-    int32_t I32() { return Number<int32_t>(); }
+    uint32_t U16() { return static_cast<uint32_t>(Number(2)); }
+    uint64_t U64() { return Number(8); }
+    int32_t I32() { return static_cast<int32_t>(Number(4)); }
     // The bytes up to the next zero byte (which is skipped), at most `most`
     // of them; never holds a zero.
-    std::string Text(size_t most = SIZE_MAX) {
+    std::string Text(size_t most = SIZE_MAX, bool toZero = true) {
         std::string text;
-        while (at_ < size_ && data_[at_] != 0 && text.size() < most)
+        while (at_ < size_ && (data_[at_] != 0 || !toZero) && text.size() < most)
             text.push_back(static_cast<char>(data_[at_++]));
-        if (at_ < size_ && data_[at_] == 0)
-            ++at_;
+        at_ += at_ < size_ && data_[at_] == 0 ? 1 : 0; // the zero
         return text;
     }
     // All that is left, zeros included.
-    std::string Rest() {
-        std::string rest(reinterpret_cast<const char*>(data_ + at_), size_ - at_);
-        at_ = size_;
-        return rest;
-    }
+    std::string Rest() { return Text(SIZE_MAX, false); }
 
   private:
     const uint8_t* data_;
@@ -80,7 +68,7 @@ class Input {
     size_t at_ = 0;
 };
 
-// `size` bytes exactly as the caller sizes its buffer, filled with kFill or
+// `size` bytes exactly as the caller sizes its buffer, all kFill or
 // holding `text` cut to fit with its terminator, then a guard that is checked
 // whenever the text is read and when the buffer goes. Under AddressSanitizer
 // the guard is poisoned as well, so a write into it is reported where it
@@ -88,24 +76,19 @@ class Input {
 class Guarded {
   public:
     static constexpr size_t kGuard = 16;
-    static constexpr char kGuardByte = '\x5A', kFill = '\x7E';
+    static constexpr char kFill = '\x7E'; // the guard's bytes too
     explicit Guarded(size_t size) : size_(size), bytes_(size + kGuard, kFill) {
-        std::fill(bytes_.begin() + size, bytes_.end(), kGuardByte);
         KORVID_FUZZ_POISON(data() + size_, kGuard, true);
     }
     Guarded(size_t size, const std::string& text) : Guarded(size) {
-        size_t n = std::min(text.size(), size - (size > 0));
-        std::memcpy(data(), text.data(), n);
         if (size > 0)
-            bytes_[n] = 0;
+            bytes_[text.copy(data(), size - 1)] = 0;
     }
     ~Guarded() {
         bool intact = GuardIntact();
         KORVID_FUZZ_POISON(data() + size_, kGuard, false);
         FUZZ_CHECK(intact);
     }
-    Guarded(const Guarded&) = delete;
-    Guarded& operator=(const Guarded&) = delete;
     char* data() { return bytes_.data(); }
     size_t size() const { return size_; }
     // The text up to the first zero; a buffer without one fails the check.
@@ -117,8 +100,8 @@ class Guarded {
     }
     bool GuardIntact() {
         KORVID_FUZZ_POISON(data() + size_, kGuard, false);
-        bool intact = std::all_of(bytes_.begin() + size_, bytes_.end(),
-                                  [](char c) { return c == kGuardByte; });
+        bool intact =
+            std::all_of(bytes_.begin() + size_, bytes_.end(), [](char c) { return c == kFill; });
         KORVID_FUZZ_POISON(data() + size_, kGuard, true);
         return intact;
     }

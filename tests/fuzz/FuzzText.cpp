@@ -1,10 +1,11 @@
-// The string, number and File Info routines against std::string, each
-// writing into a destination exactly as large as the program makes it. The
-// counts of any bytes agree with a plain count and are the same in two pieces
-// as in one; the "??" replacement and the extension cut agree with
-// std::string inside the 600-byte work buffer; the definition file's lists
-// are bounded, every text terminated, and the same in any two pieces.
+// Texts against std::string, in destinations exactly as large as the program
+// makes them: strings and numbers; File Info's counts and the bounded user
+// lists, the same in any two pieces; the Run wildcard; any command line's
+// split (odd quotes leave the output alone); of any link, only a web or mail
+// address opens at once, and what is asked about is opened as shown.
 #include "FuzzSupport.h"
+#include "app/CommandLine.h"
+#include "app/LinkRules.h"
 #include "text/TextRoutines.h"
 #include "tools/RunInfoCore.h"
 
@@ -26,6 +27,15 @@ template <typename T> std::string Written(void (*write)(T, char*), T value, size
     return out.Text();
 }
 
+// The search as its header states it, on std::string.
+int32_t SearchReference(int32_t start, const std::string& text, const std::string& pattern) {
+    size_t from = static_cast<size_t>(start) - 1, at = text.find(pattern, from);
+    bool fits = pattern.size() < text.size();
+    if (start < 1 || (!pattern.empty() && fits && from > text.size() - pattern.size()))
+        return -2;
+    return pattern.empty() ? 0 : !fits ? -1 : at == std::string::npos ? 0 : int32_t(at + 1);
+}
+
 void Numbers(Input& in) {
     int32_t value = in.I32(); // the status bar's and the labels' 12-byte buffers
     FUZZ_CHECK(Written(IntToDecimal, value, 12) == std::to_string(value));
@@ -38,50 +48,25 @@ void Numbers(Input& in) {
     FUZZ_CHECK(Written(GroupDigits, big, kGroupedDigitsSize) == grouped);
     std::string text = in.Text();
     FUZZ_CHECK(static_cast<uint32_t>(DecimalToInt(text.c_str())) == DecimalReference(text));
+    int32_t start = in.Byte() < 0xF0 ? in.Byte() % 24 - 2 : in.I32();
+    std::string pattern = in.Text(), haystack = in.Text();
+    FUZZ_CHECK(TextSearch(start, haystack.c_str(), pattern.c_str()) ==
+               SearchReference(start, haystack, pattern));
 }
 
-// The search as its header states it, on std::string.
-int32_t SearchReference(int32_t start, const std::string& text, const std::string& pattern) {
-    if (start < 1)
-        return -2;
-    if (pattern.empty())
-        return 0;
-    if (pattern.size() >= text.size())
-        return -1;
-    if (static_cast<size_t>(start) - 1 > text.size() - pattern.size())
-        return -2;
-    size_t at = text.find(pattern, static_cast<size_t>(start) - 1);
-    return at == std::string::npos ? 0 : static_cast<int32_t>(at + 1);
-}
-
-void Search(Input& in) {
-    uint8_t how = in.Byte();
-    int32_t start = how < 0xF0 ? how % 24 - 2 : in.I32();
-    std::string pattern = in.Text(), text = in.Text();
-    FUZZ_CHECK(TextSearch(start, text.c_str(), pattern.c_str()) ==
-               SearchReference(start, text, pattern));
-}
-
-void Copies(Input& in) {
-    uint32_t size = in.U16() % 700;
+void Pieces(Input& in) {
+    uint32_t start = in.U16(), count = in.U16(), n = in.U16(), size = in.U16() % 700;
     std::string source = in.Text(), more = in.Text();
     Guarded bounded(size);
-    int whole = TextCopyBounded(source.c_str(), bounded.data(), size);
-    FUZZ_CHECK(whole == (source.size() < size ? 1 : 0));
+    FUZZ_CHECK(TextCopyBounded(source.c_str(), bounded.data(), size) == (source.size() < size));
     FUZZ_CHECK(size == 0 || bounded.Text() == source.substr(0, size - 1));
     Guarded joined(source.size() + more.size() + 1);
     FUZZ_CHECK(TextCopy(source.c_str(), joined.data()) == source.size());
     TextAppend(joined.data(), more.c_str());
     FUZZ_CHECK(joined.Text() == source + more);
     FUZZ_CHECK(TextLength(joined.data()) == source.size() + more.size());
-}
-
-void Pieces(Input& in) {
-    uint32_t start = in.U16(), count = in.U16(), n = in.U16();
-    std::string source = in.Text();
     start %= source.size() + 1; // a slice begins inside the text
-    size_t sliced = std::min<size_t>(count, source.size() - start);
-    Guarded slice(sliced + 1);
+    Guarded slice(std::min<size_t>(count, source.size() - start) + 1);
     TextSlice(source.c_str(), slice.data(), start, count);
     FUZZ_CHECK(slice.Text() == source.substr(start, count));
     Guarded inPlace(source.size() + 1, source);
@@ -97,21 +82,6 @@ void Pieces(Input& in) {
     Guarded lower(source.size() + 1, source);
     TextLowerAscii(lower.data());
     FUZZ_CHECK(lower.Text() == LowerAscii(source));
-}
-
-void Wildcard(Input& in) {
-    constexpr size_t kBuffer = 600;
-    std::string text = in.Text(kBuffer - 1), substitute = in.Text();
-    Guarded buffer(kBuffer, text);
-    bool replaced = ReplaceWildcard(buffer.data(), kBuffer, "??", substitute.c_str());
-    size_t at = text.find("??");
-    std::string expected =
-        at == std::string::npos
-            ? text
-            : (text.substr(0, at) + substitute + text.substr(at + 2) + " ").substr(0, kBuffer - 1);
-    FUZZ_CHECK(replaced == (at != std::string::npos) && buffer.Text() == expected);
-    StripExtension(buffer.data());
-    FUZZ_CHECK(buffer.Text() == expected.substr(0, expected.rfind('.')));
 }
 
 void CheckBounds(const UserListReader& r) {
@@ -133,8 +103,21 @@ template <typename T> bool SameEntries(const std::vector<T>& a, const std::vecto
            (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
 }
 
-// Any file, whole and cut in two anywhere, gives the same counts and lists.
+// The "??" replacement in the 600-byte work buffer; then any file, whole and
+// cut in two anywhere, gives the same counts and lists.
 void Files(Input& in) {
+    constexpr size_t kBuffer = 600;
+    std::string text = in.Text(kBuffer - 1), substitute = in.Text();
+    Guarded buffer(kBuffer, text);
+    bool replaced = ReplaceWildcard(buffer.data(), kBuffer, "??", substitute.c_str());
+    size_t at = text.find("??");
+    std::string expected =
+        at == std::string::npos
+            ? text
+            : (text.substr(0, at) + substitute + text.substr(at + 2) + " ").substr(0, kBuffer - 1);
+    FUZZ_CHECK(replaced == (at != std::string::npos) && buffer.Text() == expected);
+    StripExtension(buffer.data());
+    FUZZ_CHECK(buffer.Text() == expected.substr(0, expected.rfind('.')));
     size_t cut = in.U16();
     std::string bytes = in.Rest();
     cut = bytes.empty() ? 0 : cut % bytes.size();
@@ -160,6 +143,70 @@ void Files(Input& in) {
                SameEntries(listPieces.insertTexts, list.insertTexts));
 }
 
+// Blanks and tabs outside quotes separate arguments; quotes are dropped, a
+// quoted tab reads back as a blank, and every other byte as it is.
+std::vector<std::string> SplitReference(const std::string& line) {
+    std::vector<std::string> arguments;
+    bool inQuotes = false, inArgument = false;
+    for (char c : line) {
+        bool blank = c == ' ' || c == '\t';
+        if (blank && !inQuotes) {
+            inArgument = false;
+            continue;
+        }
+        if (!inArgument)
+            arguments.emplace_back();
+        inArgument = true;
+        if (c == '"')
+            inQuotes = !inQuotes;
+        else
+            arguments.back().push_back(blank ? ' ' : c);
+    }
+    return arguments;
+}
+
+void Split(Input& in) {
+    int index = in.Byte() % 4;
+    std::string line = in.Text(); // the process command line ends at its first zero
+    Guarded out(kMaxArgumentLength + 1);
+    int result = SplitCommandLineArg(line.c_str(), index, out.data());
+    if (std::count(line.begin(), line.end(), '"') % 2 != 0) {
+        FUZZ_CHECK(result == ArgOddQuotes);
+        FUZZ_CHECK(std::all_of(out.data(), out.data() + out.size(),
+                               [](char c) { return c == Guarded::kFill; }));
+        return;
+    }
+    std::vector<std::string> arguments = SplitReference(line);
+    std::string expected =
+        static_cast<size_t>(index) < arguments.size() ? arguments[index] : std::string();
+    if (static_cast<size_t>(index) >= arguments.size() || expected.size() > kMaxArgumentLength)
+        FUZZ_CHECK(result == ArgMissing && out.Text().empty());
+    else
+        FUZZ_CHECK(result == (expected.empty() ? ArgEmpty : ArgCopied) && out.Text() == expected);
+}
+
+void Link(Input& in) {
+    std::string text = in.Rest();
+    LinkDecision d = ClassifyLink(text);
+    auto starts = [&d](const std::string& start) {
+        return LowerAscii(d.target.substr(0, start.size())) == start;
+    };
+    auto printable = [&d](unsigned char least, const char* refused) {
+        return std::all_of(d.target.begin(), d.target.end(), [&](char c) {
+            return static_cast<unsigned char>(c) >= least && c != 0x7F && !std::strchr(refused, c);
+        });
+    };
+    bool web = starts("http:") || starts("https:") || starts("mailto:");
+    if (d.kind == LinkKind::Web)
+        FUZZ_CHECK(web && printable(0x21, "\""));
+    else if (d.kind == LinkKind::Ask)
+        FUZZ_CHECK(!d.target.empty() && d.target.size() <= kLinkShownMost &&
+                   text.find(d.target) != std::string::npos && printable(0x20, "") && !web &&
+                   !starts("www."));
+    else
+        FUZZ_CHECK(d.kind == LinkKind::Refuse && d.target.empty());
+}
+
 } // namespace
 
-FUZZ_TESTS(Numbers, Search, Copies, Pieces, Wildcard, Files)
+FUZZ_TESTS(Numbers, Pieces, Files, Split, Link)
