@@ -4,8 +4,7 @@
 
 #include <string>
 
-// The split itself is checked against a plain reading by FuzzCommandLine;
-// these are the limits and the documented odd cases.
+// FuzzText checks the split against a plain reading; these are the limits.
 TEST(CommandLine, LimitsAndOddCases) {
     const std::string atLimit(kMaxArgumentLength, 'p');
     struct Case {

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-// FuzzCommandLine holds every kind to its promise on any text; these are the
-// documented boundaries between the kinds.
+// FuzzText holds each kind to its promise; these are the boundaries.
 TEST(LinkRules, OnlyWebAndMailAddressesOpenWithOneClick) {
     const std::string longFile = "file:///C:/" + std::string(kLinkShownMost, 'd') + "/tool.exe";
     const std::string shown = longFile.substr(0, kLinkShownMost);

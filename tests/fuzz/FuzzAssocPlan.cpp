@@ -58,11 +58,10 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
     for (const RegistryStep& step : plan.steps) {
         FUZZ_CHECK(!step.key.empty());
         bool extensionKey = step.key[0] == '.' && step.key.find('\\') == std::string::npos;
-        size_t own = step.key.rfind(kOwnVerb);
-        bool ownVerb = own != std::string::npos && (step.key.substr(own) == kOwnVerb ||
-                                                    step.key.substr(own) == kOwnVerbCommand);
+        std::string tail = step.key.substr(std::min(step.key.rfind(kOwnVerb), step.key.size()));
         if (step.op == RegistryStep::DeleteKey)
-            FUZZ_CHECK(ownVerb || step.key == kVerb || step.key == kVerbCommand);
+            FUZZ_CHECK(tail == kOwnVerb || tail == kOwnVerbCommand || step.key == kVerb ||
+                       step.key == kVerbCommand);
         FUZZ_CHECK(step.op != RegistryStep::DeleteDefault || extensionKey);
         if (step.op == RegistryStep::SetDefault && extensionKey)
             FUZZ_CHECK(step.key.size() > 1 && !step.value.empty());
@@ -75,28 +74,22 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
                                     : last.op == RegistryStep::DeleteKey && last.key == kVerb);
 }
 
-// The extension each row works on ("" for a row that does nothing), the
-// custom ones as typed: leading dots dropped, none with a backslash.
-std::vector<std::string> RowExtensions(const AssocSettings& settings) {
+// Every Edit Only row's class has the verb, whatever other rows share it;
+// false when two rows name one extension (the later row wins then). A row
+// works on its extension ("" when it does nothing), a custom one as typed:
+// leading dots dropped, none with a backslash.
+bool CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
     std::vector<std::string> extensions;
+    std::map<std::string, int> rows;
     for (int i = 0; i < kAssocRows; ++i) {
         std::string e = i < kStandardTypes ? kAssocTypes[i].extension
                                            : settings.customExtension[i - kStandardTypes];
         e.erase(0, std::min(e.find_first_not_of('.'), e.size()));
         bool acts = settings.states[i] >= ASSOC_OFF_RESTORE && settings.states[i] < ASSOC_UNCHANGED;
         extensions.push_back(acts && e.find('\\') == std::string::npos ? e : "");
-    }
-    return extensions;
-}
-
-// Every Edit Only row's class has the verb, whatever other rows share it;
-// false when two rows name one extension (the later row wins then).
-bool CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
-    std::vector<std::string> extensions = RowExtensions(settings);
-    std::map<std::string, int> rows;
-    for (const std::string& e : extensions)
-        if (!e.empty() && ++rows[e] > 1)
+        if (!extensions.back().empty() && ++rows[extensions.back()] > 1)
             return false;
+    }
     for (int i = 0; i < kAssocRows; ++i) {
         std::string cls = extensions[i].empty() ? "" : registry.ClassOf(extensions[i]);
         if (settings.states[i] != ASSOC_EDIT_ONLY || cls.empty())

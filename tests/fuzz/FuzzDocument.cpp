@@ -102,10 +102,9 @@ void Backup(Input& in) {
                  (mode == AutosaveCopy && hasFileName);
     FUZZ_CHECK(fits == (named && expected.size() + 1 <= size));
     FUZZ_CHECK(fits ? out.Text() == expected : size == 0 || out.data()[0] == 0);
-    int32_t minutes = in.I32();
-    uint32_t period = AutosavePeriodMs(minutes);
-    int64_t held = std::min<int64_t>(std::max<int64_t>(minutes, 1), 0x7FFFFFFF / 60000);
-    FUZZ_CHECK(period == static_cast<uint32_t>(held * 60000) && period <= 0x7FFFFFFFu);
+    int32_t minutes = in.I32(); // whole minutes, at least one, never wrapping
+    FUZZ_CHECK(AutosavePeriodMs(minutes) ==
+               std::clamp<int64_t>(minutes, 1, 0x7FFFFFFF / 60000) * 60000);
 }
 
 std::vector<uint16_t> Units(const std::string& bytes, bool wide) {

@@ -35,8 +35,7 @@
         return 0;                                                                                  \
     }
 
-// Reads the input from the front; whatever is missing at the end reads as
-// zero bytes, so every input is a valid one.
+// The input from the front; what is missing reads as zeros: any input is valid.
 class Input {
   public:
     Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
@@ -50,8 +49,7 @@ class Input {
     uint32_t U16() { return static_cast<uint32_t>(Number(2)); }
     uint64_t U64() { return Number(8); }
     int32_t I32() { return static_cast<int32_t>(Number(4)); }
-    // The bytes up to the next zero byte (which is skipped), at most `most`
-    // of them; never holds a zero.
+    // Up to the next zero byte (skipped), at most `most` bytes.
     std::string Text(size_t most = SIZE_MAX, bool toZero = true) {
         std::string text;
         while (at_ < size_ && (data_[at_] != 0 || !toZero) && text.size() < most)
@@ -68,11 +66,9 @@ class Input {
     size_t at_ = 0;
 };
 
-// `size` bytes exactly as the caller sizes its buffer, all kFill or
-// holding `text` cut to fit with its terminator, then a guard that is checked
-// whenever the text is read and when the buffer goes. Under AddressSanitizer
-// the guard is poisoned as well, so a write into it is reported where it
-// happens.
+// `size` bytes as the caller sizes its buffer (kFill, or `text` cut to fit),
+// then a guard, checked when the text is read and when the buffer goes, and
+// poisoned under AddressSanitizer so that a write is reported where it is.
 class Guarded {
   public:
     static constexpr size_t kGuard = 16;

@@ -5,8 +5,7 @@
 #include <cstring>
 #include <string>
 
-// FuzzSettings checks each rule against a plain reference on any input;
-// these are the documented odd cases.
+// FuzzSettings checks each rule against a plain reference; the odd cases.
 TEST(PageRules, TheDocumentedOddCases) {
     const std::pair<const char*, uint32_t> cases[] = {
         {"", 0},

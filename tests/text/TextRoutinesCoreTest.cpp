@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// FuzzText checks every routine against a plain reference and with
-// a guard after exact-size destinations; these are the documented odd cases.
+// FuzzText checks every routine against a plain reference, in exact-size
+// destinations; these are the documented odd cases.
 TEST(TextRoutines, TheDocumentedOddCases) {
     EXPECT_EQ(TextSearch(1, "abc", "abc"), -1);  // identical text is never found
     EXPECT_EQ(TextSearch(4, "abcab", "ab"), 4);  // last possible place

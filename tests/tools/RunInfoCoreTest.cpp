@@ -80,8 +80,10 @@ TEST(UserLists, SectionsPairsMarkersAndLimits) {
     UserListReader cut = Read("*r\nun\r\nMy-Tool\r\nC:\\a.exe\r\nr#u*n\r\n" + std::string(40, 'c') +
                               "\r\n" + std::string(300, 'x') + "\r\n");
     ASSERT_EQ(cut.runFileCount, 1);
-    EXPECT_EQ(std::string(cut.runFiles[0].caption), std::string(29, 'c'));
-    EXPECT_EQ(std::string(cut.runFiles[0].target), std::string(269, 'x'));
+    EXPECT_EQ(std::string(cut.runFiles[0].caption),
+              std::string(sizeof(RunFileEntry::caption) - 1, 'c'));
+    EXPECT_EQ(std::string(cut.runFiles[0].target),
+              std::string(sizeof(RunFileEntry::target) - 1, 'x'));
 }
 
 // The sample shipped beside the program explains every rule in comments;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <vector>
 #include <string>
 
 namespace {
@@ -10,9 +12,8 @@ std::u16string U(const std::string& text) { return std::u16string(text.begin(), 
 std::string A(const std::u16string& text) { return std::string(text.begin(), text.end()); }
 } // namespace
 
-// FuzzToolsCore checks Replace All, De-Double, the searches, the labels and
-// the word routines against the control's one-at-a-time loops and plain
-// scans; these are the cases a reader of the rules needs.
+// FuzzToolsCore checks the tools against the control's one-at-a-time loops
+// and plain scans; these are the cases a reader of the rules needs.
 TEST(ToolsCore, ReplaceAllAndDeDoubleDocumentedCases) {
     struct Case {
         const char *text, *find, *with;
@@ -54,7 +55,12 @@ TEST(ToolsCore, TheDeDoubleSearchTextKeepsToItsBuffers) {
     EXPECT_EQ(std::strlen(out), 298u);
 }
 
-TEST(ToolsCore, SearchFlagsIndentsAndInsertTimeModes) {
+TEST(ToolsCore, ReportsFlagsIndentsAndInsertTimeModes) {
+    std::vector<char> report(kBookmarkReportSize); // the longest report fits exactly
+    BookmarkReport(std::array<int32_t, 5>{1, -1, 3, 4, 5}.data(), report.data());
+    EXPECT_STREQ(report.data(), "BookMarks found: One, Two, Three, Four, Five");
+    BookmarkReport(std::array<int32_t, 5>{}.data(), report.data());
+    EXPECT_STREQ(report.data(), "No Bookmarks Found");
     EXPECT_EQ(SearchFlagsFor(kFindDown | kFindMatchCase | 0x8, true), kFindDown | kFindMatchCase);
     EXPECT_EQ(SearchFlagsFor(kFindWholeWord, false), kFindUpMarker | kFindWholeWord);
     EXPECT_EQ(IndentAfterStep(0, true), kIndentStep);
