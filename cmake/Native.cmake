@@ -41,7 +41,7 @@ if(KORVID_FUZZ)
   # Each target runs a few seconds on every test pass, from a fixed seed;
   # longer runs by hand: configure with -DKORVID_FUZZ_SECONDS=300, or run a
   # target with -max_total_time=N (see README).
-  set(KORVID_FUZZ_SECONDS 4 CACHE STRING "Seconds each fuzz target runs in the test pass")
+  set(KORVID_FUZZ_SECONDS 5 CACHE STRING "Seconds each fuzz target runs in the test pass")
   foreach(src ${KORVID_FUZZERS})
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
