@@ -4,8 +4,7 @@
 
 #include <vector>
 
-// The first window size from any settings is checked by FuzzSettings; the
-// saved placement is used only when whole and showing the window.
+// (FuzzSettings checks the first window size.) Only a whole placement is used.
 TEST(SavedPlacement, OnlyAWholePlacementThatShowsTheWindowIsUsed) {
     const PixelRect normal = {100, 80, 900, 680};
     struct Case {

@@ -63,8 +63,7 @@ TEST(MemoryBudget, CostFollowsTheShapeOfTheText) {
 TEST(MemoryBudget, FitsKeepsTheMargin) {
     for (uint64_t available : {uint64_t{0}, 100 * kMegabyte, 2048 * kMegabyte, 4096 * kMegabyte}) {
         uint64_t margin = MemoryMargin(available);
-        EXPECT_GE(margin, 256 * kMegabyte);
-        EXPECT_GE(margin, available / 4);
+        EXPECT_TRUE(margin >= 256 * kMegabyte && margin >= available / 4) << available;
         EXPECT_EQ(CostFits(available > margin ? available - margin : 0, available),
                   available > margin);
         EXPECT_FALSE(CostFits(available - margin + 1, available));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <strings.h>
@@ -194,8 +195,8 @@ TEST(AssociationCommand, BothFormsOfTheQuotedProgramPathAreOurs) {
     EXPECT_EQ(backup.original[1], "WordPad.Document.1");
 }
 
-// FuzzAssocPlan round-trips any backup file; a file of another maker's
-// header still counts its non-empty records, and a short one none.
+// FuzzAssocPlan round-trips any backup file; a file of another maker's header
+// still counts its non-empty records, and a short one none.
 TEST(AssociationBackup, ReadsRecordsWithoutTheHeader) {
     AssocBackup backup;
     TakeBackupRecord(backup, 0, "txtfile");
@@ -206,6 +207,8 @@ TEST(AssociationBackup, ReadsRecordsWithoutTheHeader) {
     EXPECT_TRUE(foreign.taken[0] && !foreign.taken[3]);
     EXPECT_FALSE(ParseAssocBackup(file.data(), 100).taken[0] ||
                  ParseAssocBackup(nullptr, 0).taken[0]);
+    std::fill_n(file.begin() + kBackupHeaderSize, kBackupRecordSize, 'L'); // no end: cut
+    EXPECT_EQ(ParseAssocBackup(file.data(), file.size()).original[0].size(), kBackupRecordSize - 1);
 }
 
 } // namespace
