@@ -4,9 +4,8 @@
 
 #include <string>
 
-// FuzzDocument checks every name routine against a plain reference.
-// The autosave copy's name for `mode`, or "(none)" when refused: a refused
-// name leaves the buffer empty, and nothing is written past `size`.
+// (FuzzDocument checks the name routines.) The autosave copy's name, or
+// "(none)": a refused name leaves the buffer empty, nothing goes past `size`.
 TEST(BackupFileName, EachModeNamesItsCopyAndANameThatDoesNotFitIsRefusedWhole) {
     struct Case {
         int mode;

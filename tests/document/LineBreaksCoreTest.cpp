@@ -24,8 +24,7 @@ template <typename Writer> std::string Write(Writer writer, const std::string& t
 } // namespace
 
 // A save streams the text in pieces: a CR LF pair or a UTF-16 unit split
-// between two pieces must come out as if whole. FuzzDocument checks the
-// same on any bytes against plain rules.
+// between two must come out whole (FuzzDocument: the same on any bytes).
 TEST(LineBreaks, PairsAndUnitsAcrossEveryPieceSize) {
     const std::string text = "one\r\ntwo\r\n\r\nthree\r\nx\r";
     const std::string wide = Wide(text);

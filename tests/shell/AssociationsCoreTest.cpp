@@ -42,11 +42,10 @@ class FakeClasses {
             TakeBackupRecord(backup, index, ClassOf(kAssocTypes[index].extension));
         for (const RegistryStep& step : plan.steps) {
             auto next = keys.upper_bound(step.key + "\\"); // a key's subkeys sort after it
-            if (step.op == RegistryStep::DeleteKey)
-                EXPECT_TRUE(next == keys.end() ||
-                            strncasecmp(next->first.c_str(), (step.key + "\\").c_str(),
-                                        step.key.size() + 1) != 0)
-                    << step.key << " has subkeys";
+            bool subkeys =
+                next != keys.end() && strncasecmp(next->first.c_str(), (step.key + "\\").c_str(),
+                                                  step.key.size() + 1) == 0;
+            EXPECT_FALSE(step.op == RegistryStep::DeleteKey && subkeys) << step.key;
             if (step.op == RegistryStep::DeleteKey)
                 keys.erase(step.key);
             else
