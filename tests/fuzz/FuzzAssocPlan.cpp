@@ -1,18 +1,14 @@
-// The file-type plan from any settings, any backup the program may have
-// written and any classes the extensions may have: records are taken only
-// where the rules allow, nothing is ever deleted but the program's own
-// verbs, an extension is never pointed at an empty class, and, unless two
-// rows name the same extension, every Edit Only row's class ends up with the
-// verb, and planning again over the result changes nothing more.
+// The file-type plan from any settings, backup and classes: records are
+// taken only where the rules allow, nothing is deleted but the program's own
+// verbs, no extension is pointed at an empty class, and, unless two rows name
+// one extension, every Edit Only row's class ends up with the verb and a
+// second plan changes nothing. Any backup file survives a write and a read.
 #include "FuzzSupport.h"
 #include "shell/AssociationsCore.h"
 
-#include <algorithm>
 #include <map>
 
 namespace {
-
-using fuzz::Input;
 
 const std::string kCommand = OwnCommandLine("C:\\Korvid\\Korvid.exe");
 const std::string kIcons = "C:\\Korvid\\Korvid.exe";
@@ -21,8 +17,7 @@ const std::string kVerbCommand = kVerb + "\\Command";
 const std::string kOwnVerb = "\\shell\\Korvid";
 const std::string kOwnVerbCommand = kOwnVerb + "\\Command";
 
-// HKEY_CLASSES_ROOT as far as the plan touches it: keys and their default
-// values ("" with no value set is kept apart from a value "").
+// HKEY_CLASSES_ROOT: keys and their default values, if set.
 struct Registry {
     std::map<std::string, std::pair<bool, std::string>> keys;
     std::string ClassOf(const std::string& extension) const {
@@ -32,19 +27,12 @@ struct Registry {
     bool operator==(const Registry& other) const { return keys == other.keys; }
 };
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // Takes the records as the registry layer does, then runs the steps.
 void CarryOut(const AssocPlan& plan, Registry& registry, AssocBackup& backup) {
-    if (!plan.takes.empty()) {
-        for (int index : plan.takes)
-            TakeBackupRecord(backup, index, registry.ClassOf(kAssocTypes[index].extension));
-        std::vector<uint8_t> image = FormatAssocBackup(backup);
-        backup = ParseAssocBackup(image.data(), image.size());
-    }
+    for (int index : plan.takes)
+        TakeBackupRecord(backup, index, registry.ClassOf(kAssocTypes[index].extension));
+    std::vector<uint8_t> image = FormatAssocBackup(backup); // and the backup file is written
+    backup = ParseAssocBackup(image.data(), image.size());
     for (const RegistryStep& step : plan.steps) {
         if (step.op == RegistryStep::SetDefault)
             registry.keys[step.key] = {true, step.value};
@@ -70,85 +58,76 @@ void CheckPlan(const AssocPlan& plan, const AssocSettings& settings, const Assoc
     for (const RegistryStep& step : plan.steps) {
         FUZZ_CHECK(!step.key.empty());
         bool extensionKey = step.key[0] == '.' && step.key.find('\\') == std::string::npos;
+        std::string tail = step.key.substr(std::min(step.key.rfind(kOwnVerb), step.key.size()));
         if (step.op == RegistryStep::DeleteKey)
-            FUZZ_CHECK(EndsWith(step.key, kOwnVerb) || EndsWith(step.key, kOwnVerbCommand) ||
-                       step.key == kVerb || step.key == kVerbCommand);
-        if (step.op == RegistryStep::DeleteDefault)
-            FUZZ_CHECK(extensionKey);
+            FUZZ_CHECK(tail == kOwnVerb || tail == kOwnVerbCommand || step.key == kVerb ||
+                       step.key == kVerbCommand);
+        FUZZ_CHECK(step.op != RegistryStep::DeleteDefault || extensionKey);
         if (step.op == RegistryStep::SetDefault && extensionKey)
             FUZZ_CHECK(step.key.size() > 1 && !step.value.empty());
     }
     // The verb for all files comes last, as the setting says.
-    FUZZ_CHECK(plan.steps.size() >= 1);
+    FUZZ_CHECK(!plan.steps.empty());
     const RegistryStep& last = plan.steps.back();
-    if (settings.openWithAll)
-        FUZZ_CHECK(last.op == RegistryStep::SetDefault && last.key == kVerbCommand &&
-                   last.value == kCommand);
-    else
-        FUZZ_CHECK(last.op == RegistryStep::DeleteKey && last.key == kVerb);
+    FUZZ_CHECK(settings.openWithAll ? last.op == RegistryStep::SetDefault &&
+                                          last.key == kVerbCommand && last.value == kCommand
+                                    : last.op == RegistryStep::DeleteKey && last.key == kVerb);
 }
 
-// The extension each row works on ("" for a row that does nothing), the
-// custom ones as typed: leading dots dropped, none with a backslash.
-std::vector<std::string> RowExtensions(const AssocSettings& settings) {
+// Every Edit Only row's class has the verb, whatever other rows share it;
+// false when two rows name one extension (the later row wins then). A row
+// works on its extension ("" when it does nothing), a custom one as typed:
+// leading dots dropped, none with a backslash.
+bool CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
     std::vector<std::string> extensions;
+    std::map<std::string, int> rows;
     for (int i = 0; i < kAssocRows; ++i) {
         std::string e = i < kStandardTypes ? kAssocTypes[i].extension
                                            : settings.customExtension[i - kStandardTypes];
         e.erase(0, std::min(e.find_first_not_of('.'), e.size()));
         bool acts = settings.states[i] >= ASSOC_OFF_RESTORE && settings.states[i] < ASSOC_UNCHANGED;
         extensions.push_back(acts && e.find('\\') == std::string::npos ? e : "");
+        if (!extensions.back().empty() && ++rows[extensions.back()] > 1)
+            return false;
     }
-    return extensions;
-}
-
-// Rows naming the same extension contradict each other.
-bool RowsAgree(std::vector<std::string> extensions) {
-    extensions.erase(std::remove(extensions.begin(), extensions.end(), ""), extensions.end());
-    std::sort(extensions.begin(), extensions.end());
-    return std::adjacent_find(extensions.begin(), extensions.end()) == extensions.end();
-}
-
-// Every Edit Only row's class has the verb, whatever other rows share it.
-void CheckEditVerbs(const AssocSettings& settings, const Registry& registry) {
-    std::vector<std::string> extensions = RowExtensions(settings);
     for (int i = 0; i < kAssocRows; ++i) {
-        if (settings.states[i] != ASSOC_EDIT_ONLY || extensions[i].empty())
-            continue;
-        std::string cls = registry.ClassOf(extensions[i]);
-        if (cls.empty())
+        std::string cls = extensions[i].empty() ? "" : registry.ClassOf(extensions[i]);
+        if (settings.states[i] != ASSOC_EDIT_ONLY || cls.empty())
             continue;
         auto verb = registry.keys.find(cls + kOwnVerbCommand);
         FUZZ_CHECK(verb != registry.keys.end() && verb->second.second == kCommand);
     }
+    return true;
 }
 
-} // namespace
+void Backup(Input& in) {
+    std::string file = in.Rest();
+    AssocBackup read = ParseAssocBackup(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+    std::vector<uint8_t> image = FormatAssocBackup(read);
+    FUZZ_CHECK(image.size() == kBackupFileSize);
+    AssocBackup again = ParseAssocBackup(image.data(), image.size());
+    for (int i = 0; i < kStandardTypes; ++i)
+        FUZZ_CHECK(again.taken[i] == read.taken[i] && again.noClass[i] == read.noClass[i] &&
+                   again.original[i] == read.original[i] &&
+                   read.original[i].size() < kBackupRecordSize);
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input in(data, size);
+void Plan(Input& in) {
     uint8_t flags = in.Byte();
     AssocSettings settings;
     settings.openWithAll = flags & 1;
     bool canRecord = flags & 2;
-    for (int32_t& state : settings.states) {
-        uint8_t b = in.Byte();
-        state = b < 0xF8 ? b % 7 - 1 : in.I32(); // mostly the actions, now and then anything
-    }
-    for (int c = 0; c < 2; ++c) {
-        settings.customExtension[c] = in.Text(269);
-        settings.customName[c] = in.Text(269);
-    }
+    for (int32_t& state : settings.states) // mostly the actions, now and then anything
+        state = in.Byte() < 0xF8 ? in.Byte() % 7 - 1 : in.I32();
+    for (int c = 0; c < 2; ++c)
+        settings.customExtension[c] = in.Text(269), settings.customName[c] = in.Text(269);
     // A backup as the program writes it, and the classes the extensions
     // have (class names are registry texts: no zeros, at most 599 bytes).
     AssocBackup written;
-    uint16_t takenBits = static_cast<uint16_t>(in.U16()),
-             noClassBits = static_cast<uint16_t>(in.U16());
-    for (int i = 0; i < kStandardTypes; ++i) {
-        written.taken[i] = (takenBits >> i) & 1;
-        written.noClass[i] = (noClassBits >> i) & 1;
+    uint32_t takenBits = in.U16(), noClassBits = in.U16();
+    for (int i = 0; i < kStandardTypes; ++i)
+        written.taken[i] = takenBits >> i & 1, written.noClass[i] = noClassBits >> i & 1,
         written.original[i] = in.Text(299);
-    }
     std::vector<uint8_t> image = FormatAssocBackup(written);
     AssocBackup backup = ParseAssocBackup(image.data(), image.size());
     Registry registry;
@@ -159,21 +138,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!cls.empty())
             registry.keys["." + extension] = {true, cls};
     }
-
     ClassLookup classOf = [&registry](const std::string& e) { return registry.ClassOf(e); };
     AssocPlan plan = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(plan, settings, backup, canRecord);
     CarryOut(plan, registry, backup);
-
-    if (!RowsAgree(RowExtensions(settings)))
-        return 0; // the later row wins, and what an earlier apply left counts
-    CheckEditVerbs(settings, registry);
-
+    if (!CheckEditVerbs(settings, registry))
+        return; // and what an earlier apply left counts
     Registry done = registry;
     AssocPlan again = PlanAssociations(settings, kCommand, kIcons, backup, canRecord, classOf);
     CheckPlan(again, settings, backup, canRecord);
     FUZZ_CHECK(again.takes.empty());
     CarryOut(again, registry, backup);
     FUZZ_CHECK(registry == done);
-    return 0;
 }
+} // namespace
+
+FUZZ_TESTS(Backup, Plan)
