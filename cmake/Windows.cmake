@@ -84,7 +84,7 @@ endif()
 # seed (scripts/soak.sh runs the long version).
 add_executable(korvid_soak tests/soak/Soak.cpp tests/e2e/KorvidDriver.cpp)
 target_include_directories(korvid_soak PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(korvid_soak PRIVATE ${KORVID_WIN_LIBS})
+target_link_libraries(korvid_soak PRIVATE ${KORVID_WIN_LIBS} psapi)
 target_link_options(korvid_soak PRIVATE ${KORVID_STATIC_LINK})
 target_compile_definitions(korvid_soak PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
 add_dependencies(korvid_soak Korvid korvid_run_probe)

@@ -20,6 +20,7 @@
 #include "tests/e2e/KorvidDriver.h"
 
 #include <dlgs.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,6 +57,65 @@ class Random {
     }
     uint64_t state_;
 };
+
+// What a leak would grow: resident memory (Wine's working set of another
+// process is its VmRSS), handles from the system's list of all handles (Wine
+// answers GetProcessHandleCount with 0) and windows, top-level and child.
+struct Resources {
+    long rssKb = -1, handles = 0, windows = 0;
+    std::string Text() const {
+        return std::to_string(rssKb) + " kB resident, " + std::to_string(handles) + " handles, " +
+               std::to_string(windows) + " windows";
+    }
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM p) {
+    return ++reinterpret_cast<std::pair<DWORD, long>*>(p)->second, TRUE;
+}
+
+BOOL CALLBACK CountWindows(HWND window, LPARAM p) {
+    auto* count = reinterpret_cast<std::pair<DWORD, long>*>(p);
+    DWORD owner = 0;
+    if (GetWindowThreadProcessId(window, &owner) && owner == count->first) {
+        ++count->second;
+        EnumChildWindows(window, CountChild, p);
+    }
+    return TRUE;
+}
+
+Resources Measure(DWORD pid) {
+    Resources r;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid)) {
+        PROCESS_MEMORY_COUNTERS counters{};
+        if (GetProcessMemoryInfo(process, &counters, sizeof counters))
+            r.rssKb = static_cast<long>(counters.WorkingSetSize / 1024);
+        CloseHandle(process);
+    }
+    struct Entry {
+        ULONG owner;
+        BYTE type, flags;
+        USHORT value;
+        PVOID object;
+        ULONG access;
+    };
+    using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+    static auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    std::vector<uint8_t> list(1 << 16);
+    ULONG needed = 0; // 16: SystemHandleInformation; 0xC0000004: the list did not fit
+    while (query &&
+           query(16, list.data(), static_cast<ULONG>(list.size()), &needed) ==
+               static_cast<LONG>(0xC0000004) &&
+           list.size() < (64u << 20))
+        list.resize(list.size() * 2);
+    const auto* entries = reinterpret_cast<const Entry*>(list.data() + sizeof(PVOID));
+    for (ULONG i = 0, n = *reinterpret_cast<ULONG*>(list.data()); query && i < n; ++i)
+        r.handles += entries[i].owner == pid ? 1 : 0;
+    std::pair<DWORD, long> count{pid, 0};
+    EnumWindows(CountWindows, reinterpret_cast<LPARAM>(&count));
+    r.windows = count.second;
+    return r;
+}
 
 enum Encoding { Ansi, Utf8, Utf16 };
 const char* const kEncodingNames[] = {"8-bit", "UTF-8", "UTF-16"};
@@ -453,6 +513,7 @@ class Soak {
         reopened_ = reopened_ || open;
         if (!open)
             target_ = kDocName;
+        ++fileDialogs_;
         // Posted: the answer may open the replace question first.
         app_.Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         app_.WaitUntil(
@@ -502,12 +563,44 @@ class Soak {
         }
         app_.Send(main, WM_NULL, 0, 0);
         CheckFiles();
+        CheckResources();
         if (reopened_ && !stopped_) {
             // The file the program shows now (Reload of a new document reloads
             // the file it had before).
             reopenName_ = app_.Title();
             CheckReopened();
         }
+    }
+
+    // Measured 50 steps after each start, then every 25 steps: memory may
+    // grow 32 MB, handles 50 (and one per confirmed file dialog: Wine's keeps
+    // a registry key open each time), windows 10.
+    void CheckResources() {
+        int since = step_ - started_;
+        if (since < 50 || since % 25 != 0)
+            return;
+        Resources now = Measure(app_.ProcessId());
+        if (now.rssKb <= 0 || now.handles <= 0 || now.windows <= 0)
+            Fail("memory, handles or windows cannot be measured: " + now.Text());
+        if (since == 50)
+            baseline_ = now, fileDialogs_ = 0;
+        else if (now.rssKb - baseline_.rssKb > 32 * 1024 ||
+                 now.handles - baseline_.handles > 50 + fileDialogs_ ||
+                 now.windows - baseline_.windows > 10)
+            Fail("the program grew beyond its bounds: " + now.Text() +
+                 "; 50 steps after its start: " + baseline_.Text() + "; " +
+                 std::to_string(fileDialogs_) + " file dialogs confirmed");
+    }
+
+    // A click below the first line (where the marker link may stand:
+    // ClickLink clicks it on purpose).
+    void ClickSomewhere() {
+        RECT client{};
+        GetClientRect(app_.Editor(), &client);
+        POINT at = {1 + rng_.Below(client.right - 2), 24 + rng_.Below(client.bottom - 25)};
+        Log("click at " + std::to_string(at.x) + "," + std::to_string(at.y));
+        app_.Click(app_.Editor(), at);
+        Barrier(true);
     }
 
     void CheckFiles() {
@@ -603,6 +696,7 @@ class Soak {
         Log("  start the program");
         app_.Start(Quote(docPath_));
         app_.WaitForEditor();
+        started_ = step_;
         onTop_ = app_.OnTop();
         Barrier(false);
         // The document may have grown past the partial-load threshold: the
@@ -789,7 +883,8 @@ class Soak {
             {basic_ ? 0 : 12, [&] { openName_ = kBigName, OpenFile(2); }},
             {340, [&] { TypeSome(); }},
             {70, [&] { Keys(rng_.Pick(enter)); }},
-            {170, [&] { Navigate(); }},
+            {130, [&] { Navigate(); }},
+            {40, [&] { ClickSomewhere(); }},
             {90, [&] { Keys(rng_.Pick(erase)); }},
             {40, [&] { undone_ = true, Keys("ctrl+z"); }},
             {60, [&] { Keys(rng_.Pick(clip)); }},
@@ -830,28 +925,30 @@ class Soak {
     std::map<std::string, Bytes> pool_; // the files the document may be
     std::map<std::string, uint64_t> programFiles_;
     bool onTop_ = false;
-    bool mayWrite_ = false;           // a save in this step may have written the file
-    bool mustWrite_ = false;          // a save certainly wrote it
-    bool reopened_ = false;           // the editor now shows the file from disk
-    bool mayExit_ = false;            // the program may have ended
-    bool stopped_ = false;            // a question or a dialog was turned down
-    bool pendingSave_ = false;        // "Save file now": a save unless a dialog comes
-    std::string target_;              // the file a save would write
-    std::string reopenName_;          // the file the last reopen showed
-    std::string openName_;            // the file the next Open dialog is given
-    bool partial_ = false;            // the document is the start of a pool file
-    std::string partialName_;         // that file
-    bool richBefore_ = false;         // Rich Text when the step began
-    bool formKnown_ = true;           // form_ is the document's form (no toggle since)
-    std::wstring savedText_;          // the text as last loaded or saved
-    bool savedRich_ = false;          // and whether as Rich Text
-    bool undone_ = false;             // an undo or redo came since
-    bool reloadsWorkingFile_ = false; // the step goes through "Tmp" (toggle, rebuild)
-    bool expectAsk_ = false;          // the close check must ask in this step
-    bool asked_ = false;              // it did
-    HWND ignore_ = nullptr;           // a window the step itself handles
-    std::wstring textBefore_;         // the editor's text when the step began
-    int refusedReplace_ = 0;          // "No" to the replace question in this settle
+    bool mayWrite_ = false;             // a save in this step may have written the file
+    bool mustWrite_ = false;            // a save certainly wrote it
+    bool reopened_ = false;             // the editor now shows the file from disk
+    bool mayExit_ = false;              // the program may have ended
+    bool stopped_ = false;              // a question or a dialog was turned down
+    bool pendingSave_ = false;          // "Save file now": a save unless a dialog comes
+    std::string target_;                // the file a save would write
+    std::string reopenName_;            // the file the last reopen showed
+    std::string openName_;              // the file the next Open dialog is given
+    bool partial_ = false;              // the document is the start of a pool file
+    std::string partialName_;           // that file
+    bool richBefore_ = false;           // Rich Text when the step began
+    bool formKnown_ = true;             // form_ is the document's form (no toggle since)
+    std::wstring savedText_;            // the text as last loaded or saved
+    bool savedRich_ = false;            // and whether as Rich Text
+    bool undone_ = false;               // an undo or redo came since
+    bool reloadsWorkingFile_ = false;   // the step goes through "Tmp" (toggle, rebuild)
+    bool expectAsk_ = false;            // the close check must ask in this step
+    bool asked_ = false;                // it did
+    HWND ignore_ = nullptr;             // a window the step itself handles
+    std::wstring textBefore_;           // the editor's text when the step began
+    int refusedReplace_ = 0;            // "No" to the replace question in this settle
+    int started_ = 0, fileDialogs_ = 0; // the step of the last start; dialogs confirmed since
+    Resources baseline_;
 };
 
 } // namespace
