@@ -40,11 +40,9 @@ TEST_F(SettingsFileTest, NoFileAndOneFolderGivesDefaultsAndWritesNothing) {
 
 TEST_F(SettingsFileTest, FirstRunGreetsThenWritesTheDataFolderCopy) {
     UseFolders(data.path(), program.path());
-    PressDialogButtonLater("Korvid 1.2", 1);
-    LoadSettings();
-    std::string bytes;
-    ASSERT_TRUE(ReadWholeFile(data.File("Korvid.Dat"), &bytes));
-    EXPECT_EQ(bytes.size(), 8208u);
+    Answer("Korvid 1.2", IDOK, [] { LoadSettings(); }); // the greeting
+    std::string bytes = FileBytes(data.File("Korvid.Dat"));
+    EXPECT_EQ(bytes.size(), kSettingsFileSize);
     EXPECT_EQ(bytes.substr(0, 8), "KRVD1170");
     EXPECT_FALSE(FileExists(program.File("Korvid.Dat")));
 }

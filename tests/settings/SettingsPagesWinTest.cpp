@@ -18,66 +18,15 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
-#include <atomic>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
 // "Add to Custom Colors" of the colour chooser.
 constexpr int kAddToCustomColours = 712;
-
-struct TextSearch {
-    const char* text;
-    bool found;
-};
-
-BOOL CALLBACK MatchChildText(HWND child, LPARAM p) {
-    auto* search = reinterpret_cast<TextSearch*>(p);
-    char text[128] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (std::strcmp(text, search->text) == 0) {
-        search->found = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct DialogSearch {
-    const char* childText;
-    HWND found;
-};
-
-BOOL CALLBACK MatchDialogWithChild(HWND window, LPARAM p) {
-    auto* search = reinterpret_cast<DialogSearch*>(p);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(window))
-        return TRUE;
-    TextSearch child{search->childText, false};
-    EnumChildWindows(window, MatchChildText, reinterpret_cast<LPARAM>(&child));
-    if (child.found) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of this process that holds a control with
-// this text; null after ten seconds.
-HWND WaitForDialogShowing(const char* childText) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
-        DialogSearch search{childText, nullptr};
-        EnumWindows(MatchDialogWithChild, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr)
-            return search.found;
-        Sleep(20);
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -147,22 +96,14 @@ TEST_F(SettingsPageTest, MiscDefaultsAskFirstAndShowTheDefaultsAtOnce) {
     ASSERT_FALSE(Checked(IDC_MISC_WORD_WRAP));
 
     // The buttons say what they do; any answer but the first changes nothing.
-    auto captions = std::make_shared<std::string>();
-    WithDialogLater("Korvid 1.2", [captions](HWND dialog) {
-        char yes[64] = {}, no[64] = {};
-        GetDlgItemTextA(dialog, IDOK, yes, sizeof yes);
-        GetDlgItemTextA(dialog, IDCANCEL, no, sizeof no);
-        *captions = std::string(yes) + "/" + no;
-        PressDialogButton(dialog, IDCANCEL);
-    });
-    Click(IDC_MISC_DEFAULTS);
-    EXPECT_EQ(*captions, "Restore defaults/Keep my settings");
-    EXPECT_EQ(LastNotifyAnswer(), AnswerSecond);
+    std::string captions;
+    Answer(
+        kAsk, IDCANCEL, [&] { Click(IDC_MISC_DEFAULTS); },
+        [&](HWND q) { captions = ItemText(q, IDOK) + "/" + ItemText(q, IDCANCEL); });
+    EXPECT_EQ(captions, "Restore defaults/Keep my settings");
     EXPECT_EQ(settings.WordWrap, 0);
     EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "5");
-
-    PressDialogButtonLater("Korvid 1.2", IDOK);
-    Click(IDC_MISC_DEFAULTS);
+    Answer(kAsk, IDOK, [&] { Click(IDC_MISC_DEFAULTS); });
     EXPECT_EQ(LastNotifyAnswer(), AnswerFirst);
     EXPECT_EQ(settings.WordWrap, 1);
     EXPECT_EQ(settings.AssocAutoRefresh, 0);
@@ -185,16 +126,9 @@ TEST_F(SettingsPageTest, MiscAutoFindsWordPadAtOnceAndAboutShowsTheVersion) {
     EXPECT_EQ(Text(IDC_MISC_SUFFIX), "/p ");
 
     std::string version;
-    std::thread reader([&version] {
-        if (HWND box = WaitForOwnWindow("About Korvid")) {
-            char text[64] = {};
-            GetDlgItemTextA(box, IDC_ABOUT_VERSION, text, sizeof text);
-            version = text;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }
-    });
-    Click(IDC_MISC_ABOUT);
-    reader.join();
+    Answer(
+        "About Korvid", IDOK, [&] { Click(IDC_MISC_ABOUT); },
+        [&](HWND box) { version = ItemText(box, IDC_ABOUT_VERSION); });
     EXPECT_EQ(version, "Version 1.9");
 }
 
@@ -370,23 +304,12 @@ TEST_F(SettingsPageTest, FontStripsShowEachGroupsBackgroundInsideItsGroupBox) {
 TEST_F(SettingsPageTest, FontColourCancelKeepsTheColourAndCustomColoursSurviveARestart) {
     Open(IDD_PAGE_FONT, FontPageProc);
     settings.FontGroup2TextColour = 0x00336699;
-    std::thread cancel([] {
-        if (HWND chooser = WaitForOwnWindow("Color"))
-            PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
-    });
-    Click(IDC_FONT_COLOUR_1 + 1);
-    cancel.join();
+    Answer("Color", IDCANCEL, [&] { Click(IDC_FONT_COLOUR_1 + 1); });
     EXPECT_EQ(settings.FontGroup2TextColour, 0x00336699u);
-
     // "Add to Custom Colors" puts the starting colour into the first slot.
-    std::thread add([] {
-        if (HWND chooser = WaitForOwnWindow("Color")) {
-            SendMessageA(chooser, WM_COMMAND, kAddToCustomColours, 0);
-            PostMessageA(chooser, WM_COMMAND, IDOK, 0);
-        }
-    });
-    Click(IDC_FONT_BACK_1 + 2);
-    add.join();
+    Answer(
+        "Color", IDOK, [&] { Click(IDC_FONT_BACK_1 + 2); },
+        [](HWND chooser) { SendMessageA(chooser, WM_COMMAND, kAddToCustomColours, 0); });
     EXPECT_EQ(settings.FontGroup3BackColour, 0xFFFFFFu);
     EXPECT_EQ(settings.CustomColours[0], 0xFFFFFFu);
     settings.CustomColours[0] = 0x00ABCDEF;
@@ -462,22 +385,18 @@ TEST_F(SettingsPageTest, RunTextsAreCutToTheirLimitsAndNothingElseChanges) {
 TEST_F(SettingsPageTest, RunChooserStartsOnHelpFilesOnlyForHelpOnSelected) {
     Open(IDD_PAGE_RUN, RunPageProc);
     auto filterShown = [this](int chooseId) {
-        std::atomic<int> shown{-2};
-        std::thread reader([&shown] {
-            if (HWND chooser = WaitForOwnWindow("Korvid 1.9")) {
+        int shown = -2;
+        Answer(
+            "Korvid 1.9", IDCANCEL, [&] { Click(chooseId); },
+            [&](HWND chooser) {
                 // Let the dialog finish filling its lists.
-                DWORD start = GetTickCount();
                 HWND types = nullptr;
-                while (!(types = GetDlgItem(chooser, cmb1)) && GetTickCount() - start < 5000)
+                for (DWORD start = GetTickCount();
+                     !(types = GetDlgItem(chooser, cmb1)) && GetTickCount() - start < 5000;)
                     Sleep(20);
                 shown = static_cast<int>(SendMessageA(types, CB_GETCURSEL, 0, 0));
-                PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
-            }
-        });
-        SendMessageA(page, WM_COMMAND, MAKEWPARAM(chooseId, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(page, chooseId)));
-        reader.join();
-        return shown.load();
+            });
+        return shown;
     };
     Choose(IDC_RUN_SPECIAL_A + 1, 4);
     EXPECT_EQ(filterShown(IDC_RUN_CHOOSE_A + 1), 0) << "Help Files";
@@ -490,36 +409,11 @@ TEST_F(SettingsPageTest, RunChooserPutsTheChosenProgramIntoItsField) {
     std::string program = folder.File("tool.exe");
     ASSERT_TRUE(WriteWholeFile(program, "MZ"));
     Open(IDD_PAGE_RUN, RunPageProc);
-    std::thread chooser([&program] {
-        if (HWND dialog = WaitForOwnWindow("Korvid 1.9")) {
-            HWND name =
-                GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
-            SetWindowTextA(name, program.c_str());
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        }
-    });
-    Click(IDC_RUN_CHOOSE_A + 2);
-    chooser.join();
+    ChooseFile("Korvid 1.9", program, [&] { Click(IDC_RUN_CHOOSE_A + 2); });
     EXPECT_EQ(Text(IDC_RUN_FILE_A + 2), program);
     EXPECT_STREQ(settings.RunFileC, "") << "the record changes when the page is left";
     Leave();
     EXPECT_EQ(std::string(settings.RunFileC), program);
-}
-
-TEST_F(SettingsPageTest, CancelledFolderBrowserLeavesTheFolderFields) {
-    Open(IDD_PAGE_MISC, MiscPageProc);
-    Type(IDC_MISC_DIRECTORY, "C:\\before");
-    std::atomic<bool> shown{false};
-    std::thread cancel([&shown] {
-        if (HWND browser = WaitForDialogShowing("Choose Folder")) {
-            shown = true;
-            PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
-    Click(IDC_MISC_CHOOSE_DIRECTORY);
-    cancel.join();
-    EXPECT_TRUE(shown) << "the browser is titled \"Choose Folder\"";
-    EXPECT_EQ(Text(IDC_MISC_DIRECTORY), "C:\\before");
 }
 
 TEST_F(SettingsPageTest, RunDescriptionBecomesTheToolbarTooltip) {
@@ -536,34 +430,31 @@ TEST_F(SettingsPageTest, RunDescriptionBecomesTheToolbarTooltip) {
 
 // ---- Tooltips ----------------------------------------------------------------------
 
-TEST_F(SettingsPageTest, EveryPageRegistersItsTooltipsWithTheSharedWindow) {
-    struct Case {
-        int dialogId;
-        DLGPROC procedure;
-        int tools;
-        int control;
-        const char* text;
-    };
-    const Case cases[] = {
-        {IDD_PAGE_VIEW, ViewPageProc, 17, IDC_VIEW_USE_LAST,
-         "Set default Screen Size and Position to what was last used"},
-        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, 6, IDC_AUTOSAVE_MINUTES, "Time Between Saves"},
-        {IDD_PAGE_RUN, RunPageProc, 15, IDC_RUN_SPECIAL_A + 2,
-         "Selects Replacement for wildcard '?\?' in FileName and Parameters"},
-        {IDD_PAGE_FONT, FontPageProc, 18, IDC_FONT_BACK_1 + 1,
-         "Change the background colour for this group"},
-        {IDD_PAGE_BOOKMARK, BookmarkPageProc, 12, IDC_LABELS_MAX,
-         "Maximum Lables that Korvid will look for"},
-        {IDD_PAGE_MISC, MiscPageProc, 29, IDC_MISC_EXIT_SAVE,
-         "Save setting on Korvid exit in addition to when settings are changed. (Not a good "
-         "idea if you often have multiple windows open.)"},
-    };
-    for (const Case& c : cases) {
-        int before = ToolCount();
-        Open(c.dialogId, c.procedure);
-        EXPECT_EQ(ToolCount() - before, c.tools) << c.dialogId;
-        // The tooltip window hands back at most 80 characters of a text.
-        EXPECT_EQ(Tooltip(c.control), std::string(c.text).substr(0, 80)) << c.dialogId;
+BOOL CALLBACK CollectControls(HWND child, LPARAM p) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    LONG style = GetWindowLongA(child, GWL_STYLE) & 0xF;
+    bool group = _stricmp(name, "Button") == 0 && style == BS_GROUPBOX;
+    if (!group && (_stricmp(name, "Button") == 0 || _stricmp(name, "Edit") == 0 ||
+                   _stricmp(name, "ComboBox") == 0))
+        reinterpret_cast<std::vector<int>*>(p)->push_back(GetDlgCtrlID(child));
+    return TRUE;
+}
+
+// Every button, field and list of every page has a tooltip in the shared
+// window.
+TEST_F(SettingsPageTest, EveryControlOfEveryPageHasATooltip) {
+    const std::pair<int, DLGPROC> pages[] = {
+        {IDD_PAGE_VIEW, ViewPageProc},         {IDD_PAGE_AUTOSAVE, AutoSavePageProc},
+        {IDD_PAGE_RUN, RunPageProc},           {IDD_PAGE_FONT, FontPageProc},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc}, {IDD_PAGE_MISC, MiscPageProc}};
+    for (auto [dialogId, procedure] : pages) {
+        Open(dialogId, procedure);
+        std::vector<int> controls;
+        EnumChildWindows(page, CollectControls, reinterpret_cast<LPARAM>(&controls));
+        EXPECT_GT(controls.size(), 4u) << dialogId;
+        for (int id : controls)
+            EXPECT_NE(Tooltip(id), "") << "page " << dialogId << ", control " << id;
         DestroyWindow(page);
         page = nullptr;
     }

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "settings/SettingsDialog.h"
+#include "settings/SettingsRecord.h"
 #include "settings/SettingsPages.h"
 
 #include <commctrl.h>
@@ -70,10 +71,11 @@ class SettingsSheetTest : public MainWindowTest {
         ReadWholeFile(folder.File("Korvid.Dat"), &bytes);
         return bytes;
     }
-    static int32_t FieldAt(const std::string& file, size_t offset) {
+    // A field of the settings file: its record offset after the tag.
+    static int32_t Field(const std::string& file, size_t offset) {
         int32_t value = 0;
-        if (file.size() >= offset + 4)
-            std::memcpy(&value, file.data() + offset, 4);
+        if (file.size() >= kSettingsTagSize + offset + 4)
+            std::memcpy(&value, file.data() + kSettingsTagSize + offset, 4);
         return value;
     }
 };
@@ -101,7 +103,7 @@ TEST_F(SettingsSheetTest, OpensOnTheViewTabAndCancelStillWritesTheSettingsUnchan
     EXPECT_STREQ(title, "View");
     EXPECT_EQ(std::memcmp(&before, &settings, sizeof settings), 0);
     std::string file = SettingsFile();
-    ASSERT_EQ(file.size(), 8208u) << "Cancel writes the settings file too";
+    ASSERT_EQ(file.size(), kSettingsFileSize) << "Cancel writes the settings file too";
     EXPECT_EQ(file.substr(0, 8), "KRVD1170");
     EXPECT_EQ(std::memcmp(file.data() + 8, &before, sizeof before), 0);
 }
@@ -125,12 +127,12 @@ TEST_F(SettingsSheetTest, WhatAPageStoredOrWroteAtOnceSurvivesCancel) {
     EXPECT_TRUE(formatsEnabled);
     EXPECT_TRUE(exitSaveShown);
     std::string file = SettingsFile();
-    ASSERT_EQ(file.size(), 8208u);
-    EXPECT_EQ(FieldAt(file, 48), 0) << "WordWrap";
-    EXPECT_EQ(FieldAt(file, 7370), 4) << "InsertTimeMode";
-    EXPECT_EQ(FieldAt(file, 32), 2) << "WindowSizeMode";
-    EXPECT_EQ(FieldAt(file, 4946), 1) << "ExitSave";
-    EXPECT_EQ(FieldAt(file, 12), 1) << "StatusBarEnabled";
+    ASSERT_EQ(file.size(), kSettingsFileSize);
+    EXPECT_EQ(Field(file, offsetof(SettingsRecord, WordWrap)), 0) << "WordWrap";
+    EXPECT_EQ(Field(file, offsetof(SettingsRecord, InsertTimeMode)), 4) << "InsertTimeMode";
+    EXPECT_EQ(Field(file, offsetof(SettingsRecord, WindowSizeMode)), 2) << "WindowSizeMode";
+    EXPECT_EQ(Field(file, offsetof(SettingsRecord, ExitSave)), 1) << "ExitSave";
+    EXPECT_EQ(Field(file, offsetof(SettingsRecord, StatusBarEnabled)), 1) << "StatusBarEnabled";
 }
 
 TEST_F(SettingsSheetTest, DefaultsShowOnMiscAtOnceAndOnViewWhenItIsNextActivated) {

@@ -1,13 +1,17 @@
-// A main window of the program's class procedure inside the test process.
+// A main window of the program's class procedure inside the test process,
+// with its editor, and the helpers the tests of it share.
 #pragma once
 
 #include "WinTestSupport.h"
 
 #include "app/AppState.h"
+#include "app/Bars.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
 #include "document/Autosave.h"
+#include "document/DocumentNames.h"
 #include "document/DocumentState.h"
+#include "document/Lifecycle.h"
 #include "document/Monitor.h"
 #include "document/Notify.h"
 #include "resource.h"
@@ -20,10 +24,10 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
-// A main window of the program's class procedure inside the test process,
-// with an editor; start-up completion is taken off the queue so the test
-// process's own command line is never opened.
+// Start-up completion is taken off the queue so the test process's own
+// command line is never opened.
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -36,6 +40,7 @@ class MainWindowTest : public ::testing::Test {
         TextCopy(folder.path().c_str(), app.dataFolder);
         TextCopy(folder.path().c_str(), app.programFolder);
         RestoreDefaultSettings();
+        settings.ShowFileErrors = 0;
         app.wordWrap = 1;
         app.mainWindow =
             CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
@@ -47,6 +52,7 @@ class MainWindowTest : public ::testing::Test {
         startupPosted = PeekMessageA(&msg, app.mainWindow, 0, 0, PM_REMOVE) &&
                         msg.message == WM_COMMAND && msg.wParam == IDM_STARTUP && msg.lParam == 0;
         CreateEditor(app.mainWindow);
+        MoveWindow(app.editorWindow, 0, 0, 600, 400, TRUE);
     }
     void TearDown() override {
         StopFileMonitor();
@@ -66,7 +72,48 @@ class MainWindowTest : public ::testing::Test {
         }
         return quit;
     }
+    // The bars from the strip of the source tree.
+    void CreateBarsWithStrip() {
+        std::string strip = FileBytes(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp");
+        ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
+        CreateBars();
+        ASSERT_NE(app.toolBar, nullptr);
+    }
     void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
+    void Open(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        OpenDocument();
+    }
+    // Opens a new file of these bytes.
+    void OpenWith(const std::string& name, const std::string& bytes) {
+        ASSERT_TRUE(WriteWholeFile(folder.File(name), bytes));
+        Open(folder.File(name));
+    }
+    void SetText(const std::string& text) { SetWindowTextA(app.editorWindow, text.c_str()); }
+    void Type(const char* text) {
+        SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    }
+    void Select(LONG first, LONG last) {
+        CHARRANGE range = {first, last};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    std::pair<LONG, LONG> Selection() {
+        CHARRANGE range = {};
+        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return {range.cpMin, range.cpMax};
+    }
+    bool Modified() { return SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0) != 0; }
+    void SetModified(bool on) { SendMessageA(app.editorWindow, EM_SETMODIFY, on, 0); }
+    std::string Status(int part = 3) {
+        char text[600] = {};
+        SendMessageA(app.statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    std::string Title() {
+        char title[700] = {};
+        GetWindowTextA(app.mainWindow, title, sizeof title);
+        return title;
+    }
     std::string EditorText() {
         int n = GetWindowTextLengthA(app.editorWindow);
         std::string text(n + 1, '\0');

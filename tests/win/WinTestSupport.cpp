@@ -1,5 +1,8 @@
 #include "WinTestSupport.h"
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -8,10 +11,9 @@ void RemoveTree(const std::string& folder) {
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
+            std::string name = found.cFileName, full = folder + name;
             if (name == "." || name == "..")
                 continue;
-            std::string full = folder + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(full + "\\");
             } else {
@@ -23,8 +25,9 @@ void RemoveTree(const std::string& folder) {
     }
     RemoveDirectoryA(folder.c_str());
 }
+
 struct WindowSearch {
-    const std::string* title;
+    const char* caption;
     HWND found;
 };
 
@@ -34,7 +37,7 @@ BOOL CALLBACK MatchOwnWindow(HWND w, LPARAM p) {
     GetWindowThreadProcessId(w, &pid);
     char text[128];
     GetWindowTextA(w, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && *s->title == text) {
+    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && strcmp(s->caption, text) == 0) {
         s->found = w;
         return FALSE;
     }
@@ -79,6 +82,11 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     return true;
 }
 
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    return ReadWholeFile(path, &bytes) ? bytes : "(none)";
+}
+
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -98,38 +106,76 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     return true;
 }
 
-HWND FindOwnWindow(const char* title) {
-    std::string wanted = title;
-    WindowSearch search{&wanted, nullptr};
+HWND FindOwnWindow(const char* caption) {
+    WindowSearch search{caption, nullptr};
     EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-HWND WaitForOwnWindow(const char* title, HWND other) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
-        HWND found = FindOwnWindow(title);
-        if (found != nullptr && found != other)
-            return found;
-        Sleep(20);
-    }
-    return nullptr;
+bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
+                  const std::function<void()>& action) {
+    std::atomic<bool> done{false}, shown{false}, ended{false};
+    std::thread helper([&] {
+        for (; !done; Sleep(10))
+            if (HWND dialog = FindOwnWindow(caption)) {
+                shown = true;
+                answer(dialog);
+                break;
+            }
+        ended = true;
+    });
+    action();
+    done = true;
+    // The search reads the captions of this thread's windows: their
+    // messages are answered until the helper has ended.
+    PumpUntil([&] { return ended.load(); });
+    helper.join();
+    return shown;
 }
 
-void WithDialogLater(const char* caption, std::function<void(HWND)> action) {
-    std::string title = caption;
-    std::thread([title, action] {
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < 10000) {
-            WindowSearch search{&title, nullptr};
-            EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-            if (HWND found = search.found) {
-                action(found);
-                return;
-            }
-            Sleep(20);
-        }
-    }).detach();
+void Answer(const char* caption, int button, const std::function<void()>& action,
+            const std::function<void(HWND)>& fill) {
+    EXPECT_TRUE(DialogDuring(
+        caption,
+        [&](HWND dialog) {
+            if (fill)
+                fill(dialog);
+            PressDialogButton(dialog, button);
+        },
+        action))
+        << "no dialog \"" << caption << "\" showed";
+}
+
+void ChooseFile(const char* caption, const std::string& path, const std::function<void()>& action) {
+    // Only a Save dialog asks before it names an existing file.
+    const bool exists = FileExists(path) && std::string(caption) == "Save As";
+    bool replaced = !exists;
+    EXPECT_TRUE(DialogDuring(
+        caption,
+        [&](HWND dialog) {
+            SetDlgItemTextA(dialog, 0x480, path.c_str());
+            SetDlgItemTextA(dialog, 0x47c, path.c_str());
+            PressDialogButton(dialog, IDOK);
+            // The dialog asks under the caption "Error" whether to replace
+            // the file; unanswered, it is cancelled so the test fails.
+            for (DWORD start = GetTickCount(); !replaced && GetTickCount() - start < 10000;
+                 Sleep(10))
+                if (HWND question = FindOwnWindow("Error")) {
+                    PressDialogButton(question, IDYES);
+                    replaced = true;
+                }
+            if (!replaced)
+                PressDialogButton(dialog, IDCANCEL);
+        },
+        action))
+        << "no file dialog \"" << caption << "\" showed";
+    EXPECT_TRUE(replaced) << "no question whether to replace " << path;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
 }
 
 void PressDialogButton(HWND dialog, int buttonId) {
@@ -137,25 +183,12 @@ void PressDialogButton(HWND dialog, int buttonId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
-void PressDialogButtonLater(const char* caption, int buttonId) {
-    WithDialogLater(caption, [buttonId](HWND dialog) { PressDialogButton(dialog, buttonId); });
-}
-
-void FillAndPressLater(const char* caption, int controlId, const std::string& text, int buttonId) {
-    WithDialogLater(caption, [controlId, text, buttonId](HWND dialog) {
-        SetDlgItemTextA(dialog, controlId, text.c_str());
-        PressDialogButton(dialog, buttonId);
-    });
-}
-
 void RegisterTestWindowClass(const char* className, WNDPROC procedure) {
     LoadLibraryA("RichEd20.dll");
-    WNDCLASSEXA existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &existing))
-        return;
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc))
+        return;
     wc.lpfnWndProc = procedure;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = className;
