@@ -158,6 +158,7 @@ TEST_F(EditorTest, EscapeClosesOnlyWithEscExitAndShortcutsArePosted) {
     EXPECT_FALSE(DrainQuit());
     settings.EscapeCloses = 1;
     MainWindowTest::SetText("changed");
+    SetModified(true);
     Answer(kAsk, IDCANCEL, [&] { SendMessageA(app.editorWindow, WM_KEYDOWN, VK_ESCAPE, 1); });
     EXPECT_TRUE(IsWindow(app.editorWindow)) << "\"Abort Close\" keeps the program";
     EXPECT_FALSE(DrainQuit());

@@ -60,6 +60,9 @@ using WindowTest = MainWindowTest;
 
 } // namespace
 
+// Every command the user can choose is in the menu or on the toolbar; the
+// program posts the other two to itself: start-up completion (the window
+// posts it first, checked here) and Reload (the monitor's answer).
 TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolbar) {
     EXPECT_TRUE(startupPosted) << "start-up completion comes before any paint";
     int count = 0;
@@ -81,7 +84,7 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
             EXPECT_FALSE(i.grayed) << i.id;
             EXPECT_TRUE(ids.count(i.id)) << "menu item " << i.id << " runs nothing";
         }
-    TBBUTTON buttons[kToolbarButtonsMax];
+    TBBUTTON buttons[64];
     int n = ToolbarButtonsFor(settings, buttons);
     std::set<int> images;
     for (int i = 0; i < n; ++i) {
@@ -95,9 +98,8 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
         EXPECT_EQ(buttons[i].fsStyle == TBSTYLE_CHECK,
                   id == IDM_ON_TOP || id == IDM_RICH_TEXT || id == IDM_WORD_WRAP);
     }
-    // Reached by keys only: start-up completion and the find shortcuts.
     for (UINT id : ids)
-        EXPECT_TRUE(reachable.count(id) || id == IDM_STARTUP) << "command " << id;
+        EXPECT_TRUE(reachable.count(id) || id == IDM_STARTUP || id == IDM_RELOAD) << id;
 }
 
 TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
@@ -134,7 +136,7 @@ TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
         settings.ToolbarRunButtons = (mask >> 2) & 1;
         settings.ToolbarBookmarkButtons = (mask >> 3) & 1;
         settings.ToolbarIndentButtons = (mask >> 4) & 1;
-        TBBUTTON b[kToolbarButtonsMax];
+        TBBUTTON b[64];
         int n = ToolbarButtonsFor(settings, b);
         ASSERT_GT(n, 2);
         EXPECT_NE(b[0].fsStyle, TBSTYLE_SEP);
@@ -244,7 +246,7 @@ TEST_F(WindowTest, TheContextMenuOpensAtTheMouseOrTheCaret) {
     driver.join();
     EXPECT_EQ(opened.left, at.x);
     EXPECT_EQ(opened.top, at.y);
-    EXPECT_TRUE(PumpUntil([&] { return Selection().second >= 2000; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return Selection().second > 1000; }, 5000)); // "S&elect All" ran
 }
 
 TEST_F(WindowTest, BarsLieAroundTheEditorAndFollowTheToggles) {
@@ -282,6 +284,9 @@ TEST_F(WindowTest, BarsLieAroundTheEditorAndFollowTheToggles) {
     GetCurrentDirectoryA(MAX_PATH, current);
     TempFolder documents;
     ASSERT_TRUE(SetCurrentDirectoryA(documents.path().c_str()));
+    DestroyWindow(app.toolBar);
+    app.toolBar = nullptr;
+    app.toolbarBitmap = nullptr;
     CreateBars();
     EXPECT_EQ(app.toolBar, nullptr);
     EXPECT_EQ(+settings.ToolbarEnabled, 0);
@@ -329,6 +334,7 @@ TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {
         tray(id, WM_LBUTTONDBLCLK);
     tray(0, WM_LBUTTONUP);
     EXPECT_FALSE(IsWindowVisible(app.mainWindow));
+    WM_TASKBAR_CREATED = RegisterWindowMessageA("TaskbarCreated");
     SendMessageA(app.mainWindow, WM_TASKBAR_CREATED, 0, 0);
     EXPECT_EQ(LastTrayOperation(), static_cast<DWORD>(NIM_ADD)) << "a new taskbar gets it again";
     tray(0, WM_LBUTTONDBLCLK);

@@ -8,7 +8,7 @@ class AutosaveTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        CreateBars();
+        CreateBarsWithStrip();
         settings.AutoSaveNewFiles = 1;
         settings.AutoSaveKeepTrying = 0;
         settings.AutoSaveMode = AutosaveCopy;

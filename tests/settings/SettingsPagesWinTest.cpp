@@ -434,15 +434,17 @@ BOOL CALLBACK CollectControls(HWND child, LPARAM p) {
     char name[32] = {};
     GetClassNameA(child, name, sizeof name);
     LONG style = GetWindowLongA(child, GWL_STYLE) & 0xF;
-    bool group = _stricmp(name, "Button") == 0 && style == BS_GROUPBOX;
-    if (!group && (_stricmp(name, "Button") == 0 || _stricmp(name, "Edit") == 0 ||
-                   _stricmp(name, "ComboBox") == 0))
+    // Push buttons hold no setting; group boxes are labels.
+    bool button = _stricmp(name, "Button") == 0 &&
+                  (style == BS_GROUPBOX || style == BS_PUSHBUTTON || style == BS_DEFPUSHBUTTON);
+    if (!button && (_stricmp(name, "Button") == 0 || _stricmp(name, "Edit") == 0 ||
+                    _stricmp(name, "ComboBox") == 0))
         reinterpret_cast<std::vector<int>*>(p)->push_back(GetDlgCtrlID(child));
     return TRUE;
 }
 
-// Every button, field and list of every page has a tooltip in the shared
-// window.
+// Every control of every page that holds a setting (field, list, check
+// box, option) has a tooltip in the shared window.
 TEST_F(SettingsPageTest, EveryControlOfEveryPageHasATooltip) {
     const std::pair<int, DLGPROC> pages[] = {
         {IDD_PAGE_VIEW, ViewPageProc},         {IDD_PAGE_AUTOSAVE, AutoSavePageProc},
