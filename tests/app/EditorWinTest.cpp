@@ -8,16 +8,6 @@
 
 namespace {
 
-// The control's own procedure behind the key rules, recording the
-// characters that reach it.
-WNDPROC realEditorProc;
-std::vector<WPARAM> charactersReached;
-LRESULT CALLBACK RecordingEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CHAR)
-        charactersReached.push_back(wParam);
-    return CallWindowProcA(realEditorProc, window, message, wParam, lParam);
-}
-
 class EditorTest : public MainWindowTest {
   protected:
     void SetText(const char* text, LONG selStart, LONG selEnd) {
@@ -52,70 +42,6 @@ class EditorTest : public MainWindowTest {
 };
 
 } // namespace
-
-TEST_F(EditorTest, OvrSelOffKeepsTheSelectionWhenTypingAndBackspacing) {
-    settings.OverwriteSelection = 0;
-    SetText("abcdef", 1, 4);
-    Key('X', 'x');
-    EXPECT_EQ(EditorText(), "axbcdef");
-    EXPECT_EQ(Selection(), std::make_pair(2L, 2L));
-    SetText("abcdef", 1, 4);
-    Key(VK_BACK, '\b');
-    EXPECT_EQ(EditorText(), "abcdef"); // nothing deleted
-    EXPECT_EQ(Selection(), std::make_pair(1L, 1L));
-    Key(VK_BACK, '\b'); // no selection now: an ordinary backspace
-    EXPECT_EQ(EditorText(), "bcdef");
-
-    // Ctrl was released where the editor did not see it (inside a dialog):
-    // the rules find it up, and the control behind them never gets the
-    // backspace's character.
-    realEditorProc = app.oldEditorProc;
-    app.oldEditorProc = RecordingEditorProc;
-    charactersReached.clear();
-    app.ctrlDown = 1;
-    SetText("abcdef", 3, 5);
-    Key(VK_BACK, '\b');
-    app.oldEditorProc = realEditorProc;
-    EXPECT_EQ(EditorText(), "abcdef");
-    EXPECT_EQ(app.ctrlDown, 0);
-    EXPECT_EQ(std::count(charactersReached.begin(), charactersReached.end(), '\b'), 0);
-    SetText("abcdef", 1, 4);
-    Key(VK_DELETE, 0);
-    EXPECT_EQ(EditorText(), "aef");
-
-    settings.OverwriteSelection = 1; // an ordinary control
-    SetText("abcdef", 1, 4);
-    Key('X', 'x');
-    EXPECT_EQ(EditorText(), "axef");
-    SetText("abcdef", 1, 4);
-    Key(VK_BACK, '\b');
-    EXPECT_EQ(EditorText(), "aef");
-}
-
-TEST_F(EditorTest, CtrlWheelZoomsTheCurrentGroupAndStoresIt) {
-    settings.CurrentFontGroup = 1;
-    struct Case {
-        WORD keys;
-        short delta;
-        int32_t from, to;
-    } cases[] = {{MK_CONTROL, 120, -12, -16},
-                 {MK_CONTROL, 600, -12, -20},
-                 {MK_CONTROL, 501, 12, 20},
-                 {MK_CONTROL, 500, 12, 16},
-                 {MK_CONTROL, -120, -12, -8},
-                 {MK_CONTROL, -599, 12, 8},
-                 {MK_CONTROL, -600, 12, 4},
-                 {MK_CONTROL, 60, -12, -12},
-                 {MK_CONTROL | MK_SHIFT, 120, -12, -12},
-                 {0, 120, -12, -12}};
-    for (const Case& c : cases) {
-        settings.FontGroup2Font.lfHeight = c.from;
-        DeleteFileA(folder.File("Korvid.Dat").c_str());
-        EXPECT_EQ(SendMessageA(app.editorWindow, WM_MOUSEWHEEL, MAKEWPARAM(c.keys, c.delta), 0), 0);
-        EXPECT_EQ(+settings.FontGroup2Font.lfHeight, c.to) << c.keys << " " << c.delta;
-        EXPECT_EQ(FileExists(folder.File("Korvid.Dat")), c.from != c.to) << c.delta;
-    }
-}
 
 TEST_F(EditorTest, TheStatusShowsLineColumnInsertAndModifiedOnce) {
     CreateBars();

@@ -184,20 +184,3 @@ TEST_F(AutosaveTest, TheTimerArmsOnceStopsWhenOffAndTheReminderCanStopIt) {
     Answer(kAsk, IDCANCEL, [&] { Tick(); }); // "Stop AutoSave reminder"
     EXPECT_FALSE(KillTimer(app.mainWindow, TIMER_AUTOSAVE));
 }
-
-TEST_F(AutosaveTest, TheStatusExpiryKeepsTheFirstMessageOnce) {
-    OpenWith("a.txt", "original");
-    Edit("edited");
-    SetStatusPart(2, "Welcome");
-    OnMainTimer(app.mainWindow, TIMER_STATUS_MESSAGE);
-    EXPECT_EQ(Status(2), "Welcome");
-    OnMainTimer(app.mainWindow, TIMER_STATUS_MESSAGE);
-    EXPECT_EQ(Status(2), "");
-    EXPECT_FALSE(FileExists(folder.File("a.txt Backup"))) << "not an autosave tick";
-    settings.StatusBarEnabled = 0;
-    autosave.statusKeepOnce = 1;
-    SetStatusPart(2, "Welcome");
-    OnMainTimer(app.mainWindow, TIMER_STATUS_MESSAGE);
-    OnMainTimer(app.mainWindow, TIMER_STATUS_MESSAGE);
-    EXPECT_EQ(Status(2), "Welcome");
-}

@@ -420,33 +420,3 @@ TEST_F(DocumentTest, TheRichTextSwitch) {
     EXPECT_EQ(plain.rfind("\xFF\xFE{\0\\\0r\0t\0f\0", 0), 0u);
     EXPECT_EQ(plain.find('\r'), std::string::npos);
 }
-
-// The group's format is set before the text arrives, so start-up's second
-// application of it does not make the control lay the text out again.
-TEST_F(DocumentTest, PlainTextTakesTheGroupFormatWithoutReformatting) {
-    settings.FontGroup3Font.lfHeight = -30;
-    OpenWith("f.txt", "some text\r\nmore");
-    ASSERT_EQ(+settings.CurrentFontGroup, 2);
-    CHARFORMATA format = {};
-    format.cbSize = sizeof format;
-    Select(0, -1);
-    SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
-                 reinterpret_cast<LPARAM>(&format));
-    EXPECT_EQ(format.yHeight, 480);
-    EXPECT_TRUE(format.dwMask & CFM_SIZE); // the same size throughout
-    static int formats;
-    static WNDPROC original;
-    formats = 0;
-    original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        app.editorWindow, GWLP_WNDPROC,
-        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-            formats += m == EM_SETCHARFORMAT;
-            return CallWindowProcA(original, w, m, wp, lp);
-        })));
-    ApplyFontGroup();
-    EXPECT_EQ(formats, 0);
-    settings.FontGroup3Font.lfHeight = -20;
-    ApplyFontGroup();
-    EXPECT_EQ(formats, 2);
-    SetWindowLongPtrA(app.editorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-}

@@ -180,38 +180,6 @@ TEST_F(MonitorTest, AChangeThatCameWhileACopyWasWrittenIsStillReported) {
     Answer(question, IDCANCEL);
 }
 
-TEST_F(MonitorTest, AQuestionThatOpensDuringATickKeepsLaterTicksAway) {
-    settings.AutoSaveMode = 3; // the reminder holds the tick open
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    std::thread other([&] {
-        auto find = [](const char* message) {
-            for (HWND dialog : OpenQuestions())
-                if (ItemText(dialog, IDC_NOTIFY_TEXT) == message)
-                    return dialog;
-            return HWND(nullptr);
-        };
-        HWND reminder = nullptr;
-        for (DWORD start = GetTickCount(); !reminder && GetTickCount() - start < kWaitMs;)
-            reminder = find("Save File");
-        Rewrite("outside");
-        for (DWORD start = GetTickCount(); !find(kQuestion) && GetTickCount() - start < kWaitMs;)
-            Sleep(10);
-        if (reminder)
-            PostMessageA(GetDlgItem(reminder, IDOK), BM_CLICK, 0, 0);
-    });
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    other.join();
-    std::vector<HWND> open = OpenQuestions();
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(ItemText(open.front(), IDC_NOTIFY_TEXT), kQuestion);
-    EXPECT_EQ(notify.modalBusy, 1);
-    // So a tick now does nothing: no reminder shows.
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(open.front(), IDCANCEL);
-    EXPECT_EQ(notify.modalBusy, 0);
-}
-
 TEST_F(MonitorTest, TurningTheSettingOffEndsTheWatchAtItsNextWakeWithoutAsking) {
     settings.MonitorFile = 0;
     Rewrite("second");

@@ -22,23 +22,9 @@ constexpr DWORD kOpenTimeoutMs = 5000;
 // broken dialog fails the test instead of hanging it.
 constexpr DWORD kCloseTimeoutMs = 15000;
 
-std::string WindowText(HWND window) {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 bool ItemVisible(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
     return item && IsWindowVisible(item);
-}
-
-int FontHeight(HWND dialog, int id) {
-    auto font = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, id), WM_GETFONT, 0, 0));
-    LOGFONTA face{};
-    if (!font || !GetObjectA(font, sizeof face, &face))
-        return 0;
-    return std::abs(face.lfHeight);
 }
 
 struct DialogSearch {
@@ -167,39 +153,6 @@ TEST_F(Notify, ButtonsAndEscapeGiveTheirAnswersAndButtonsCarryTheCallersCaptions
     }
 }
 
-TEST_F(Notify, EveryLayoutHasTheCaptionBarWithoutSystemMenuAndStaysOnTop) {
-    for (int layout : {IDD_NOTIFY_GENERAL, IDD_NOTIFY_TWO, IDD_NOTIFY_INPUT, IDD_NOTIFY_THREE}) {
-        SCOPED_TRACE(layout);
-        char input[kNotifyInputSize] = "";
-        FillRequest(NOTIFY_ASK, "Layout", input);
-        std::string caption;
-        LONG style = 0, exStyle = 0, messageStyle = 0;
-        bool xShown = true, hasIcon = false;
-        int result = -2;
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                caption = WindowText(dialog);
-                style = GetWindowLongA(dialog, GWL_STYLE);
-                exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
-                messageStyle = GetWindowLongA(GetDlgItem(dialog, IDC_NOTIFY_TEXT), GWL_STYLE);
-                xShown = ItemVisible(dialog, IDC_NOTIFY_X);
-                hasIcon = SendMessageA(GetDlgItem(dialog, -1), STM_GETICON, 0, 0) != 0;
-                Click(dialog, IDOK);
-            },
-            [&] { result = RunNotificationLayout(nullptr, layout); }));
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(caption, "Korvid 1.2");
-        EXPECT_TRUE(style & WS_CAPTION);
-        EXPECT_FALSE(style & WS_SYSMENU);
-        EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-        EXPECT_TRUE(messageStyle & ES_MULTILINE);
-        EXPECT_TRUE(messageStyle & ES_READONLY);
-        EXPECT_FALSE(messageStyle & WS_BORDER);
-        EXPECT_FALSE(xShown);
-        EXPECT_TRUE(hasIcon);
-    }
-}
-
 TEST_F(Notify, AbsentThirdCaptionHidesTheButtonOnlyInTheGeneralLayout) {
     struct Seen {
         bool first, second, third;
@@ -243,79 +196,10 @@ TEST_F(Notify, AbsentThirdCaptionHidesTheButtonOnlyInTheGeneralLayout) {
     EXPECT_EQ(fixed.height, three.height);
 }
 
-TEST_F(Notify, SmallTextModeShrinksOnlyTheMessage) {
-    for (UINT mode : {NOTIFY_ASK, NOTIFY_ASK + NOTIFY_SMALL_TEXT}) {
-        SCOPED_TRACE(mode);
-        int message = 0, first = 0, second = 0;
-        LONG busy = 0;
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                message = FontHeight(dialog, IDC_NOTIFY_TEXT);
-                first = FontHeight(dialog, IDOK);
-                second = FontHeight(dialog, IDCANCEL);
-                busy = notify.modalBusy;
-                Click(dialog, IDOK);
-            },
-            [&] {
-                Ask("File is large and might take some time to load.", "1", "2", nullptr, mode);
-            }));
-        EXPECT_EQ(message, mode >= NOTIFY_SMALL_TEXT ? 16 : 20);
-        EXPECT_EQ(first, 20);
-        EXPECT_EQ(second, 20);
-        EXPECT_EQ(busy, 1);
-    }
-}
-
-TEST_F(Notify, ClosingResetsTheRequestButKeepsTheAnswer) {
-    char input[kNotifyInputSize] = "";
-    FillRequest(NOTIFY_ASK + NOTIFY_SMALL_TEXT, "No instances found.", input);
-    ASSERT_TRUE(Driven([](HWND dialog) { Click(dialog, IDCANCEL); },
-                       [] { RunNotificationLayout(nullptr, IDD_NOTIFY_TWO); }));
-    EXPECT_EQ(notify.answer, AnswerSecond);
-    EXPECT_EQ(notify.mode, 0u);
-    EXPECT_EQ(notify.message, nullptr);
-    EXPECT_EQ(notify.caption1, nullptr);
-    EXPECT_EQ(notify.caption2, nullptr);
-    EXPECT_EQ(notify.caption3, nullptr);
-    EXPECT_EQ(notify.onTop, 1);
-    EXPECT_EQ(notify.modalBusy, 0);
-    EXPECT_EQ(notify.bigFont, nullptr);
-    EXPECT_EQ(notify.smallFont, nullptr);
-}
-
-TEST_F(Notify, MissingLayoutFailsAndLeavesTheRecordAlone) {
-    FillRequest(NOTIFY_INPUT, "kept", nullptr);
-    notify.answer = AnswerThird;
-    EXPECT_EQ(RunNotificationLayout(nullptr, 4242), -1);
-    EXPECT_EQ(notify.mode, NOTIFY_INPUT);
-    EXPECT_STREQ(notify.message, "kept");
-    EXPECT_EQ(notify.answer, AnswerThird);
-    EXPECT_EQ(notify.modalBusy, 0);
-}
-
 // The goto-line prompt: layout 1610 in the input mode with small text.
 void RunPrompt(char* buffer, UINT mode = NOTIFY_INPUT + NOTIFY_SMALL_TEXT) {
     FillRequest(mode, "Enter the line number.", buffer);
     RunNotificationLayout(nullptr, IDD_NOTIFY_INPUT);
-}
-
-TEST_F(Notify, InputTypedAfterThePrefillComesBackOnEnter) {
-    DWORD self = GetCurrentThreadId();
-    char buffer[kNotifyInputSize] = "12";
-    std::string prefilled;
-    ASSERT_TRUE(Driven(
-        [&](HWND dialog) {
-            HWND edit = GetDlgItem(dialog, IDC_NOTIFY_INPUT);
-            prefilled = WindowText(edit);
-            PostMessageA(edit, EM_SETSEL, 2, 2);
-            for (char c : std::string("345"))
-                PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-            PressKey(dialog, self, VK_RETURN);
-        },
-        [&] { RunPrompt(buffer); }));
-    EXPECT_EQ(prefilled, "12");
-    EXPECT_EQ(LastNotifyAnswer(), AnswerFirst);
-    EXPECT_STREQ(buffer, "12345");
 }
 
 TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
@@ -340,14 +224,6 @@ TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
         EXPECT_EQ(std::strlen(buffer), c.length);
         EXPECT_EQ(buffer[600], '#') << "nothing may be written past the 600-byte buffer";
     }
-}
-
-TEST_F(Notify, TimeOutAnswersFirstAndClearsItself) {
-    notify.timeoutSeconds = 2; // a time-out of 1 is the load's handshake
-    // Nobody presses anything.
-    ASSERT_TRUE(Driven([](HWND) {}, [] { Ask("Save File", "OK", "Stop", nullptr); }));
-    EXPECT_EQ(LastNotifyAnswer(), AnswerFirst);
-    EXPECT_EQ(notify.timeoutSeconds, 0u);
 }
 
 // The load progress question: the loader sets the handshake, starts the
@@ -379,14 +255,6 @@ TEST_F(Notify, ProgressQuestionWaitsForTheHandshakeThenAnswersFirst) {
     // Open while the load goes on; the end of the load closes it.
     EXPECT_TRUE(IsWindow(dialog));
     notify.timeoutSeconds = 0;
-    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(notify.answer, AnswerFirst);
-    EndProgressQuestion(thread);
-}
-
-TEST_F(Notify, ProgressQuestionStartedAfterTheLoadEndedClosesByItself) {
-    HANDLE thread = StartProgressQuestion(0, nullptr);
-    ASSERT_NE(thread, nullptr);
     EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
     EXPECT_EQ(notify.answer, AnswerFirst);
     EndProgressQuestion(thread);

@@ -103,24 +103,3 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileWhole) {
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
 }
-
-TEST_F(SettingsFileTest, FindWordPadFindsThePlatformsWordPad) {
-    FindWordPad();
-    EXPECT_STREQ(settings.PrintParameter, "/p ");
-    EXPECT_NE(std::strstr(settings.PrintProgram, "\\Windows NT\\Accessories\\WORDPAD.EXE"),
-              nullptr);
-    EXPECT_NE(GetFileAttributesA(settings.PrintProgram), INVALID_FILE_ATTRIBUTES)
-        << settings.PrintProgram;
-}
-
-TEST_F(SettingsFileTest, CheckSettingsTagReadsAnOpenFile) {
-    ASSERT_TRUE(WriteWholeFile(data.File("a.dat"), "KRVD1160rest"));
-    ASSERT_TRUE(WriteWholeFile(data.File("b.dat"), "KRV"));
-    for (auto [name, expected] : {std::pair{"a.dat", 160}, std::pair{"b.dat", 1001}}) {
-        HANDLE file = CreateFileA(data.File(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        EXPECT_EQ(CheckSettingsTag(file), expected);
-        CloseHandle(file);
-    }
-}

@@ -30,6 +30,87 @@ constexpr int kAddToCustomColours = 712;
 
 } // namespace
 
+// What a field stores when the page is left, for what was typed into it:
+// texts cut to their fields, numbers clamped, sizes through kilobytes.
+TEST_F(SettingsPageTest, TypedTextIsStoredWhenThePageIsLeft) {
+#define STORED_TEXT(field) [] { return std::string(settings.field); }
+#define NUMBER(field) [] { return std::to_string(settings.field); }
+    const std::string big = "99999999999999999999";
+    struct Row {
+        int page;
+        DLGPROC procedure;
+        int control;
+        std::string typed;
+        std::string (*stored)();
+        std::string expected;
+    };
+    const Row rows[] = {
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_SUFFIX, "", STORED_TEXT(PrintParameter), " "},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_SUFFIX, "-print", STORED_TEXT(PrintParameter),
+         "-print "},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_PARTIAL_SIZE, "letters", NUMBER(PartialLoadSize),
+         "0"},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_PARTIAL_SIZE, big, NUMBER(PartialLoadSize),
+         "2147483647"},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_PRINT, std::string(700, 'p'),
+         STORED_TEXT(PrintProgram), std::string(599, 'p')},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_TIME_FORMAT, std::string(70, 't'),
+         STORED_TEXT(InsertTimeFormat), std::string(59, 't')},
+        {IDD_PAGE_MISC, MiscPageProc, IDC_MISC_DIRECTORY, std::string(650, 'd'),
+         STORED_TEXT(DefaultDirectory), std::string(599, 'd')},
+        {IDD_PAGE_VIEW, ViewPageProc, IDC_VIEW_PERCENT_EDIT, "0", NUMBER(WindowSizeValue), "70"},
+        {IDD_PAGE_VIEW, ViewPageProc, IDC_VIEW_PERCENT_EDIT, "101", NUMBER(WindowSizeValue), "70"},
+        {IDD_PAGE_VIEW, ViewPageProc, IDC_VIEW_PERCENT_EDIT, "abc", NUMBER(WindowSizeValue), "70"},
+        {IDD_PAGE_VIEW, ViewPageProc, IDC_VIEW_PERCENT_EDIT, "100", NUMBER(WindowSizeValue), "100"},
+        {IDD_PAGE_VIEW, ViewPageProc, IDC_VIEW_PERCENT_EDIT, "1", NUMBER(WindowSizeValue), "1"},
+        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, IDC_AUTOSAVE_MINUTES, "0", NUMBER(AutoSaveMinutes),
+         "1"},
+        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, IDC_AUTOSAVE_MINUTES, "500", NUMBER(AutoSaveMinutes),
+         "180"},
+        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, IDC_AUTOSAVE_MINUTES, big, NUMBER(AutoSaveMinutes),
+         "180"},
+        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, IDC_AUTOSAVE_MINUTES, "30", NUMBER(AutoSaveMinutes),
+         "30"},
+        {IDD_PAGE_AUTOSAVE, AutoSavePageProc, IDC_AUTOSAVE_FOLDER, std::string(320, 'f'),
+         STORED_TEXT(AutoSaveDirectory), std::string(299, 'f')},
+        {IDD_PAGE_FONT, FontPageProc, IDC_FONT_LIST_1, ".h", STORED_TEXT(FontGroup1Extensions),
+         ".h" + std::string(9, ' ')},
+        {IDD_PAGE_FONT, FontPageProc, IDC_FONT_LIST_1 + 1, ".asm.c  .cpp",
+         STORED_TEXT(FontGroup2Extensions), ".asm.c  .cpp"},
+        {IDD_PAGE_FONT, FontPageProc, IDC_FONT_LIST_1 + 2, std::string(280, 'e'),
+         STORED_TEXT(FontGroup3Extensions), std::string(269, 'e')},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc, IDC_MARKS_SIZE, "195", NUMBER(BookmarkMaxFileSize),
+         "199680"},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc, IDC_MARKS_SIZE, "", NUMBER(BookmarkMaxFileSize), "0"},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc, IDC_LABELS_SIZE, big, NUMBER(LabelsMaxFileSize),
+         "2147482624"},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc, IDC_LABELS_MARKER_1 + 1, std::string(70, 'm'),
+         STORED_TEXT(LabelMarker2), std::string(62, 'm')},
+        {IDD_PAGE_BOOKMARK, BookmarkPageProc, IDC_MARKS_MARKER, std::string(120, 'k'),
+         STORED_TEXT(BookmarkMarker), std::string(99, 'k')},
+        {IDD_PAGE_RUN, RunPageProc, IDC_RUN_FILE_A, std::string(280, 'r'), STORED_TEXT(RunFileA),
+         std::string(269, 'r')},
+        {IDD_PAGE_RUN, RunPageProc, IDC_RUN_PARAM_C, std::string(275, 'q'), STORED_TEXT(RunParamC),
+         std::string(269, 'q')},
+        {IDD_PAGE_RUN, RunPageProc, IDC_RUN_DESCRIPTION_B, std::string(150, 'd'),
+         STORED_TEXT(RunDescriptionB), std::string(99, 'd')},
+    };
+#undef STORED_TEXT
+#undef NUMBER
+    int shown = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE("control " + std::to_string(row.control) + ", typed \"" + row.typed + "\"");
+        if (row.page != shown) {
+            if (page != nullptr)
+                DestroyWindow(page);
+            Open(shown = row.page, row.procedure);
+        }
+        Type(row.control, row.typed);
+        Leave();
+        EXPECT_EQ(row.stored(), row.expected);
+    }
+}
+
 // ---- Misc ----------------------------------------------------------------------
 
 TEST_F(SettingsPageTest, MiscCheckBoxesAreStoredOnlyWhenThePageIsLeft) {
@@ -60,28 +141,6 @@ TEST_F(SettingsPageTest, MiscListsWriteAtOnceAndEnableTheirFields) {
     EXPECT_EQ(settings.PartialLoadMode, 0);
     EXPECT_FALSE(Enabled(IDC_MISC_PARTIAL_SIZE));
     EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "1000000") << "a disabled field keeps its text";
-}
-
-TEST_F(SettingsPageTest, MiscTextsAreBoundedAndTheSuffixEndsWithABlank) {
-    Open(IDD_PAGE_MISC, MiscPageProc);
-    EXPECT_EQ(Text(IDC_MISC_SUFFIX), "/p ");
-    Type(IDC_MISC_SUFFIX, "");
-    Type(IDC_MISC_PARTIAL_SIZE, "letters");
-    Type(IDC_MISC_PRINT, std::string(700, 'p'));
-    Type(IDC_MISC_TIME_FORMAT, std::string(70, 't'));
-    Type(IDC_MISC_DIRECTORY, std::string(650, 'd'));
-    Leave();
-    EXPECT_STREQ(settings.PrintParameter, " ");
-    EXPECT_EQ(settings.PartialLoadSize, 0);
-    EXPECT_EQ(std::string(settings.PrintProgram), std::string(599, 'p'));
-    EXPECT_EQ(std::string(settings.InsertTimeFormat), std::string(59, 't'));
-    EXPECT_EQ(std::string(settings.DefaultDirectory), std::string(599, 'd'));
-
-    Type(IDC_MISC_SUFFIX, "-print");
-    Type(IDC_MISC_PARTIAL_SIZE, "99999999999999999999");
-    Leave();
-    EXPECT_STREQ(settings.PrintParameter, "-print ");
-    EXPECT_EQ(settings.PartialLoadSize, INT32_MAX);
 }
 
 TEST_F(SettingsPageTest, MiscDefaultsAskFirstAndShowTheDefaultsAtOnce) {
@@ -134,20 +193,6 @@ TEST_F(SettingsPageTest, MiscAutoFindsWordPadAtOnceAndAboutShowsTheVersion) {
 
 // ---- View ----------------------------------------------------------------------
 
-TEST_F(SettingsPageTest, ViewPercentOutsideOneToHundredStoresSeventy) {
-    Open(IDD_PAGE_VIEW, ViewPageProc);
-    struct Case {
-        const char* typed;
-        int32_t stored;
-    };
-    for (const Case& c : {Case{"0", 70}, Case{"101", 70}, Case{"", 70}, Case{"abc", 70},
-                          Case{"100", 100}, Case{"1", 1}, Case{"45", 45}}) {
-        Type(IDC_VIEW_PERCENT_EDIT, c.typed);
-        Leave();
-        EXPECT_EQ(settings.WindowSizeValue, c.stored) << '"' << c.typed << '"';
-    }
-}
-
 TEST_F(SettingsPageTest, ViewShowsThePixelsOfThePercentAndKeepsThemForResolution) {
     settings.WindowSizeValue = 100;
     Open(IDD_PAGE_VIEW, ViewPageProc);
@@ -176,62 +221,7 @@ TEST_F(SettingsPageTest, ViewShowsThePixelsOfThePercentAndKeepsThemForResolution
     EXPECT_EQ(settings.WindowHeight, 0);
 }
 
-TEST_F(SettingsPageTest, ViewUseLastSettingsTurnsExitSaveOnAndDisablesTheSizes) {
-    settings.WindowSizeMode = 1;
-    settings.WindowSizeValue = 800;
-    settings.WindowHeight = 600;
-    Open(IDD_PAGE_VIEW, ViewPageProc);
-    EXPECT_TRUE(Checked(IDC_VIEW_RESOLUTION));
-    Click(IDC_VIEW_USE_LAST);
-    EXPECT_EQ(settings.WindowSizeMode, 2);
-    EXPECT_EQ(settings.ExitSave, 1);
-    for (int id : {IDC_VIEW_PERCENT_EDIT, IDC_VIEW_WIDTH, IDC_VIEW_HEIGHT})
-        EXPECT_FALSE(Enabled(id)) << id;
-    Click(IDC_VIEW_VARIABLE);
-    EXPECT_EQ(settings.WindowSizeMode, 3);
-    EXPECT_FALSE(Enabled(IDC_VIEW_WIDTH));
-    Leave();
-    EXPECT_EQ(settings.WindowSizeValue, 800);
-    EXPECT_EQ(settings.WindowHeight, 600);
-}
-
-TEST_F(SettingsPageTest, ViewToolbarEnableGreysTheGroupButtonsAtOnce) {
-    Open(IDD_PAGE_VIEW, ViewPageProc);
-    Click(IDC_VIEW_TOOLBAR);
-    EXPECT_EQ(settings.ToolbarEnabled, 0);
-    for (int id :
-         {IDC_VIEW_RUN, IDC_VIEW_INSERT, IDC_VIEW_INDENT, IDC_VIEW_SEARCH, IDC_VIEW_BOOKMARKS})
-        EXPECT_FALSE(Enabled(id)) << id;
-    for (int id : {IDC_VIEW_MENU_MANIPULATE, IDC_VIEW_MENU_RUN_LIST, IDC_VIEW_MENU_INSERT_LIST,
-                   IDC_VIEW_MENU_BOOKMARKS})
-        EXPECT_TRUE(Enabled(id)) << id;
-    Click(IDC_VIEW_MENU_MANIPULATE);
-    Leave();
-    EXPECT_EQ(settings.ToolbarSearchButtons, 1) << "greyed boxes keep their values";
-    EXPECT_EQ(settings.ToolbarRunButtons, 1);
-    EXPECT_EQ(settings.MenuManipulate, 1);
-}
-
 // ---- Auto Save -------------------------------------------------------------------
-
-TEST_F(SettingsPageTest, AutoSaveMinutesAreClampedOnlyWhenChanged) {
-    Open(IDD_PAGE_AUTOSAVE, AutoSavePageProc);
-    struct Case {
-        const char* typed;
-        int32_t stored;
-    };
-    for (const Case& c : {Case{"0", 1}, Case{"500", 180}, Case{"99999999999999999999", 180},
-                          Case{"abc", 1}, Case{"30", 30}}) {
-        Type(IDC_AUTOSAVE_MINUTES, c.typed);
-        Leave();
-        EXPECT_EQ(settings.AutoSaveMinutes, c.stored) << '"' << c.typed << '"';
-    }
-    settings.AutoSaveMinutes = 250; // from an older file
-    Activate();
-    EXPECT_EQ(Text(IDC_AUTOSAVE_MINUTES), "250");
-    Leave();
-    EXPECT_EQ(settings.AutoSaveMinutes, 250);
-}
 
 TEST_F(SettingsPageTest, AutoSaveEnablingFollowsTheSwitchAndTheDirectoryMode) {
     Open(IDD_PAGE_AUTOSAVE, AutoSavePageProc);
@@ -261,149 +251,9 @@ TEST_F(SettingsPageTest, AutoSaveEnablingFollowsTheSwitchAndTheDirectoryMode) {
 
 // ---- Font ----------------------------------------------------------------------
 
-TEST_F(SettingsPageTest, FontListsArePaddedAndAutoGreysItsGroup) {
-    Open(IDD_PAGE_FONT, FontPageProc);
-    EXPECT_TRUE(Enabled(IDC_FONT_LIST_1 + 1));
-    Click(IDC_FONT_AUTO_1 + 1);
-    EXPECT_EQ(settings.FontGroup2Auto, 0);
-    EXPECT_FALSE(Enabled(IDC_FONT_LIST_1 + 1));
-    EXPECT_FALSE(Enabled(IDC_FONT_DEWRAP_1 + 1));
-    EXPECT_TRUE(Enabled(IDC_FONT_FONT_1 + 1));
-    Type(IDC_FONT_LIST_1, ".h");
-    Type(IDC_FONT_LIST_1 + 1, ".asm.c  .cpp");
-    Type(IDC_FONT_LIST_1 + 2, std::string(280, 'e'));
-    Leave();
-    EXPECT_EQ(std::string(settings.FontGroup1Extensions), ".h" + std::string(9, ' '));
-    EXPECT_STREQ(settings.FontGroup2Extensions, ".asm.c  .cpp") << "a greyed list is still stored";
-    EXPECT_EQ(settings.FontGroup2DeWrap, 1);
-    EXPECT_EQ(std::string(settings.FontGroup3Extensions), std::string(269, 'e'));
-}
-
-TEST_F(SettingsPageTest, FontStripsShowEachGroupsBackgroundInsideItsGroupBox) {
-    settings.FontGroup1BackColour = 0x000000FF;
-    settings.FontGroup2BackColour = 0x0000FF00;
-    settings.FontGroup3BackColour = 0x00FF0000;
-    Open(IDD_PAGE_FONT, FontPageProc);
-    UpdateWindow(page);
-    HDC dc = GetDC(page);
-    const int groupTops[] = {4, 58, 112};
-    const COLORREF expected[] = {0x000000FF, 0x0000FF00, 0x00FF0000};
-    for (int k = 0; k < 3; ++k) {
-        // Near the strip's left end, where the sample text does not reach.
-        RECT spot = {12, groupTops[k] + 12, 12, groupTops[k] + 12};
-        MapDialogRect(page, &spot);
-        EXPECT_EQ(GetPixel(dc, spot.left, spot.top), expected[k]) << "group " << k;
-    }
-    // Left of the strip is the page itself.
-    RECT outside = {7, 20, 7, 20};
-    MapDialogRect(page, &outside);
-    EXPECT_NE(GetPixel(dc, outside.left, outside.top), expected[0]);
-    ReleaseDC(page, dc);
-}
-
-TEST_F(SettingsPageTest, FontColourCancelKeepsTheColourAndCustomColoursSurviveARestart) {
-    Open(IDD_PAGE_FONT, FontPageProc);
-    settings.FontGroup2TextColour = 0x00336699;
-    Answer("Color", IDCANCEL, [&] { Click(IDC_FONT_COLOUR_1 + 1); });
-    EXPECT_EQ(settings.FontGroup2TextColour, 0x00336699u);
-    // "Add to Custom Colors" puts the starting colour into the first slot.
-    Answer(
-        "Color", IDOK, [&] { Click(IDC_FONT_BACK_1 + 2); },
-        [](HWND chooser) { SendMessageA(chooser, WM_COMMAND, kAddToCustomColours, 0); });
-    EXPECT_EQ(settings.FontGroup3BackColour, 0xFFFFFFu);
-    EXPECT_EQ(settings.CustomColours[0], 0xFFFFFFu);
-    settings.CustomColours[0] = 0x00ABCDEF;
-    SaveSettings();
-    std::memset(&settings, 0, sizeof settings);
-    LoadSettings();
-    EXPECT_EQ(settings.CustomColours[0], 0x00ABCDEFu);
-}
-
 // ---- Bookmark ----------------------------------------------------------------------
 
-TEST_F(SettingsPageTest, BookmarkLimitsGoThroughKilobytesAndMarkersAreCut) {
-    Open(IDD_PAGE_BOOKMARK, BookmarkPageProc);
-    EXPECT_EQ(Text(IDC_MARKS_SIZE), "195");
-    EXPECT_EQ(Text(IDC_LABELS_SIZE), "488");
-    EXPECT_EQ(Selection(IDC_LABELS_NAME_1), 1);
-    Leave();
-    EXPECT_EQ(settings.BookmarkMaxFileSize, 199680);
-    EXPECT_EQ(settings.LabelsMaxFileSize, 499712);
-    EXPECT_EQ(settings.LabelsMax, 1000);
-
-    Type(IDC_LABELS_MARKER_1 + 1, std::string(70, 'm'));
-    Type(IDC_MARKS_MARKER, std::string(120, 'k'));
-    Type(IDC_MARKS_SIZE, "");
-    Type(IDC_LABELS_SIZE, "99999999999999999999");
-    Leave();
-    EXPECT_EQ(std::string(settings.LabelMarker2), std::string(62, 'm'));
-    EXPECT_EQ(std::string(settings.BookmarkMarker), std::string(99, 'k'));
-    EXPECT_EQ(settings.BookmarkMaxFileSize, 0);
-    EXPECT_EQ(settings.LabelsMaxFileSize, 2147482624);
-}
-
-TEST_F(SettingsPageTest, BookmarkKeepsItsControlsOnActivationAndEnableWritesAtOnce) {
-    Open(IDD_PAGE_BOOKMARK, BookmarkPageProc);
-    Click(IDC_LABELS_ENABLE);
-    EXPECT_EQ(settings.LabelsEnabled, 0);
-    for (int id : {IDC_LABELS_MARKER_1, IDC_LABELS_NAME_1 + 2, IDC_LABELS_MAX, IDC_LABELS_SIZE})
-        EXPECT_FALSE(Enabled(id)) << id;
-    EXPECT_TRUE(Enabled(IDC_MARKS_MARKER));
-    TextCopy("changed elsewhere", settings.BookmarkMarker);
-    Activate();
-    EXPECT_EQ(Text(IDC_MARKS_MARKER), "Korvid");
-    Leave();
-    EXPECT_STREQ(settings.BookmarkMarker, "Korvid");
-}
-
 // ---- Run ----------------------------------------------------------------------
-
-TEST_F(SettingsPageTest, RunTextsAreCutToTheirLimitsAndNothingElseChanges) {
-    settings.RunSpecialB = 3;
-    Open(IDD_PAGE_RUN, RunPageProc);
-    EXPECT_EQ(Selection(IDC_RUN_SPECIAL_A + 1), 3);
-    SettingsRecord before = settings;
-    Type(IDC_RUN_FILE_A, std::string(280, 'r'));
-    Type(IDC_RUN_PARAM_C, std::string(275, 'q'));
-    Type(IDC_RUN_DESCRIPTION_B, std::string(150, 'd'));
-    Choose(IDC_RUN_SPECIAL_A + 2, 4);
-    Leave();
-    EXPECT_EQ(std::string(settings.RunFileA), std::string(269, 'r'));
-    EXPECT_EQ(std::string(settings.RunParamC), std::string(269, 'q'));
-    EXPECT_EQ(std::string(settings.RunDescriptionB), std::string(99, 'd'));
-    EXPECT_EQ(settings.RunSpecialC, 4);
-
-    // Apart from the Run fields the record is byte for byte as before.
-    SettingsRecord after = settings;
-    std::memcpy(after.RunFileA, before.RunFileA, sizeof after.RunFileA);
-    std::memcpy(after.RunParamC, before.RunParamC, sizeof after.RunParamC);
-    std::memcpy(after.RunDescriptionB, before.RunDescriptionB, sizeof after.RunDescriptionB);
-    after.RunSpecialC = before.RunSpecialC;
-    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
-}
-
-TEST_F(SettingsPageTest, RunChooserStartsOnHelpFilesOnlyForHelpOnSelected) {
-    Open(IDD_PAGE_RUN, RunPageProc);
-    auto filterShown = [this](int chooseId) {
-        int shown = -2;
-        Answer(
-            "Korvid 1.9", IDCANCEL, [&] { Click(chooseId); },
-            [&](HWND chooser) {
-                // Let the dialog finish filling its lists.
-                HWND types = nullptr;
-                for (DWORD start = GetTickCount();
-                     !(types = GetDlgItem(chooser, cmb1)) && GetTickCount() - start < 5000;)
-                    Sleep(20);
-                shown = static_cast<int>(SendMessageA(types, CB_GETCURSEL, 0, 0));
-            });
-        return shown;
-    };
-    Choose(IDC_RUN_SPECIAL_A + 1, 4);
-    EXPECT_EQ(filterShown(IDC_RUN_CHOOSE_A + 1), 0) << "Help Files";
-    Choose(IDC_RUN_SPECIAL_A + 1, 3);
-    EXPECT_EQ(filterShown(IDC_RUN_CHOOSE_A + 1), 1) << "Executable Files";
-    EXPECT_EQ(Text(IDC_RUN_FILE_A + 1), "") << "a cancelled chooser changes nothing";
-}
 
 TEST_F(SettingsPageTest, RunChooserPutsTheChosenProgramIntoItsField) {
     std::string program = folder.File("tool.exe");
@@ -414,18 +264,6 @@ TEST_F(SettingsPageTest, RunChooserPutsTheChosenProgramIntoItsField) {
     EXPECT_STREQ(settings.RunFileC, "") << "the record changes when the page is left";
     Leave();
     EXPECT_EQ(std::string(settings.RunFileC), program);
-}
-
-TEST_F(SettingsPageTest, RunDescriptionBecomesTheToolbarTooltip) {
-    Open(IDD_PAGE_RUN, RunPageProc);
-    Type(IDC_RUN_DESCRIPTION_B, "Compile it");
-    Leave();
-    NMTTDISPINFOA info = {};
-    info.hdr.idFrom = IDM_RUN_B;
-    info.hdr.code = TTN_NEEDTEXTA;
-    OnToolbarTooltip(&info.hdr);
-    ASSERT_NE(info.lpszText, nullptr);
-    EXPECT_STREQ(info.lpszText, "Compile it");
 }
 
 // ---- Tooltips ----------------------------------------------------------------------

@@ -82,32 +82,6 @@ class SettingsSheetTest : public MainWindowTest {
 
 } // namespace
 
-TEST_F(SettingsSheetTest, OpensOnTheViewTabAndCancelStillWritesTheSettingsUnchanged) {
-    ASSERT_FALSE(FileExists(folder.File("Korvid.Dat")));
-    const SettingsRecord before = settings;
-    int tab = -1, tabs = 0;
-    char title[32] = {};
-    ASSERT_TRUE(RunSheet([&](HWND sheet) {
-        HWND tabControl = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-        tab = static_cast<int>(SendMessageA(tabControl, TCM_GETCURSEL, 0, 0));
-        tabs = static_cast<int>(SendMessageA(tabControl, TCM_GETITEMCOUNT, 0, 0));
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = title;
-        item.cchTextMax = sizeof title;
-        SendMessageA(tabControl, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        Press(sheet, PSBTN_CANCEL);
-    }));
-    EXPECT_EQ(tab, 0);
-    EXPECT_EQ(tabs, 7);
-    EXPECT_STREQ(title, "View");
-    EXPECT_EQ(std::memcmp(&before, &settings, sizeof settings), 0);
-    std::string file = SettingsFile();
-    ASSERT_EQ(file.size(), kSettingsFileSize) << "Cancel writes the settings file too";
-    EXPECT_EQ(file.substr(0, 8), "KRVD1170");
-    EXPECT_EQ(std::memcmp(file.data() + 8, &before, sizeof before), 0);
-}
-
 TEST_F(SettingsSheetTest, WhatAPageStoredOrWroteAtOnceSurvivesCancel) {
     bool formatsEnabled = false, exitSaveShown = false;
     ASSERT_TRUE(RunSheet([&](HWND sheet) {
@@ -133,39 +107,6 @@ TEST_F(SettingsSheetTest, WhatAPageStoredOrWroteAtOnceSurvivesCancel) {
     EXPECT_EQ(Field(file, offsetof(SettingsRecord, WindowSizeMode)), 2) << "WindowSizeMode";
     EXPECT_EQ(Field(file, offsetof(SettingsRecord, ExitSave)), 1) << "ExitSave";
     EXPECT_EQ(Field(file, offsetof(SettingsRecord, StatusBarEnabled)), 1) << "StatusBarEnabled";
-}
-
-TEST_F(SettingsSheetTest, DefaultsShowOnMiscAtOnceAndOnViewWhenItIsNextActivated) {
-    settings.WindowSizeValue = 45;
-    settings.PartialLoadSize = 123;
-    std::string percentBefore, percentAfter, sizeShown;
-    bool asked = false;
-    ASSERT_TRUE(RunSheet([&](HWND sheet) {
-        HWND view = Select(sheet, 0);
-        char text[32] = {};
-        GetDlgItemTextA(view, IDC_VIEW_PERCENT_EDIT, text, sizeof text);
-        percentBefore = text;
-        HWND misc = Select(sheet, 6);
-        PostMessageA(GetDlgItem(misc, IDC_MISC_DEFAULTS), BM_CLICK, 0, 0);
-        HWND question = nullptr;
-        asked = WaitFor([&] { return (question = FindOwnWindow("Korvid 1.2")) != nullptr; });
-        if (asked) {
-            PostMessageA(question, WM_COMMAND, IDOK, 0);
-            WaitFor([&] { return !IsWindow(question); });
-        }
-        GetDlgItemTextA(misc, IDC_MISC_PARTIAL_SIZE, text, sizeof text);
-        sizeShown = text;
-        view = Select(sheet, 0);
-        GetDlgItemTextA(view, IDC_VIEW_PERCENT_EDIT, text, sizeof text);
-        percentAfter = text;
-        Press(sheet, PSBTN_OK);
-    }));
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(percentBefore, "45");
-    EXPECT_EQ(sizeShown, "1000000");
-    EXPECT_EQ(percentAfter, "60");
-    EXPECT_EQ(settings.WindowSizeValue, 60);
-    EXPECT_EQ(settings.PartialLoadSize, 1000000);
 }
 
 TEST_F(SettingsSheetTest, ClosingTheSheetDropsTheToolsOfItsControls) {

@@ -137,52 +137,6 @@ TEST_F(RunInfoTest, ExecuteOpensTheNamedDocument) {
     EXPECT_EQ(starts[0].show, SW_SHOWNORMAL);
 }
 
-// A stand-in for the help program: the first window of its class that
-// WinHelp finds receives the request.
-std::string helpRequest;
-UINT helpCommand = 0;
-LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        const BYTE* block = static_cast<const BYTE*>(data->lpData);
-        WORD command = *reinterpret_cast<const WORD*>(block + 2);
-        WORD fileOffset = *reinterpret_cast<const WORD*>(block + 12);
-        WORD dataOffset = *reinterpret_cast<const WORD*>(block + 14);
-        helpCommand = command;
-        helpRequest = std::string(reinterpret_cast<const char*>(block + fileOffset)) + "|" +
-                      reinterpret_cast<const char*>(block + dataOffset);
-        return TRUE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-TEST_F(RunInfoTest, HelpOnSelectedAsksTheHelpFileAndStartsNothing) {
-    RegisterTestWindowClass("MS_WINHELP", HelpWindowProc);
-    HWND help = CreateWindowExA(0, "MS_WINHELP", "help", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(help, nullptr);
-    helpRequest.clear();
-    SetWindowTextA(app.editorWindow, "find keyword here");
-    Select(5, 12);
-    std::string helpFile = folder.File("manual.hlp");
-    TextCopy(helpFile.c_str(), settings.RunFileA);
-    TextCopy(probe.c_str(), settings.RunParamA); // never started
-    settings.RunSpecialA = 4;
-    Command(IDM_RUN_A);
-    EXPECT_EQ(helpCommand, static_cast<UINT>(HELP_KEY));
-    EXPECT_EQ(helpRequest, helpFile + "|keyword");
-
-    // The next start the probe logs is Run B's own.
-    TextCopy(probe.c_str(), settings.RunFileB);
-    TextCopy("after", settings.RunParamB);
-    settings.RunSpecialB = 0;
-    Command(IDM_RUN_B);
-    auto starts = WaitForStarts(1);
-    ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].arguments, "after");
-    DestroyWindow(help);
-}
-
 TEST_F(RunInfoTest, PrintWritesAQuietCopyAndStartsThePrintProgramHidden) {
     TextCopy(probe.c_str(), settings.PrintProgram);
     SetWindowTextA(app.editorWindow, "print me");
@@ -291,18 +245,6 @@ TEST_F(FileInfoTest, CountsTheStoredFileWhileAnotherProgramWritesIt) {
     EXPECT_TRUE(info.stillOpenAfterEscape) << "only Close ends File Info";
 }
 
-TEST_F(FileInfoTest, AMissingFileSaysOpenErrorAndStillShowsTheType) {
-    Name(folder.File("gone.txt"));
-    doc.richText = 1;
-    doc.unicodeText = 1;
-    doc.readOnly = 1;
-    InfoFields info = Show([](HWND dialog) { return !FieldText(dialog, IDC_INFO_SIZE).empty(); });
-    EXPECT_EQ(info.text[IDC_INFO_SIZE], "Open Error");
-    EXPECT_EQ(info.text[IDC_INFO_TYPE], "Rich Text, Unicode, File is Read Only");
-    EXPECT_EQ(info.text[IDC_INFO_LETTERS], "");
-    EXPECT_EQ(info.text[IDC_INFO_AVG_SENTENCE], "");
-}
-
 // A 5 GB file shows its true size at once; the counting goes on behind a
 // live dialog, and Close ends it without waiting for the rest.
 TEST_F(FileInfoTest, AHugeFileShowsItsSizeAndCloseStopsTheCounting) {
@@ -393,27 +335,6 @@ TEST_F(RunInfoTest, TheListsFillTheContextMenuAndItsCommandsWork) {
     EXPECT_EQ(starts[0].arguments, "");
     EXPECT_EQ(starts[0].show, SW_SHOWNORMAL);
     DeleteFileA(listed.c_str());
-}
-
-TEST_F(RunInfoTest, TheFirstStartCopiesTheListsFromTheProgramFolder) {
-    TempFolder program;
-    TextCopy(program.path().c_str(), app.programFolder);
-    std::string sample = "*ins\r\nfrom the program folder\r\n";
-    ASSERT_TRUE(WriteWholeFile(program.File("KorvWord.txt"), sample));
-    LoadUserLists();
-    std::string copied;
-    ASSERT_TRUE(ReadWholeFile(folder.File("KorvWord.txt"), &copied));
-    EXPECT_EQ(copied, sample);
-    ASSERT_EQ(app.insertTextCount, 1);
-    EXPECT_STREQ(app.insertTextList[0].text, "from the program folder");
-
-    // The user's copy is read from then on, not the program's.
-    ASSERT_TRUE(WriteWholeFile(program.File("KorvWord.txt"), "*ins\r\nchanged sample\r\n"));
-    app.insertTextCount = 0;
-    app.insertTextList = nullptr;
-    LoadUserLists();
-    ASSERT_EQ(app.insertTextCount, 1);
-    EXPECT_STREQ(app.insertTextList[0].text, "from the program folder");
 }
 
 } // namespace

@@ -133,123 +133,6 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     CloseDialog();
 }
 
-// Whole words: Replace All on plain text (worked out on a copy) ends words
-// where the control's own search does, which Find Next and Rich Text use.
-// Under Wine the control's word characters are the letters and digits of
-// every script; '_', apostrophes and other signs end words.
-TEST_F(ToolsTest, WholeWordReplaceAllAgreesWithTheControlsSearch) {
-    struct Case {
-        const char16_t* text;
-        const char16_t* expected; // "ab" replaced by "X" as a whole word
-    };
-    const Case cases[] = {
-        {u"ab_ _ab a_b", u"X_ _X a_b"},
-        {u"ab' 'ab it's ab\u2019", u"X' 'X it's X\u2019"},
-        {u"ab1 1ab ab\u00B2 \u0661ab (ab)", u"ab1 1ab ab\u00B2 \u0661ab (X)"},
-        {u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab",
-         u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab"},
-        {u"ab-ab.ab\tab\rab", u"X-X.X\tX\rX"},
-        {u"abab ab ab\u00D7ab", u"abab X X\u00D7X"},
-    };
-    HWND dialog = OpenDialog(IDM_REPLACE);
-    SetDlgItemTextA(dialog, edt1, "ab");
-    SetDlgItemTextA(dialog, edt2, "X");
-    CheckDlgButton(dialog, chx1, BST_CHECKED); // whole word
-    for (const Case& c : cases) {
-        std::u16string results[2];
-        for (int rich = 0; rich < 2; ++rich) {
-            doc.richText = rich;
-            SETTEXTEX set = {ST_DEFAULT, 1200};
-            SendMessageW(app.editorWindow, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set),
-                         reinterpret_cast<LPARAM>(c.text));
-            std::u16string before = ReadEditorText(app.editorWindow);
-            Press(dialog, psh2);
-            PumpUntil([&] { return ReadEditorText(app.editorWindow) != before; }, 300);
-            results[rich] = ReadEditorText(app.editorWindow);
-        }
-        EXPECT_TRUE(results[0] == results[1] && results[0] == c.expected)
-            << "case " << (&c - cases) << ": the plain and the control's results differ or "
-            << "are not the expected one";
-    }
-    doc.richText = 0;
-    CloseDialog();
-}
-
-TEST_F(ToolsTest, ReplaceAllOverManyLinesIsOneUndoInAFreshEditor) {
-    std::string lines;
-    for (int i = 0; i < 3000; ++i)
-        lines += "ab\r\n";
-    SetText(lines.c_str());
-    SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);
-    HWND before = app.editorWindow;
-    // Every paragraph break goes: the control would take minutes for that.
-    std::u16string text = ReadEditorText(app.editorWindow);
-    ApplyTextEdit(text, ReplaceAllText(text, u"b\r", u"c", false, false, SystemFolding()));
-    EXPECT_NE(app.editorWindow, before);
-    EXPECT_EQ(app.undoEditor, before);
-    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), app.editorWindow);
-    EXPECT_FALSE(IsWindowVisible(before));
-    std::string expected;
-    for (int i = 0; i < 3000; ++i)
-        expected += "ac";
-    EXPECT_EQ(EditorText(), expected);
-    EXPECT_NE(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
-    EXPECT_EQ(Selection(), std::make_pair(6000L, 6000L));
-
-    // Typing in the fresh editor is undone first; the next undo brings the
-    // old text back.
-    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("z"));
-    Command(IDM_UNDO);
-    EXPECT_EQ(EditorText(), expected);
-    Command(IDM_UNDO);
-    EXPECT_EQ(app.editorWindow, before);
-    EXPECT_EQ(app.undoEditor, nullptr);
-    EXPECT_TRUE(IsWindowVisible(before));
-    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), before);
-    EXPECT_EQ(EditorText(), lines);
-}
-
-TEST_F(ToolsTest, GotoSelectsTheFirstCharacterOfTheLine) {
-    SetText("ab\r\ncd\r\nef");
-    Select(7, 7);
-    Goto("2", IDOK);
-    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
-    Goto("1", IDOK);
-    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
-    // 0 is the caret's line.
-    Select(7, 7);
-    Goto("0", IDOK);
-    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
-    // Beyond the last line the selection goes.
-    Select(0, 2);
-    Goto("99", IDOK);
-    EXPECT_EQ(Selection().first, Selection().second);
-    // Cancel moves nothing.
-    Select(1, 2);
-    Goto("1", IDCANCEL);
-    EXPECT_EQ(Selection(), std::make_pair(1L, 2L));
-}
-
-TEST_F(ToolsTest, DeDoubleCollapsesRunsInPlainAndRichText) {
-    for (int rich = 0; rich < 2; ++rich) {
-        doc.richText = rich;
-        SetText("xababababy Aaa");
-        Select(1, 3);
-        Command(IDM_DEDOUBLE);
-        EXPECT_EQ(EditorText(), "xaby Aaa") << "rich " << rich;
-        EXPECT_STREQ(findWhat, "abab");
-        Select(5, 6);
-        Command(IDM_DEDOUBLE);
-        EXPECT_EQ(EditorText(), "xaby A") << "rich " << rich;
-    }
-    // 200 characters or more: nothing happens.
-    std::string many(400, 'q');
-    SetText(many.c_str());
-    Select(0, 200);
-    Command(IDM_DEDOUBLE);
-    EXPECT_EQ(EditorText(), many);
-}
-
 TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
     settings.PureTextPaste = 1;
     SetText("a\r\nb c");
@@ -352,33 +235,6 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     EXPECT_EQ(EditorText(), "ok" + lines);
 }
 
-TEST_F(ToolsTest, IndentMovesEachParagraphOneStepNeverBelowZero) {
-    SetText("a\rb\rc");
-    auto indentOf = [&](LONG at) {
-        Select(at, at);
-        PARAFORMAT2 format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(app.editorWindow, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
-        return format.dxStartIndent;
-    };
-    Select(0, 5);
-    Command(IDM_INDENT);
-    Command(IDM_INDENT);
-    EXPECT_EQ(indentOf(0), 682);
-    EXPECT_EQ(indentOf(4), 682);
-    // Only the middle paragraph goes back to 341: the indents now differ.
-    Select(2, 2);
-    Command(IDM_OUTDENT);
-    Select(0, 5);
-    Command(IDM_OUTDENT);
-    EXPECT_EQ(indentOf(0), 341);
-    EXPECT_EQ(indentOf(2), 0);
-    EXPECT_EQ(indentOf(4), 341);
-    Select(2, 2);
-    Command(IDM_OUTDENT); // 0 stays 0
-    EXPECT_EQ(indentOf(2), 0);
-}
-
 TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
     // The clock is read before and after: a test across midnight (or the
     // new year) accepts either day.
@@ -425,43 +281,6 @@ TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
     EXPECT_TRUE(FileExists(file));
 }
 
-TEST_F(ToolsTest, BookmarksScanSetAndGo) {
-    SetText("xx KORVIDtwo yy Korvidone KorvidTwo");
-    Command(IDM_SCAN_MARKS);
-    EXPECT_EQ(app.quickMarks[0], 17);
-    EXPECT_EQ(app.quickMarks[1], 4); // the first occurrence wins
-    EXPECT_EQ(app.quickMarks[2], 0);
-    Command(IDM_GOTO_MARK2);
-    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
-    Select(0, 0);
-    Command(IDM_SET_MARK3);
-    EXPECT_EQ(app.quickMarks[2], 1);
-    Select(5, 5);
-    Command(IDM_GOTO_MARK3);
-    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
-
-    // Full-Auto scans before going: a deleted marker word is gone.
-    settings.BookmarkMode = 2;
-    SetText("nothing here");
-    Select(4, 4);
-    Command(IDM_GOTO_MARK1);
-    EXPECT_EQ(app.quickMarks[0], 0);
-    EXPECT_EQ(Selection(), std::make_pair(4L, 4L));
-
-    // On loading, a file of exactly the size limit is not scanned.
-    settings.BookmarkMode = 1;
-    settings.BookmarkMaxFileSize = 30;
-    for (int size : {30, 29}) {
-        app.quickMarks[0] = 0;
-        std::string name = folder.File("marks" + std::to_string(size) + ".txt");
-        std::string content = "KorvidOne" + std::string(static_cast<size_t>(size) - 9, '.');
-        ASSERT_TRUE(WriteWholeFile(name, content));
-        TextCopy(name.c_str(), doc.fileName);
-        OpenDocument();
-        EXPECT_EQ(app.quickMarks[0], size == 30 ? 0 : 1) << size;
-    }
-}
-
 TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     SetText("MyRoutine proc\r\n*** Intro\r\nOther PROC");
     doc.documentBytes = 10;
@@ -499,35 +318,6 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     // Over the size limit: the notice, and no window.
     doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;
     Answer(kAsk, IDOK, [&] { Command(IDM_LABELS); });
-    EXPECT_EQ(labelsWindow, nullptr);
-}
-
-TEST_F(ToolsTest, AnEmptyDocumentAndEmptyTextsGiveQuietResults) {
-    SetText("");
-    Command(IDM_SCAN_MARKS);
-    for (int mark : app.quickMarks)
-        EXPECT_EQ(mark, 0);
-    EXPECT_EQ(FindFirstInText("Korvid"), 0);
-    EXPECT_EQ(FindFirstInText(""), 0);
-    Command(IDM_DEDOUBLE);
-    // Nothing to find: the question, and nothing else.
-    std::strcpy(findWhat, "x");
-    Answer(kAsk, IDOK, [&] { FindNextDown(); });
-    EXPECT_EQ(Selection(), std::make_pair(0L, 0L));
-    findWhat[0] = 0;
-    Answer(kAsk, IDOK, [&] { FindNextDown(); });
-    EXPECT_EQ(EditorText(), "");
-
-    // Empty markers find nothing, in an empty text or a full one.
-    std::strcpy(settings.LabelMarker1, "");
-    std::strcpy(settings.LabelMarker2, "");
-    std::strcpy(settings.LabelMarker3, "");
-    SetText("some text proc");
-    Command(IDM_LABELS);
-    ASSERT_NE(labelsWindow, nullptr);
-    SendMessageA(labelsWindow, WM_TIMER, TIMER_LABELS_FILL, 0);
-    EXPECT_EQ(ItemCount(), 0);
-    SendMessageA(labelsWindow, WM_CLOSE, 0, 0);
     EXPECT_EQ(labelsWindow, nullptr);
 }
 
