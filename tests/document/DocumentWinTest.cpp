@@ -168,6 +168,8 @@ TEST_F(DocumentTest, TheThresholdAndTheModeDecidePartialLoading) {
     EXPECT_FALSE(DialogDuring(
         kAsk, [](HWND q) { PressDialogButton(q, IDOK); }, [&] { Open(folder.File("more.txt")); }));
     EXPECT_EQ(Status(), "Opened at 10001 bytes");
+    settings.PartialLoadMode = 1; // and the question is still there when asked for
+    Answer(kAsk, IDCANCEL, [&] { Open(folder.File("more.txt")); });
 
     // Sizes beyond 32 bits show their true size.
     std::string path = folder.File("huge.log");
@@ -320,8 +322,9 @@ TEST_F(DocumentTest, NewOpenSaveAsRevertAndReload) {
     EXPECT_EQ(FileBytes(folder.File("changes.txt")), "!Kept on disk\r\n");
     EXPECT_EQ(EditorText(), "Kept on disk\r\n");
     EXPECT_EQ(Title(), "kept.txt");
-    // Reload drops changes without asking.
+    // Reload drops changes without asking, where the close check asks.
     Type("?");
+    Answer(kAsk, IDCANCEL, [&] { EXPECT_EQ(ConfirmDiscard(), 1); });
     ASSERT_TRUE(WriteWholeFile(folder.File("kept.txt"), "outside"));
     EXPECT_FALSE(DialogDuring(
         kAsk, [](HWND q) { PressDialogButton(q, IDCANCEL); }, [&] { Command(IDM_RELOAD); }));
