@@ -221,7 +221,11 @@ TEST_F(DocumentTest, PartialAndBinaryDocumentsAreNeverSavedOverTheirFiles) {
     EXPECT_EQ(doc.binaryContent, 0);
     // A NUL unit of UTF-16, but not a unit whose low byte is zero.
     OpenWith("wide.dat", "\xFF\xFE" + Wide("x") + std::string("\0\0\0\x01", 4));
-    EXPECT_EQ(EditorTextWide(), L"x\x00B7\x0100");
+    wchar_t wide[8] = {};
+    GETTEXTEX request = {sizeof wide, GT_DEFAULT, 1200, nullptr, nullptr};
+    SendMessageA(app.editorWindow, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
+                 reinterpret_cast<LPARAM>(wide));
+    EXPECT_EQ(std::wstring(wide), L"x\x00B7\x0100");
     EXPECT_EQ(Status(), "Opened at 8 bytes, Unicode, binary content shown, read only");
 }
 

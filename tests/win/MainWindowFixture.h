@@ -121,19 +121,6 @@ class MainWindowTest : public ::testing::Test {
         text.resize(n);
         return text;
     }
-    // UTF-16, through EM_GETTEXTEX: the ANSI control's window text would
-    // pass through the code page.
-    std::wstring EditorTextWide() {
-        int n = GetWindowTextLengthA(app.editorWindow);
-        std::wstring text(n + 1, L'\0');
-        GETTEXTEX request = {static_cast<DWORD>((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200,
-                             nullptr, nullptr};
-        LRESULT got =
-            SendMessageA(app.editorWindow, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                         reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-        return text;
-    }
     TempFolder folder;
     bool startupPosted = false;
 };

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 
 namespace {
 void RemoveTree(const std::string& folder) {
@@ -26,22 +27,17 @@ void RemoveTree(const std::string& folder) {
     RemoveDirectoryA(folder.c_str());
 }
 
-struct WindowSearch {
-    const char* caption;
-    HWND found;
-};
-
+// The search's caption comes in, the window found goes out.
 BOOL CALLBACK MatchOwnWindow(HWND w, LPARAM p) {
-    auto* s = reinterpret_cast<WindowSearch*>(p);
+    auto* search = reinterpret_cast<std::pair<const char*, HWND>*>(p);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     char text[128];
     GetWindowTextA(w, text, sizeof text);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && strcmp(s->caption, text) == 0) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || strcmp(search->first, text))
+        return TRUE;
+    search->second = w;
+    return FALSE;
 }
 } // namespace
 
@@ -68,23 +64,18 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+std::string FileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bytes->clear();
+        return "(none)";
+    std::string bytes;
     char chunk[65536];
     DWORD got = 0;
     while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes->append(chunk, got);
+        bytes.append(chunk, got);
     CloseHandle(file);
-    return true;
-}
-
-std::string FileBytes(const std::string& path) {
-    std::string bytes;
-    return ReadWholeFile(path, &bytes) ? bytes : "(none)";
+    return bytes;
 }
 
 bool FileExists(const std::string& path) {
@@ -107,19 +98,25 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 HWND FindOwnWindow(const char* caption) {
-    WindowSearch search{caption, nullptr};
+    std::pair<const char*, HWND> search{caption, nullptr};
     EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
                   const std::function<void()>& action) {
-    std::atomic<bool> done{false}, shown{false}, ended{false};
+    std::atomic<bool> done{false}, shown{false}, ended{false}, stuck{false};
     std::thread helper([&] {
         for (; !done; Sleep(10))
             if (HWND dialog = FindOwnWindow(caption)) {
                 shown = true;
                 answer(dialog);
+                for (DWORD start = GetTickCount(); !done && IsWindow(dialog); Sleep(10))
+                    if (GetTickCount() - start > 15000) {
+                        stuck = true;
+                        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                        break;
+                    }
                 break;
             }
         ended = true;
@@ -130,6 +127,7 @@ bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
     // messages are answered until the helper has ended.
     PumpUntil([&] { return ended.load(); });
     helper.join();
+    EXPECT_FALSE(stuck) << "the answer left \"" << caption << "\" open";
     return shown;
 }
 

@@ -24,7 +24,6 @@ class TempFolder {
 };
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
-bool ReadWholeFile(const std::string& path, std::string* bytes);
 // The file's bytes, or "(none)" when it cannot be read.
 std::string FileBytes(const std::string& path);
 bool FileExists(const std::string& path);
@@ -39,7 +38,8 @@ HWND FindOwnWindow(const char* caption);
 // Runs `action` on this thread. The first visible window of this process
 // captioned `caption` that shows meanwhile is handed to `answer` on a
 // helper thread, which is joined before this returns, so nothing is left
-// to press a button in a later dialog. Returns whether one showed.
+// to press a button in a later dialog; a dialog the answer left open for
+// 15 s is cancelled and fails the test. Returns whether one showed.
 bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
                   const std::function<void()>& action);
 // The dialog must come (the test fails when it does not) and is answered
@@ -49,7 +49,6 @@ void Answer(const char* caption, int button, const std::function<void()>& action
 // The file dialog `caption` must come and is answered with `path`; the
 // question whether to replace an existing file is answered Yes.
 void ChooseFile(const char* caption, const std::string& path, const std::function<void()>& action);
-// The text of a control of a dialog.
 std::string ItemText(HWND dialog, int id);
 void PressDialogButton(HWND dialog, int buttonId);
 

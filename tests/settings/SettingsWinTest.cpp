@@ -1,0 +1,451 @@
+// The settings file on real folders, the real sheet, and its pages one at a
+// time: a page is made from its template inside a plain host window and
+// driven the way the sheet drives it (PSN_SETACTIVE and PSN_KILLACTIVE
+// stand for entering and leaving it).
+#include "MainWindowFixture.h"
+
+#include "settings/PageRules.h"
+#include "settings/SettingsDialog.h"
+#include "settings/SettingsPages.h"
+#include "settings/SettingsRecord.h"
+#include "shell/Associations.h"
+#include "shell/AssociationsCore.h"
+#include "tests/shell/RegistrySnapshot.h"
+
+#include <prsht.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        RegisterTestWindowClass("KorvidPageHost", DefWindowProcA);
+        std::memset(&settings, 0, sizeof settings);
+        std::memset(&app, 0, sizeof app);
+        ResetNotifyState();
+        TextCopy(folder.path().c_str(), app.dataFolder);
+        TextCopy(folder.path().c_str(), app.programFolder);
+        RestoreDefaultSettings();
+        host =
+            CreateWindowExA(0, "KorvidPageHost", "Page host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                            0, 700, 500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        savedRecord = appRecord;
+        record.instance = GetModuleHandleA(nullptr);
+        record.toolTipWindow =
+            CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, 0, 0, 0, 0,
+                            nullptr, nullptr, record.instance, nullptr);
+        appRecord = &record;
+    }
+    void TearDown() override {
+        DestroyWindow(host); // and the page in it
+        DestroyWindow(record.toolTipWindow);
+        appRecord = savedRecord;
+    }
+    void Open(int dialogId, DLGPROC procedure) {
+        if (page != nullptr)
+            DestroyWindow(page);
+        page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogId), host,
+                                  procedure, 0);
+        ASSERT_NE(page, nullptr);
+        ShowWindow(page, SW_SHOW);
+    }
+    LRESULT Notify(UINT code) {
+        NMHDR header = {host, 0, code};
+        SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+        return GetWindowLongPtrA(page, DWLP_MSGRESULT);
+    }
+    // Leaving the page always succeeds: it never holds the user back.
+    void Leave() { EXPECT_EQ(Notify(PSN_KILLACTIVE), FALSE); }
+    void Click(int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
+    void Choose(int id, int index) {
+        SendDlgItemMessageA(page, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
+    int Chosen(int id) { return int(SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0)); }
+    void Type(int id, const std::string& text) { SetDlgItemTextA(page, id, text.c_str()); }
+    std::string Text(int id) { return ItemText(page, id); }
+    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
+    bool Checked(int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+    TempFolder folder;
+    HWND host = nullptr, page = nullptr;
+    AppRecord record = {}, *savedRecord = nullptr;
+};
+
+// ---- the settings file ---------------------------------------------------------
+
+TEST_F(SettingsTest, AFirstRunGreetsAndWritesTheDataFolderCopyOneFolderWritesNothing) {
+    TempFolder data;
+    LoadSettings(); // data and program folder are one: defaults, nothing written
+    EXPECT_EQ(+settings.PartialLoadSize, 1000000);
+    EXPECT_STREQ(settings.DefaultDirectory, folder.path().c_str());
+    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));
+    TextCopy(data.path().c_str(), app.dataFolder);
+    Answer(kAsk, IDOK, [] { LoadSettings(); }); // the greeting
+    EXPECT_EQ(FileBytes(data.File("Korvid.Dat")).substr(0, 8), "KRVD1170");
+    EXPECT_EQ(FileBytes(data.File("Korvid.Dat")).size(), kSettingsFileSize);
+    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));
+}
+
+// The copy beside the program is read when the data folder has none, and
+// saved to the data folder; every byte survives, the reserved ones too.
+TEST_F(SettingsTest, TheProgramFolderCopyIsReadWholeAndSavedToTheDataFolder) {
+    TempFolder data;
+    for (std::size_t i = 0; i < sizeof settings.Reserved1; ++i)
+        settings.Reserved1[i] = static_cast<uint8_t>(i * 7 + 1);
+    settings.Reserved3[5] = 0x5A;
+    TextCopy("notepad.exe", settings.RunFileB);
+    SaveSettings(); // beside the program
+    const std::string first = FileBytes(folder.File("Korvid.Dat"));
+    ASSERT_EQ(first.size(), kSettingsFileSize);
+    TextCopy(data.path().c_str(), app.dataFolder);
+    std::memset(&settings, 0, sizeof settings);
+    LoadSettings();
+    EXPECT_STREQ(settings.RunFileB, "notepad.exe");
+    EXPECT_FALSE(FileExists(data.File("Korvid.Dat")));
+    SaveSettings();
+    EXPECT_EQ(FileBytes(data.File("Korvid.Dat")), first);
+}
+
+TEST_F(SettingsTest, AFailedSaveLeavesTheOldFileWhole) {
+    std::string old = "KRVD1170" + std::string(kSettingsFileSize - 8, 'k');
+    ASSERT_TRUE(WriteWholeFile(folder.File("Korvid.Dat"), old));
+    // A folder that does not exist cannot take the temporary file.
+    TextCopy((folder.path() + "missing\\").c_str(), app.dataFolder);
+    SaveSettings();
+    EXPECT_EQ(FileBytes(folder.File("Korvid.Dat")), old);
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(FindFirstFileA(folder.File("*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
+}
+
+// ---- the sheet -----------------------------------------------------------------
+
+// Runs the real sheet on this thread; `steps` get it on a helper thread
+// (it must close it) and the tooltip window meanwhile holds `*tools`.
+bool RunSheet(const std::function<void(HWND)>& steps) {
+    return DialogDuring("Korvid 1.9", steps, [] { ShowSettingsDialog(); });
+}
+HWND Tab(HWND sheet, int tab) {
+    SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+void Cancel(HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); }
+
+// What a page stored or wrote at once survives Cancel; what is changed on
+// the open page is not stored. Closing drops the tools of its controls.
+TEST_F(SettingsTest, TheSheetKeepsWhatPagesStoredAndDropsItsToolsOnClose) {
+    app.mainWindow = host;
+    // A tool of a control that outlives the sheet stays.
+    HWND keeper = CreateWindowExA(0, "BUTTON", "keep", WS_CHILD, 0, 0, 10, 10, host, nullptr,
+                                  record.instance, nullptr);
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = keeper;
+    tool.uId = reinterpret_cast<UINT_PTR>(keeper);
+    tool.lpszText = const_cast<char*>("kept");
+    SendMessageA(record.toolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    auto tools = [&] { return int(SendMessageA(record.toolTipWindow, TTM_GETTOOLCOUNT, 0, 0)); };
+    int whileOpen = 0;
+    bool formatsEnabled = false;
+    EXPECT_TRUE(RunSheet([&](HWND sheet) {
+        HWND misc = Tab(sheet, 6);
+        SendDlgItemMessageA(misc, IDC_MISC_WORD_WRAP, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(misc, IDC_MISC_TIME_MODE, CB_SETCURSEL, 4, 0);
+        SendMessageA(misc, WM_COMMAND, MAKEWPARAM(IDC_MISC_TIME_MODE, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(misc, IDC_MISC_TIME_MODE)));
+        formatsEnabled = IsWindowEnabled(GetDlgItem(misc, IDC_MISC_TIME_FORMAT));
+        HWND view = Tab(sheet, 0); // leaving Misc stores Word Wrap
+        SendDlgItemMessageA(view, IDC_VIEW_USE_LAST, BM_CLICK, 0, 0);
+        misc = Tab(sheet, 6);
+        SendDlgItemMessageA(misc, IDC_MISC_STATUS_BAR, BM_CLICK, 0, 0);
+        whileOpen = tools();
+        Cancel(sheet);
+    }));
+    EXPECT_TRUE(formatsEnabled);
+    EXPECT_GT(whileOpen, 20) << "the View and Misc pages registered their tooltips";
+    EXPECT_EQ(tools(), 1);
+    std::string file = FileBytes(folder.File("Korvid.Dat"));
+    ASSERT_EQ(file.size(), kSettingsFileSize);
+    auto field = [&](size_t offset) {
+        int32_t value = 0;
+        std::memcpy(&value, file.data() + kSettingsTagSize + offset, 4);
+        return value;
+    };
+    EXPECT_EQ(field(offsetof(SettingsRecord, WordWrap)), 0);
+    EXPECT_EQ(field(offsetof(SettingsRecord, InsertTimeMode)), 4);
+    EXPECT_EQ(field(offsetof(SettingsRecord, WindowSizeMode)), 2);
+    EXPECT_EQ(field(offsetof(SettingsRecord, StatusBarEnabled)), 1);
+    EXPECT_TRUE(RunSheet([&](HWND sheet) { Tab(sheet, 6), Cancel(sheet); }));
+    EXPECT_EQ(tools(), 1) << "a second round leaves nothing either";
+}
+
+// ---- the pages -----------------------------------------------------------------
+
+// What a field stores when the page is left, for what was typed into it:
+// texts cut to their fields, numbers clamped, sizes through kilobytes.
+TEST_F(SettingsTest, TypedTextIsStoredWhenThePageIsLeft) {
+#define STORED(field) [] { return std::string(settings.field); }
+#define NUMBER(field) [] { return std::to_string(settings.field); }
+    const std::string big = "99999999999999999999";
+    struct Row {
+        int control;
+        std::string typed;
+        std::string (*stored)();
+        std::string expected;
+    };
+    struct Page {
+        int id;
+        DLGPROC procedure;
+        std::vector<Row> rows;
+    };
+    const Page pages[] = {
+        {IDD_PAGE_MISC,
+         MiscPageProc,
+         {{IDC_MISC_SUFFIX, "", STORED(PrintParameter), " "},
+          {IDC_MISC_SUFFIX, "-print", STORED(PrintParameter), "-print "},
+          {IDC_MISC_PARTIAL_SIZE, "letters", NUMBER(PartialLoadSize), "0"},
+          {IDC_MISC_PARTIAL_SIZE, big, NUMBER(PartialLoadSize), "2147483647"},
+          {IDC_MISC_PRINT, std::string(700, 'p'), STORED(PrintProgram), std::string(599, 'p')},
+          {IDC_MISC_TIME_FORMAT, std::string(70, 't'), STORED(InsertTimeFormat),
+           std::string(59, 't')},
+          {IDC_MISC_DIRECTORY, std::string(650, 'd'), STORED(DefaultDirectory),
+           std::string(599, 'd')}}},
+        {IDD_PAGE_VIEW,
+         ViewPageProc,
+         {{IDC_VIEW_PERCENT_EDIT, "0", NUMBER(WindowSizeValue), "70"},
+          {IDC_VIEW_PERCENT_EDIT, "101", NUMBER(WindowSizeValue), "70"},
+          {IDC_VIEW_PERCENT_EDIT, "abc", NUMBER(WindowSizeValue), "70"},
+          {IDC_VIEW_PERCENT_EDIT, "100", NUMBER(WindowSizeValue), "100"},
+          {IDC_VIEW_PERCENT_EDIT, "1", NUMBER(WindowSizeValue), "1"}}},
+        {IDD_PAGE_AUTOSAVE,
+         AutoSavePageProc,
+         {{IDC_AUTOSAVE_MINUTES, "0", NUMBER(AutoSaveMinutes), "1"},
+          {IDC_AUTOSAVE_MINUTES, "500", NUMBER(AutoSaveMinutes), "180"},
+          {IDC_AUTOSAVE_MINUTES, big, NUMBER(AutoSaveMinutes), "180"},
+          {IDC_AUTOSAVE_MINUTES, "30", NUMBER(AutoSaveMinutes), "30"},
+          {IDC_AUTOSAVE_FOLDER, std::string(320, 'f'), STORED(AutoSaveDirectory),
+           std::string(299, 'f')}}},
+        {IDD_PAGE_FONT,
+         FontPageProc,
+         {{IDC_FONT_LIST_1, ".h", STORED(FontGroup1Extensions), ".h" + std::string(9, ' ')},
+          {IDC_FONT_LIST_1 + 1, ".asm.c  .cpp", STORED(FontGroup2Extensions), ".asm.c  .cpp"},
+          {IDC_FONT_LIST_1 + 2, std::string(280, 'e'), STORED(FontGroup3Extensions),
+           std::string(269, 'e')}}},
+        {IDD_PAGE_BOOKMARK,
+         BookmarkPageProc,
+         {{IDC_MARKS_SIZE, "195", NUMBER(BookmarkMaxFileSize), "199680"},
+          {IDC_MARKS_SIZE, "", NUMBER(BookmarkMaxFileSize), "0"},
+          {IDC_LABELS_SIZE, big, NUMBER(LabelsMaxFileSize), "2147482624"},
+          {IDC_LABELS_MARKER_1 + 1, std::string(70, 'm'), STORED(LabelMarker2),
+           std::string(62, 'm')},
+          {IDC_MARKS_MARKER, std::string(120, 'k'), STORED(BookmarkMarker), std::string(99, 'k')}}},
+        {IDD_PAGE_RUN,
+         RunPageProc,
+         {{IDC_RUN_FILE_A, std::string(280, 'r'), STORED(RunFileA), std::string(269, 'r')},
+          {IDC_RUN_PARAM_C, std::string(275, 'q'), STORED(RunParamC), std::string(269, 'q')},
+          {IDC_RUN_DESCRIPTION_B, std::string(150, 'd'), STORED(RunDescriptionB),
+           std::string(99, 'd')}}},
+    };
+#undef STORED
+#undef NUMBER
+    for (const Page& p : pages) {
+        Open(p.id, p.procedure);
+        for (const Row& row : p.rows) {
+            SCOPED_TRACE("control " + std::to_string(row.control) + ", typed " + row.typed);
+            Type(row.control, row.typed);
+            Leave();
+            EXPECT_EQ(row.stored(), row.expected);
+        }
+    }
+}
+
+// Check boxes are stored when the page is left, lists at once; the lists
+// enable the fields they govern, and a disabled field keeps its text.
+TEST_F(SettingsTest, MiscStoresCheckBoxesOnLeavingAndListsAtOnce) {
+    Open(IDD_PAGE_MISC, MiscPageProc);
+    EXPECT_TRUE(Checked(IDC_MISC_WORD_WRAP));
+    Click(IDC_MISC_WORD_WRAP);
+    Click(IDC_MISC_EXIT_SAVE);
+    EXPECT_EQ(settings.WordWrap, 1);
+    Leave();
+    EXPECT_EQ(settings.WordWrap, 0);
+    EXPECT_EQ(settings.ExitSave, 1);
+    EXPECT_FALSE(Enabled(IDC_MISC_TIME_FORMAT) || Enabled(IDC_MISC_DATE_FORMAT));
+    Choose(IDC_MISC_TIME_MODE, 4);
+    EXPECT_EQ(settings.InsertTimeMode, 4);
+    EXPECT_TRUE(Enabled(IDC_MISC_TIME_FORMAT) && Enabled(IDC_MISC_DATE_FORMAT));
+    Choose(IDC_MISC_PARTIAL_MODE, 0);
+    EXPECT_EQ(settings.PartialLoadMode, 0);
+    EXPECT_FALSE(Enabled(IDC_MISC_PARTIAL_SIZE));
+    EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "1000000");
+}
+
+// Defaults asks first and shows the defaults at once; it leaves the Run
+// buttons and the custom colours alone. Auto finds WordPad; About answers.
+TEST_F(SettingsTest, MiscDefaultsAskFirstAutoFindsWordPadAndAboutCloses) {
+    TextCopy("C:\\tools\\keep.exe", settings.RunFileA);
+    settings.CustomColours[3] = 0x123456;
+    Open(IDD_PAGE_MISC, MiscPageProc);
+    Click(IDC_MISC_WORD_WRAP);
+    Leave();
+    settings.PartialLoadSize = 5;
+    LoadMiscPage(page);
+    std::string captions;
+    Answer(
+        kAsk, IDCANCEL, [&] { Click(IDC_MISC_DEFAULTS); },
+        [&](HWND q) { captions = ItemText(q, IDOK) + "/" + ItemText(q, IDCANCEL); });
+    EXPECT_EQ(captions, "Restore defaults/Keep my settings");
+    EXPECT_EQ(settings.WordWrap, 0);
+    EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "5");
+    Answer(kAsk, IDOK, [&] { Click(IDC_MISC_DEFAULTS); });
+    EXPECT_EQ(settings.WordWrap, 1);
+    EXPECT_TRUE(Checked(IDC_MISC_WORD_WRAP));
+    EXPECT_EQ(Text(IDC_MISC_PARTIAL_SIZE), "1000000");
+    EXPECT_STREQ(settings.RunFileA, "C:\\tools\\keep.exe");
+    EXPECT_EQ(settings.CustomColours[3], 0x123456u);
+
+    TextCopy("-q ", settings.PrintParameter);
+    Click(IDC_MISC_FIND_WORDPAD);
+    EXPECT_NE(std::string(settings.PrintProgram).find("\\WORDPAD.EXE"), std::string::npos);
+    EXPECT_STREQ(settings.PrintParameter, "/p ");
+    EXPECT_EQ(Text(IDC_MISC_PRINT), settings.PrintProgram);
+    for (int button : {IDOK, IDCANCEL})
+        Answer("About Korvid", button, [&] { Click(IDC_MISC_ABOUT); });
+}
+
+TEST_F(SettingsTest, ViewShowsThePixelsOfThePercentAndKeepsThemForResolution) {
+    settings.WindowSizeValue = 50;
+    Open(IDD_PAGE_VIEW, ViewPageProc);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(Text(IDC_VIEW_WIDTH), std::to_string(width / 2));
+    EXPECT_FALSE(Enabled(IDC_VIEW_WIDTH));
+    Click(IDC_VIEW_RESOLUTION);
+    EXPECT_EQ(settings.WindowSizeMode, 1);
+    EXPECT_FALSE(Enabled(IDC_VIEW_PERCENT_EDIT));
+    EXPECT_TRUE(Enabled(IDC_VIEW_WIDTH) && Enabled(IDC_VIEW_HEIGHT));
+    Leave();
+    EXPECT_EQ(settings.WindowSizeValue, width / 2);
+    EXPECT_EQ(settings.WindowHeight, height / 2);
+    Type(IDC_VIEW_WIDTH, "99999999999999999999");
+    Type(IDC_VIEW_HEIGHT, "x");
+    Leave();
+    EXPECT_EQ(settings.WindowSizeValue, INT32_MAX);
+    EXPECT_EQ(settings.WindowHeight, 0);
+}
+
+TEST_F(SettingsTest, AutoSaveEnablingFollowsTheSwitchAndTheDirectoryMode) {
+    Open(IDD_PAGE_AUTOSAVE, AutoSavePageProc);
+    const int all[] = {IDC_AUTOSAVE_NEW_FILES, IDC_AUTOSAVE_KEEP_TRYING, IDC_AUTOSAVE_MODE,
+                       IDC_AUTOSAVE_MINUTES,   IDC_AUTOSAVE_CHOOSE,      IDC_AUTOSAVE_FOLDER};
+    auto enabled = [&] {
+        std::string seen;
+        for (int id : all)
+            seen += Enabled(id) ? '1' : '0';
+        return seen;
+    };
+    EXPECT_EQ(enabled(), "000000");
+    Click(IDC_AUTOSAVE_ENABLE);
+    EXPECT_EQ(settings.AutoSaveEnabled, 1);
+    EXPECT_EQ(enabled(), "111100");
+    Choose(IDC_AUTOSAVE_MODE, 4);
+    EXPECT_EQ(settings.AutoSaveMode, 4);
+    EXPECT_EQ(enabled(), "111111");
+    Click(IDC_AUTOSAVE_ENABLE);
+    EXPECT_EQ(enabled(), "000000");
+}
+
+TEST_F(SettingsTest, RunChooserPutsTheChosenProgramIntoItsField) {
+    std::string program = folder.File("tool.exe");
+    ASSERT_TRUE(WriteWholeFile(program, "MZ"));
+    Open(IDD_PAGE_RUN, RunPageProc);
+    ChooseFile("Korvid 1.9", program, [&] { Click(IDC_RUN_CHOOSE_A + 2); });
+    EXPECT_EQ(Text(IDC_RUN_FILE_A + 2), program);
+    EXPECT_STREQ(settings.RunFileC, "") << "the record changes when the page is left";
+    Leave();
+    EXPECT_EQ(std::string(settings.RunFileC), program);
+}
+
+// The File Types page stores a choice the moment it is made, and its texts
+// count for "Set File Types" at once.
+TEST_F(SettingsTest, FileTypesStoresChoicesAtOnceAndSetsWhatItShows) {
+    classes_root::RegistrySnapshot snapshot;
+    app.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD, 0, 0, 0, 0, host, nullptr,
+                                    nullptr, nullptr);
+    int parts[4] = {100, 200, 300, -1};
+    SendMessageA(app.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
+    for (int32_t& state : settings.AssocTypeStates)
+        state = ASSOC_UNCHANGED;
+    settings.AssocTypeStates[4] = ASSOC_EDIT_ONLY;
+    Open(IDD_PAGE_FILE_TYPES, FileTypesPageProc);
+    Choose(IDC_TYPES_TYPE, 4);
+    EXPECT_EQ(Chosen(IDC_TYPES_ACTION), ASSOC_EDIT_ONLY);
+    Choose(IDC_TYPES_ACTION, ASSOC_DEFAULT);
+    EXPECT_EQ(settings.AssocTypeStates[4], ASSOC_DEFAULT);
+    Click(IDC_TYPES_ALL);
+    EXPECT_EQ(Chosen(IDC_TYPES_ACTION), ASSOC_ON_ICON);
+    EXPECT_EQ(settings.AssocTypeStates[13], ASSOC_ON_ICON);
+    Click(IDC_TYPES_NORM);
+    for (int i = 0; i < kAssocRows; ++i)
+        EXPECT_EQ(settings.AssocTypeStates[i], kAssocTypes[i].normAction) << i;
+    for (int32_t& state : settings.AssocTypeStates)
+        state = ASSOC_UNCHANGED;
+    settings.AssocTypeStates[12] = ASSOC_ON;
+    Type(IDC_TYPES_CUSTOM1_EXT, "korvtest");
+    Type(IDC_TYPES_CUSTOM1_NAME, "Test Notes");
+    Type(IDC_TYPES_CUSTOM2_NAME, std::string(300, 'n'));
+    Click(IDC_TYPES_SET);
+    EXPECT_EQ(classes_root::Value(".korvtest"), "Korvid.korvtestFile");
+    EXPECT_EQ(classes_root::Value("Korvid.korvtestFile"), "Test Notes");
+    char status[128] = {};
+    SendMessageA(app.statusBar, SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(status));
+    EXPECT_STREQ(status, "File types set, 0 keys not written");
+    EXPECT_EQ(strlen(settings.AssocCustom2Name), 269u);
+}
+
+BOOL CALLBACK CollectControls(HWND child, LPARAM p) {
+    char name[32] = {};
+    GetClassNameA(child, name, sizeof name);
+    LONG style = GetWindowLongA(child, GWL_STYLE) & 0xF;
+    // Push buttons hold no setting; group boxes are labels.
+    bool button = _stricmp(name, "Button") == 0;
+    if ((button && style != BS_GROUPBOX && style != BS_PUSHBUTTON && style != BS_DEFPUSHBUTTON) ||
+        _stricmp(name, "Edit") == 0 || _stricmp(name, "ComboBox") == 0)
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(child);
+    return TRUE;
+}
+
+// Every control of every page that holds a setting has a tooltip.
+TEST_F(SettingsTest, EveryControlOfEveryPageHasATooltip) {
+    const std::pair<int, DLGPROC> pages[] = {{IDD_PAGE_VIEW, ViewPageProc},
+                                             {IDD_PAGE_AUTOSAVE, AutoSavePageProc},
+                                             {IDD_PAGE_RUN, RunPageProc},
+                                             {IDD_PAGE_FONT, FontPageProc},
+                                             {IDD_PAGE_BOOKMARK, BookmarkPageProc},
+                                             {IDD_PAGE_MISC, MiscPageProc},
+                                             {IDD_PAGE_FILE_TYPES, FileTypesPageProc}};
+    for (auto [dialogId, procedure] : pages) {
+        Open(dialogId, procedure);
+        std::vector<HWND> controls;
+        EnumChildWindows(page, CollectControls, reinterpret_cast<LPARAM>(&controls));
+        EXPECT_GT(controls.size(), 4u) << dialogId;
+        for (HWND control : controls) {
+            char text[256] = {};
+            TOOLINFOA tool = {};
+            tool.cbSize = TTTOOLINFOA_V2_SIZE;
+            tool.hwnd = control;
+            tool.uId = reinterpret_cast<UINT_PTR>(control);
+            tool.lpszText = text;
+            SendMessageA(record.toolTipWindow, TTM_GETTEXTA, sizeof text,
+                         reinterpret_cast<LPARAM>(&tool));
+            EXPECT_STRNE(text, "") << "page " << dialogId << ", control " << GetDlgCtrlID(control);
+        }
+    }
+}
+
+} // namespace
