@@ -123,8 +123,6 @@ TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
             for (size_t i = 1; i < level.size(); ++i)
                 EXPECT_FALSE(level[i].separator && level[i - 1].separator) << mask;
         }
-        EXPECT_TRUE(menu.Has(IDM_SELECT_ALL) && menu.Has(IDM_OPTIONS)) << mask;
-        EXPECT_EQ(menu.Has(IDM_FIND), app.findState != 2) << mask;
         EXPECT_EQ(menu.Has(IDM_RUN_FILE_BASE + 1), app.runFileCount && settings.MenuRunList);
         EXPECT_EQ(menu.Has(IDM_INSERT_LIST_BASE + 1),
                   app.insertTextCount && settings.MenuInsertList);
@@ -143,19 +141,11 @@ TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
         EXPECT_NE(b[n - 1].fsStyle, TBSTYLE_SEP);
         for (int i = 1; i < n; ++i)
             EXPECT_FALSE(b[i].fsStyle == TBSTYLE_SEP && b[i - 1].fsStyle == TBSTYLE_SEP) << mask;
-        bool marks = false;
-        for (int i = 0; i < n; ++i)
-            marks = marks || b[i].idCommand == IDM_GOTO_MARK1;
-        EXPECT_EQ(marks, settings.ToolbarBookmarkButtons == 1) << mask;
     }
 }
 
-TEST_F(WindowTest, BarsLieAroundTheEditorAndFollowTheToggles) {
-    settings.StayOnTop = 1;
+TEST_F(WindowTest, TheEditorLiesBetweenTheBarsAndTheStripIsFoundBesideTheDocument) {
     CreateBarsWithStrip();
-    EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_ON_TOP, 0), 0);
-    EXPECT_EQ(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_RICH_TEXT, 0), 0);
-    EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
     MoveWindow(app.mainWindow, 0, 0, 716, 500, TRUE);
     RECT client, editor;
     GetClientRect(app.mainWindow, &client);
@@ -171,11 +161,6 @@ TEST_F(WindowTest, BarsLieAroundTheEditorAndFollowTheToggles) {
     GetWindowRect(app.editorWindow, &made);
     MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&made), 2);
     EXPECT_TRUE(EqualRect(&made, &editor));
-    Command(IDM_ON_TOP);
-    EXPECT_EQ(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_ON_TOP, 0), 0);
-    EXPECT_FALSE(GetWindowLongA(app.mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    TextCopy("Compile", settings.RunDescriptionB);
-    EXPECT_STREQ(ToolbarTooltip(IDM_RUN_B), "Compile");
 
     // The strip is also looked for in the current folder (a program started
     // by an association runs in the document's); without it the toolbar is
@@ -225,14 +210,9 @@ TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {
     tray(0, WM_MOUSEMOVE);
     EXPECT_EQ(LastTrayOperation(), static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(std::string(LastTrayRecord().szTip), path.substr(0, 127));
-    // Other icons and single clicks change nothing; a double click restores.
-    for (WPARAM id : {1, 0x100})
-        tray(id, WM_LBUTTONDBLCLK);
+    // A single click changes nothing; a double click restores.
     tray(0, WM_LBUTTONUP);
     EXPECT_FALSE(IsWindowVisible(app.mainWindow));
-    WM_TASKBAR_CREATED = RegisterWindowMessageA("TaskbarCreated");
-    SendMessageA(app.mainWindow, WM_TASKBAR_CREATED, 0, 0);
-    EXPECT_EQ(LastTrayOperation(), static_cast<DWORD>(NIM_ADD)) << "a new taskbar gets it again";
     tray(0, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(TrayIconAdded());
     EXPECT_TRUE(IsWindowVisible(app.mainWindow));
@@ -307,28 +287,4 @@ TEST_F(WindowTest, WordWrapRebuildsTheEditorOrLeavesItWhole) {
         EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
         EXPECT_TRUE(Menu().State(IDM_WORD_WRAP)->checked);
     }
-}
-
-TEST_F(WindowTest, CommandsOfTheWindow) {
-    SetText("keep");
-    for (WORD id : {WORD(IDM_RUN_FILE_BASE), WORD(IDM_RUN_FILE_BASE + 1),
-                    WORD(IDM_INSERT_LIST_BASE + 1), WORD(12345), WORD(0)})
-        Command(id); // lists without entries, unknown ids: nothing
-    EXPECT_EQ(EditorText(), "keep");
-    Command(IDM_ON_TOP);
-    EXPECT_TRUE(GetWindowLongA(app.mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat"))) << "stored at the next write";
-    Command(IDM_FONT_GROUP3);
-    EXPECT_EQ(+settings.CurrentFontGroup, 2);
-    EXPECT_EQ(+settings.DefaultFontGroup, 2);
-    EXPECT_EQ(FileBytes(folder.File("Korvid.Dat")).size(), kSettingsFileSize);
-    // The group's format keeps the modified flag.
-    SetModified(false);
-    settings.FontGroup3Font.lfWeight = 700;
-    ApplyFontGroup();
-    EXPECT_FALSE(Modified());
-    CHARFORMATA format = {};
-    format.cbSize = sizeof format;
-    SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    EXPECT_TRUE(format.dwEffects & CFE_BOLD);
 }

@@ -71,14 +71,12 @@ TEST_F(AutosaveTest, HiddenAndDirectoryCopiesKeepTheDocumentsFormat) {
     Edit("no name yet");
     Tick();
     EXPECT_EQ(FileBytes(folder.File("backup_Untitled")), "no name yet");
-    ASSERT_TRUE(CreateDirectoryA(folder.File("bk").c_str(), nullptr));
-    TextCopy(folder.File("bk").c_str(), settings.AutoSaveDirectory); // no "\"
+    std::string bare = folder.path().substr(0, folder.path().size() - 1);
+    TextCopy(bare.c_str(), settings.AutoSaveDirectory); // no "\"
     OpenWith("r.rtf", "{\\rtf1\\ansi Rich \\b bold\\b0\\par}");
     Edit(nullptr);
     Tick();
-    std::string rich = FileBytes(folder.File("bk\\backup_r.rtf"));
-    EXPECT_EQ(rich.substr(0, 5), "{\\rtf") << rich;
-    EXPECT_NE(rich.find("bold"), std::string::npos);
+    EXPECT_EQ(FileBytes(folder.File("backup_r.rtf")).substr(0, 5), "{\\rtf");
 
     settings.AutoSaveMode = AutosaveHidden; // one file in the data folder
     const std::string hidden = folder.File("KvAuto.txt");

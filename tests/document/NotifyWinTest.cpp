@@ -98,37 +98,6 @@ TEST_F(Notify, ButtonsAndEscapeGiveTheirAnswersUnderTheCallersCaptions) {
     }
 }
 
-TEST_F(Notify, AnAbsentThirdCaptionHidesItsButtonOnlyInTheGeneralLayout) {
-    struct Seen {
-        bool third = false;
-        int height = 0; // of the client area, -1 when button 2 falls outside it
-    };
-    auto look = [&](const std::function<void()>& run) {
-        Seen seen;
-        Answer(kAsk, IDOK, run, [&](HWND dialog) {
-            EXPECT_TRUE(ItemVisible(dialog, IDOK) && ItemVisible(dialog, IDCANCEL));
-            seen.third = ItemVisible(dialog, IDC_NOTIFY_THIRD);
-            RECT client, second;
-            GetClientRect(dialog, &client);
-            GetWindowRect(GetDlgItem(dialog, IDCANCEL), &second);
-            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&second), 2);
-            seen.height = second.bottom <= client.bottom ? client.bottom : -1;
-        });
-        return seen;
-    };
-    char third[] = "Third";
-    Seen three = look([&] { Ask("Three", "One", "Two", third); });
-    Seen two = look([&] { Ask("Two", "One", "Two", nullptr); });
-    Seen blank = look([&] { Ask("Blank", nullptr, "", nullptr); }); // blank buttons still answer
-    Seen fixed = look([&] { Layout(NOTIFY_ASK, "Fixed", nullptr, IDD_NOTIFY_THREE); });
-    EXPECT_TRUE(three.third);
-    EXPECT_FALSE(two.third || blank.third);
-    EXPECT_GT(two.height, 0) << "button 2 must stay inside the shortened dialog";
-    EXPECT_LT(two.height, three.height);
-    EXPECT_TRUE(fixed.third);
-    EXPECT_EQ(fixed.height, three.height);
-}
-
 TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
     const std::pair<UINT, int> cases[] = {
         {NOTIFY_INPUT + NOTIFY_SMALL_TEXT, IDOK}, {NOTIFY_INPUT, IDCANCEL}, {NOTIFY_ASK, IDOK}};

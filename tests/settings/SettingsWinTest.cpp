@@ -8,9 +8,6 @@
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsPages.h"
 #include "settings/SettingsRecord.h"
-#include "shell/Associations.h"
-#include "shell/AssociationsCore.h"
-#include "tests/shell/RegistrySnapshot.h"
 
 #include <prsht.h>
 
@@ -213,44 +210,34 @@ TEST_F(SettingsTest, TypedTextIsStoredWhenThePageIsLeft) {
           {IDC_MISC_PARTIAL_SIZE, big, NUMBER(PartialLoadSize), "2147483647"},
           {IDC_MISC_PRINT, std::string(700, 'p'), STORED(PrintProgram), std::string(599, 'p')},
           {IDC_MISC_TIME_FORMAT, std::string(70, 't'), STORED(InsertTimeFormat),
-           std::string(59, 't')},
-          {IDC_MISC_DIRECTORY, std::string(650, 'd'), STORED(DefaultDirectory),
-           std::string(599, 'd')}}},
+           std::string(59, 't')}}},
         {IDD_PAGE_VIEW,
          ViewPageProc,
          {{IDC_VIEW_PERCENT_EDIT, "0", NUMBER(WindowSizeValue), "70"},
           {IDC_VIEW_PERCENT_EDIT, "101", NUMBER(WindowSizeValue), "70"},
-          {IDC_VIEW_PERCENT_EDIT, "abc", NUMBER(WindowSizeValue), "70"},
-          {IDC_VIEW_PERCENT_EDIT, "100", NUMBER(WindowSizeValue), "100"},
-          {IDC_VIEW_PERCENT_EDIT, "1", NUMBER(WindowSizeValue), "1"}}},
+          {IDC_VIEW_PERCENT_EDIT, "100", NUMBER(WindowSizeValue), "100"}}},
         {IDD_PAGE_AUTOSAVE,
          AutoSavePageProc,
          {{IDC_AUTOSAVE_MINUTES, "0", NUMBER(AutoSaveMinutes), "1"},
           {IDC_AUTOSAVE_MINUTES, "500", NUMBER(AutoSaveMinutes), "180"},
-          {IDC_AUTOSAVE_MINUTES, big, NUMBER(AutoSaveMinutes), "180"},
           {IDC_AUTOSAVE_MINUTES, "30", NUMBER(AutoSaveMinutes), "30"},
           {IDC_AUTOSAVE_FOLDER, std::string(320, 'f'), STORED(AutoSaveDirectory),
            std::string(299, 'f')}}},
         {IDD_PAGE_FONT,
          FontPageProc,
          {{IDC_FONT_LIST_1, ".h", STORED(FontGroup1Extensions), ".h" + std::string(9, ' ')},
-          {IDC_FONT_LIST_1 + 1, ".asm.c  .cpp", STORED(FontGroup2Extensions), ".asm.c  .cpp"},
           {IDC_FONT_LIST_1 + 2, std::string(280, 'e'), STORED(FontGroup3Extensions),
            std::string(269, 'e')}}},
         {IDD_PAGE_BOOKMARK,
          BookmarkPageProc,
          {{IDC_MARKS_SIZE, "195", NUMBER(BookmarkMaxFileSize), "199680"},
-          {IDC_MARKS_SIZE, "", NUMBER(BookmarkMaxFileSize), "0"},
           {IDC_LABELS_SIZE, big, NUMBER(LabelsMaxFileSize), "2147482624"},
           {IDC_LABELS_MARKER_1 + 1, std::string(70, 'm'), STORED(LabelMarker2),
-           std::string(62, 'm')},
-          {IDC_MARKS_MARKER, std::string(120, 'k'), STORED(BookmarkMarker), std::string(99, 'k')}}},
+           std::string(62, 'm')}}},
         {IDD_PAGE_RUN,
          RunPageProc,
          {{IDC_RUN_FILE_A, std::string(280, 'r'), STORED(RunFileA), std::string(269, 'r')},
-          {IDC_RUN_PARAM_C, std::string(275, 'q'), STORED(RunParamC), std::string(269, 'q')},
-          {IDC_RUN_DESCRIPTION_B, std::string(150, 'd'), STORED(RunDescriptionB),
-           std::string(99, 'd')}}},
+          {IDC_RUN_PARAM_C, std::string(275, 'q'), STORED(RunParamC), std::string(269, 'q')}}},
     };
 #undef STORED
 #undef NUMBER
@@ -287,8 +274,8 @@ TEST_F(SettingsTest, MiscStoresCheckBoxesOnLeavingAndListsAtOnce) {
 }
 
 // Defaults asks first and shows the defaults at once; it leaves the Run
-// buttons and the custom colours alone. Auto finds WordPad; About answers.
-TEST_F(SettingsTest, MiscDefaultsAskFirstAutoFindsWordPadAndAboutCloses) {
+// buttons and the custom colours alone.
+TEST_F(SettingsTest, MiscDefaultsAskFirstAndAboutCloses) {
     TextCopy("C:\\tools\\keep.exe", settings.RunFileA);
     settings.CustomColours[3] = 0x123456;
     Open(IDD_PAGE_MISC, MiscPageProc);
@@ -310,11 +297,6 @@ TEST_F(SettingsTest, MiscDefaultsAskFirstAutoFindsWordPadAndAboutCloses) {
     EXPECT_STREQ(settings.RunFileA, "C:\\tools\\keep.exe");
     EXPECT_EQ(settings.CustomColours[3], 0x123456u);
 
-    TextCopy("-q ", settings.PrintParameter);
-    Click(IDC_MISC_FIND_WORDPAD);
-    EXPECT_NE(std::string(settings.PrintProgram).find("\\WORDPAD.EXE"), std::string::npos);
-    EXPECT_STREQ(settings.PrintParameter, "/p ");
-    EXPECT_EQ(Text(IDC_MISC_PRINT), settings.PrintProgram);
     for (int button : {IDOK, IDCANCEL})
         Answer("About Korvid", button, [&] { Click(IDC_MISC_ABOUT); });
 }
@@ -337,75 +319,6 @@ TEST_F(SettingsTest, ViewShowsThePixelsOfThePercentAndKeepsThemForResolution) {
     Leave();
     EXPECT_EQ(settings.WindowSizeValue, INT32_MAX);
     EXPECT_EQ(settings.WindowHeight, 0);
-}
-
-TEST_F(SettingsTest, AutoSaveEnablingFollowsTheSwitchAndTheDirectoryMode) {
-    Open(IDD_PAGE_AUTOSAVE, AutoSavePageProc);
-    const int all[] = {IDC_AUTOSAVE_NEW_FILES, IDC_AUTOSAVE_KEEP_TRYING, IDC_AUTOSAVE_MODE,
-                       IDC_AUTOSAVE_MINUTES,   IDC_AUTOSAVE_CHOOSE,      IDC_AUTOSAVE_FOLDER};
-    auto enabled = [&] {
-        std::string seen;
-        for (int id : all)
-            seen += Enabled(id) ? '1' : '0';
-        return seen;
-    };
-    EXPECT_EQ(enabled(), "000000");
-    Click(IDC_AUTOSAVE_ENABLE);
-    EXPECT_EQ(settings.AutoSaveEnabled, 1);
-    EXPECT_EQ(enabled(), "111100");
-    Choose(IDC_AUTOSAVE_MODE, 4);
-    EXPECT_EQ(settings.AutoSaveMode, 4);
-    EXPECT_EQ(enabled(), "111111");
-    Click(IDC_AUTOSAVE_ENABLE);
-    EXPECT_EQ(enabled(), "000000");
-}
-
-TEST_F(SettingsTest, RunChooserPutsTheChosenProgramIntoItsField) {
-    std::string program = folder.File("tool.exe");
-    ASSERT_TRUE(WriteWholeFile(program, "MZ"));
-    Open(IDD_PAGE_RUN, RunPageProc);
-    ChooseFile("Korvid 1.9", program, [&] { Click(IDC_RUN_CHOOSE_A + 2); });
-    EXPECT_EQ(Text(IDC_RUN_FILE_A + 2), program);
-    EXPECT_STREQ(settings.RunFileC, "") << "the record changes when the page is left";
-    Leave();
-    EXPECT_EQ(std::string(settings.RunFileC), program);
-}
-
-// The File Types page stores a choice the moment it is made, and its texts
-// count for "Set File Types" at once.
-TEST_F(SettingsTest, FileTypesStoresChoicesAtOnceAndSetsWhatItShows) {
-    classes_root::RegistrySnapshot snapshot;
-    app.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD, 0, 0, 0, 0, host, nullptr,
-                                    nullptr, nullptr);
-    int parts[4] = {100, 200, 300, -1};
-    SendMessageA(app.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
-    for (int32_t& state : settings.AssocTypeStates)
-        state = ASSOC_UNCHANGED;
-    settings.AssocTypeStates[4] = ASSOC_EDIT_ONLY;
-    Open(IDD_PAGE_FILE_TYPES, FileTypesPageProc);
-    Choose(IDC_TYPES_TYPE, 4);
-    EXPECT_EQ(Chosen(IDC_TYPES_ACTION), ASSOC_EDIT_ONLY);
-    Choose(IDC_TYPES_ACTION, ASSOC_DEFAULT);
-    EXPECT_EQ(settings.AssocTypeStates[4], ASSOC_DEFAULT);
-    Click(IDC_TYPES_ALL);
-    EXPECT_EQ(Chosen(IDC_TYPES_ACTION), ASSOC_ON_ICON);
-    EXPECT_EQ(settings.AssocTypeStates[13], ASSOC_ON_ICON);
-    Click(IDC_TYPES_NORM);
-    for (int i = 0; i < kAssocRows; ++i)
-        EXPECT_EQ(settings.AssocTypeStates[i], kAssocTypes[i].normAction) << i;
-    for (int32_t& state : settings.AssocTypeStates)
-        state = ASSOC_UNCHANGED;
-    settings.AssocTypeStates[12] = ASSOC_ON;
-    Type(IDC_TYPES_CUSTOM1_EXT, "korvtest");
-    Type(IDC_TYPES_CUSTOM1_NAME, "Test Notes");
-    Type(IDC_TYPES_CUSTOM2_NAME, std::string(300, 'n'));
-    Click(IDC_TYPES_SET);
-    EXPECT_EQ(classes_root::Value(".korvtest"), "Korvid.korvtestFile");
-    EXPECT_EQ(classes_root::Value("Korvid.korvtestFile"), "Test Notes");
-    char status[128] = {};
-    SendMessageA(app.statusBar, SB_GETTEXTA, 3, reinterpret_cast<LPARAM>(status));
-    EXPECT_STREQ(status, "File types set, 0 keys not written");
-    EXPECT_EQ(strlen(settings.AssocCustom2Name), 269u);
 }
 
 BOOL CALLBACK CollectControls(HWND child, LPARAM p) {

@@ -32,13 +32,6 @@ class ToolsTest : public MainWindowTest {
         Press(app.findDialog, IDCANCEL);
         ASSERT_TRUE(PumpUntil([] { return app.findState == 1; }, 5000));
     }
-    // Puts `bytes` on the clipboard as `format`, beside what is there.
-    static void Clip(UINT format, const void* bytes, size_t size) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(memory), bytes, size);
-        GlobalUnlock(memory);
-        SetClipboardData(format, memory);
-    }
     bool WaitForSelection(LONG first, LONG last) {
         return PumpUntil([&] { return Selection() == std::make_pair(first, last); }, 5000);
     }
@@ -117,45 +110,6 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     CloseDialog();
 }
 
-TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
-    settings.PureTextPaste = 1;
-    SetText("a\r\nb c");
-    CHARFORMATA plainFormat = {};
-    plainFormat.cbSize = sizeof plainFormat;
-    plainFormat.dwMask = CFM_BOLD; // the default System font is bold
-    SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL,
-                 reinterpret_cast<LPARAM>(&plainFormat));
-    Select(0, 3);
-    Command(IDM_COPY);
-    ASSERT_TRUE(OpenClipboard(app.mainWindow));
-    HANDLE data = GetClipboardData(CF_TEXT);
-    ASSERT_NE(data, nullptr);
-    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "a\r\nb");
-    GlobalUnlock(data);
-    CloseClipboard();
-
-    // Formatted content from another program: only its characters arrive.
-    const char rtf[] = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\b bold\\b0}";
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    Clip(RegisterClipboardFormatA("Rich Text Format"), rtf, sizeof rtf);
-    Clip(CF_UNICODETEXT, L"bold", 5 * sizeof(WCHAR));
-    CloseClipboard();
-    Select(4, 5);
-    Command(IDM_PASTE);
-    EXPECT_EQ(EditorText(), "a\r\nb bold");
-    auto bold = [&](LONG at) {
-        Select(at, at + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
-                     reinterpret_cast<LPARAM>(&format));
-        return (format.dwEffects & CFE_BOLD) != 0;
-    };
-    EXPECT_FALSE(bold(0));
-    EXPECT_FALSE(bold(5));
-}
-
 // With little address space left, a paste or a Replace All that would need
 // more than there is is refused with a notice and leaves the text as it
 // was; a small paste still goes in.
@@ -168,7 +122,10 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     auto putOnClipboard = [](const std::wstring& text) {
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
-        Clip(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(WCHAR));
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
+        std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(WCHAR));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
         CloseClipboard();
     };
     std::string notice;
