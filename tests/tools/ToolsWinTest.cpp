@@ -1,15 +1,21 @@
-// The editing tools on a real main window, editor, common Find and Replace
-// dialogs, notifications, the clipboard and the labels window.
+// The tools on a real main window: Find and Replace, memory refusals, Insert,
+// the labels window, the Run buttons, printing, File Info and the user
+// lists. Started programs are seen through the probe, which logs how it was
+// started; File Info is read from its dialog while it is open.
 #include "MainWindowFixture.h"
 
 #include "document/Lifecycle.h"
 #include "document/MemoryGuard.h"
+#include "tests/tools/ProbeLog.h"
 #include "tools/EditorText.h"
 #include "tools/Tools.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -47,15 +53,13 @@ class ToolsTest : public MainWindowTest {
     static int ItemCount() { return int(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)); }
 };
 
-TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
+TEST_F(ToolsTest, FindProposesTheSelectionStepsAndWrapsWhenAsked) {
     SetText("one two one two");
     Select(4, 7);
     HWND dialog = OpenDialog(IDM_FIND);
     char proposed[64] = {};
     GetDlgItemTextA(dialog, edt1, proposed, sizeof proposed);
     EXPECT_STREQ(proposed, "two");
-    Command(IDM_FIND); // a second opening does nothing while one is open
-    EXPECT_EQ(app.findDialog, dialog);
 
     Press(dialog, IDOK);
     EXPECT_TRUE(WaitForSelection(12, 15));
@@ -64,19 +68,7 @@ TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
         Press(dialog, IDOK);
         EXPECT_TRUE(WaitForSelection(4, 7));
     });
-    // "Cancel" leaves the selection.
-    Select(12, 15);
-    Answer(kAsk, IDCANCEL, [&] {
-        Press(dialog, IDOK);
-        EXPECT_TRUE(PumpUntil([] { return notify.modalBusy == 0 && !NotificationsOpen(); }));
-    });
-    EXPECT_EQ(Selection(), std::make_pair(12L, 15L));
     CloseDialog();
-
-    // F3 after the dialog closed repeats the search downward.
-    Select(0, 0);
-    FindNextDown();
-    EXPECT_EQ(Selection(), std::make_pair(4L, 7L));
 }
 
 TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
@@ -100,14 +92,24 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     SendMessageA(app.editorWindow, WM_UNDO, 0, 0);
     EXPECT_EQ(EditorText(), "aaa");
 
-    // Rich Text goes through the control and gives the same result.
-    doc.richText = 1;
-    SetText("b b b");
-    SetDlgItemTextA(dialog, edt1, "b");
-    SetDlgItemTextA(dialog, edt2, "bb");
-    Press(dialog, psh2);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "bb bb bb"; }, 5000)) << EditorText();
     CloseDialog();
+}
+
+// A plain cut puts characters only on the clipboard, and deletes only what
+// reached it.
+TEST_F(ToolsTest, APlainCutDeletesWhatReachedTheClipboard) {
+    settings.PureTextPaste = 1;
+    SetText("a\r\nb c");
+    Select(1, 1);
+    Command(IDM_CUT); // nothing selected: nothing goes
+    Select(0, 2);     // the control counts a line break as one character
+    Command(IDM_CUT);
+    EXPECT_EQ(EditorText(), "b c");
+    ASSERT_TRUE(OpenClipboard(app.mainWindow));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    EXPECT_STREQ(data ? static_cast<const char*>(GlobalLock(data)) : "(none)", "a\r\n");
+    GlobalUnlock(data);
+    CloseClipboard();
 }
 
 // With little address space left, a paste or a Replace All that would need
@@ -128,12 +130,11 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
         SetClipboardData(CF_UNICODETEXT, memory);
         CloseClipboard();
     };
-    std::string notice;
-    auto refusing = [&notice](const std::function<void()>& action) {
-        notice.clear();
+    auto refused = [](const std::function<void()>& action) {
+        std::string notice;
         Answer(kAsk, IDOK, action, [&](HWND q) { notice = ItemText(q, IDC_NOTIFY_TEXT); });
+        return notice == "Not enough memory for this change. The text was left as it was.";
     };
-    const std::string refused = "Not enough memory for this change. The text was left as it was.";
 
     std::string lines;
     for (int i = 0; i < 3000; ++i)
@@ -141,16 +142,14 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     SetText(lines.c_str());
     Select(0, 0);
     putOnClipboard(std::wstring(100000, L'p'));
-    refusing([&] { Command(IDM_PASTE); });
-    EXPECT_EQ(notice, refused);
+    EXPECT_TRUE(refused([&] { Command(IDM_PASTE); }));
     EXPECT_EQ(EditorText(), lines);
 
     std::u16string text = ReadEditorText(app.editorWindow);
-    refusing([&] {
+    EXPECT_TRUE(refused([&] {
         ApplyTextEdit(text, ReplaceAllText(text, u"x", std::u16string(600, u'y'), false, false,
                                            SystemFolding()));
-    });
-    EXPECT_EQ(notice, refused);
+    }));
     EXPECT_EQ(EditorText(), lines);
 
     putOnClipboard(L"ok");
@@ -183,15 +182,6 @@ TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
     EXPECT_EQ(EditorText(), "[stored]");
     EXPECT_STREQ(settings.InsertTextC, "stored");
     EXPECT_EQ(notify.modalBusy, 0);
-    // OK keeps the typing, inserts nothing and writes the settings file.
-    std::string file = std::string(app.dataFolder) + "Korvid.Dat";
-    DeleteFileA(file.c_str());
-    Answer(
-        "Insert", IDOK, [&] { Command(IDM_INSERT_TEXT); },
-        [&](HWND d) { SetDlgItemTextA(d, IDC_INSERT_EDIT_A + 2, std::string(400, 't').c_str()); });
-    EXPECT_EQ(EditorText(), "[stored]");
-    EXPECT_EQ(std::string(settings.InsertTextC), std::string(299, 't'));
-    EXPECT_TRUE(FileExists(file));
 }
 
 TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
@@ -215,11 +205,150 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(labelsWindowOpen, 0);
     EXPECT_EQ(Selection(), std::make_pair(10L, 11L));
+}
 
-    // Over the size limit: the notice, and no window.
-    doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;
-    Answer(kAsk, IDOK, [&] { Command(IDM_LABELS); });
-    EXPECT_EQ(labelsWindow, nullptr);
+} // namespace
+
+namespace {
+
+class RunInfoTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateBars();
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        probe = self;
+        probe = probe.substr(0, probe.rfind('\\') + 1) + "korvid_run_probe.exe";
+        ASSERT_TRUE(FileExists(probe)) << probe;
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", folder.File("probe.log").c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", nullptr);
+        MainWindowTest::TearDown();
+    }
+    // Runs `command` and waits until the probe has logged one start more.
+    ProbeStart Started(WORD command) {
+        Command(command);
+        std::vector<ProbeStart> starts;
+        // A process start on a loaded machine can take seconds.
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                return (starts = ParseProbeLog(FileBytes(folder.File("probe.log")))).size() > seen;
+            },
+            30000));
+        return starts.size() > seen ? starts[seen++] : ProbeStart{"(none)", "", 0};
+    }
+    void Name(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        doc.hasFileName = 1;
+    }
+    std::string probe;
+    size_t seen = 0;
+};
+
+TEST_F(RunInfoTest, RunButtonsReplaceTheWildcardAsTheirSpecialSays) {
+    std::string documentFolder = folder.path() + "t";
+    CreateDirectoryA(documentFolder.c_str(), nullptr);
+    Name(documentFolder + "\\a.txt");
+    SetText("hello world");
+    for (char* program : {settings.RunFileA, settings.RunFileB, settings.RunFileC})
+        TextCopy(probe.c_str(), program);
+    TextCopy("??", settings.RunParamA);
+    settings.RunSpecialA = 1; // Filename
+    TextCopy("x ?? ??", settings.RunParamB);
+    settings.RunSpecialB = 2; // Filename w/o Ext: only the first wildcard
+    TextCopy("[??]", settings.RunParamC);
+    settings.RunSpecialC = 3; // Selected Text
+    ProbeStart a = Started(IDM_RUN_A);
+    EXPECT_EQ(a.arguments, "a.txt ");
+    EXPECT_EQ(_stricmp(a.folder.c_str(), documentFolder.c_str()), 0) << a.folder;
+    EXPECT_EQ(a.show, SW_SHOWNORMAL);
+    EXPECT_EQ(Started(IDM_RUN_B).arguments, "x a ?? ");
+    Select(0, 5);
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, "[hello] ");
+    Select(2, 2); // nothing selected: the wildcard stays
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, "[??]");
+    // Untitled, "Filename" leaves the wildcard alone; a selection longer
+    // than the work buffer is cut to fit it.
+    doc.hasFileName = 0;
+    doc.fileName[0] = '\0';
+    EXPECT_EQ(Started(IDM_RUN_A).arguments, "??");
+    SetText(std::string(700, 'w'));
+    Select(0, -1);
+    TextCopy("??", settings.RunParamC);
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, std::string(599, 'w'));
+}
+
+// Print writes a quiet copy (the document stays untitled and modified) and
+// starts the print program hidden, the user's switch before the copy.
+TEST_F(RunInfoTest, PrintWritesAQuietCopyAndStartsThePrintProgramHidden) {
+    TextCopy(probe.c_str(), settings.PrintProgram);
+    TextCopy("/pt Printer1 ", settings.PrintParameter);
+    SetText("print me");
+    SetModified(true);
+    ProbeStart print = Started(IDM_PRINT);
+    EXPECT_EQ(print.arguments, "/pt Printer1 \"" + folder.File("Korvid.txt") + "\"");
+    EXPECT_EQ(print.show, SW_HIDE);
+    EXPECT_EQ(FileBytes(folder.File("Korvid.txt")), "print me");
+    EXPECT_EQ(doc.hasFileName, 0);
+    EXPECT_TRUE(Modified());
+}
+
+// The stored file is counted, not the unsaved edits, while another program
+// holds it open for writing; only Close ends the dialog.
+TEST_F(RunInfoTest, FileInfoCountsTheStoredFileWhileAnotherProgramWritesIt) {
+    std::string path = folder.File("log.txt");
+    ASSERT_TRUE(WriteWholeFile(path, "Hello world." + std::string(999986, 'x') + "\r\n"));
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    Name(path);
+    SetText("unsaved edits are not counted");
+    std::string info;
+    Answer(
+        "File Info", IDOK, [&] { Command(IDM_FILE_INFO); },
+        [&](HWND dialog) {
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10))
+                if (!ItemText(dialog, IDC_INFO_AVG_SENTENCE).empty())
+                    break;
+            for (int id :
+                 {IDC_INFO_NAME, IDC_INFO_SIZE, IDC_INFO_TYPE, IDC_INFO_CHARACTERS,
+                  IDC_INFO_LETTERS, IDC_INFO_SPACES, IDC_INFO_SYMBOLS, IDC_INFO_WORDS,
+                  IDC_INFO_LINES, IDC_INFO_SENTENCES, IDC_INFO_AVG_WORD, IDC_INFO_AVG_SENTENCE})
+                info += ItemText(dialog, id) + "|";
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+        });
+    CloseHandle(writer);
+    EXPECT_EQ(notify.modalBusy, 0);
+    EXPECT_EQ(info, path + "|1,000,000|Text|999,998|999,996|1|1|2|2|1|499,998|2|");
+}
+
+TEST_F(RunInfoTest, TheListsCommandsRunTheirProgramAndInsertTheirText) {
+    // '-', '#' and '*' are markers anywhere in a list line, and a build
+    // folder may hold them: the list names a copy of the probe without them.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string listed = std::string(temp) + "KorvidListProbe.exe";
+    ASSERT_EQ(listed.find_first_of("-#*"), std::string::npos) << listed;
+    ASSERT_TRUE(CopyFileA(probe.c_str(), listed.c_str(), FALSE));
+    ASSERT_TRUE(WriteWholeFile(folder.File("KorvWord.txt"),
+                               "*run\r\nProbe\r\n" + listed +
+                                   "\r\nNo command\r\n*ins\r\nfirst text\r\nsecond text\r\n"));
+    LoadUserLists();
+
+    SetText("A-B");
+    Select(1, 2);
+    Command(IDM_INSERT_LIST_BASE + 2);
+    EXPECT_EQ(EditorText(), "Asecond textB");
+    Command(IDM_UNDO);
+    Command(IDM_INSERT_LIST_BASE + 3); // past the end of the list: nothing
+    EXPECT_EQ(EditorText(), "A-B");
+    ProbeStart run = Started(IDM_RUN_FILE_BASE + 1);
+    EXPECT_EQ(run.arguments, "");
+    EXPECT_EQ(run.show, SW_SHOWNORMAL);
+    DeleteFileA(listed.c_str());
 }
 
 } // namespace

@@ -23,11 +23,8 @@
 #include <richedit.h>
 
 #include <cstring>
-#include <string>
 #include <utility>
 
-// Start-up completion is taken off the queue so the test process's own
-// command line is never opened.
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -46,8 +43,8 @@ class MainWindowTest : public ::testing::Test {
             CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                             640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(app.mainWindow, nullptr);
-        // Posted messages come before paint requests, so start-up completion
-        // is the first message the new (visible, unpainted) window receives.
+        // Start-up completion, posted first, is taken off the queue so the
+        // test process's own command line is never opened.
         MSG msg;
         startupPosted = PeekMessageA(&msg, app.mainWindow, 0, 0, PM_REMOVE) &&
                         msg.message == WM_COMMAND && msg.wParam == IDM_STARTUP && msg.lParam == 0;
@@ -60,16 +57,13 @@ class MainWindowTest : public ::testing::Test {
             DestroyWindow(app.mainWindow);
         DrainQuit();
     }
-    // Removes a posted quit message; returns whether there was one.
+    // Runs the queue dry (paints validate; undispatched they repeat);
+    // returns whether a quit message was on it.
     static bool DrainQuit() {
         MSG msg;
         bool quit = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                quit = true;
-            else
-                DispatchMessageA(&msg); // paints validate; undispatched they repeat
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            quit = msg.message == WM_QUIT || (DispatchMessageA(&msg), quit);
         return quit;
     }
     // The bars from the strip of the source tree.
@@ -84,7 +78,6 @@ class MainWindowTest : public ::testing::Test {
         TextCopy(path.c_str(), doc.fileName);
         OpenDocument();
     }
-    // Opens a new file of these bytes.
     void OpenWith(const std::string& name, const std::string& bytes) {
         ASSERT_TRUE(WriteWholeFile(folder.File(name), bytes));
         Open(folder.File(name));
@@ -109,18 +102,13 @@ class MainWindowTest : public ::testing::Test {
         SendMessageA(app.statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    std::string Title() {
-        char title[700] = {};
-        GetWindowTextA(app.mainWindow, title, sizeof title);
-        return title;
-    }
-    std::string EditorText() {
-        int n = GetWindowTextLengthA(app.editorWindow);
-        std::string text(n + 1, '\0');
-        GetWindowTextA(app.editorWindow, &text[0], n + 1);
-        text.resize(n);
+    static std::string Text(HWND window) {
+        std::string text(GetWindowTextLengthA(window) + 1, '\0');
+        text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
         return text;
     }
+    std::string Title() { return Text(app.mainWindow); }
+    std::string EditorText() { return Text(app.editorWindow); }
     TempFolder folder;
     bool startupPosted = false;
 };

@@ -10,20 +10,15 @@ namespace {
 void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName, full = folder + name;
-            if (name == "." || name == "..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full + "\\");
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        std::string name = found.cFileName, full = folder + name;
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            DeleteFileA(full.c_str());
+        else if (name != "." && name != "..")
+            RemoveTree(full + "\\");
     }
+    FindClose(search);
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -78,21 +73,13 @@ std::string FileBytes(const std::string& path) {
     return bytes;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!done()) {
+    for (DWORD start = GetTickCount(); !done();
+         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT)) {
         if (GetTickCount() - start > timeoutMs)
             return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            TranslateMessage(&msg), DispatchMessageA(&msg);
     }
     return true;
 }
@@ -111,12 +98,9 @@ bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
             if (HWND dialog = FindOwnWindow(caption)) {
                 shown = true;
                 answer(dialog);
-                for (DWORD start = GetTickCount(); !done && IsWindow(dialog); Sleep(10))
-                    if (GetTickCount() - start > 15000) {
-                        stuck = true;
-                        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                        break;
-                    }
+                for (DWORD start = GetTickCount(); !done && IsWindow(dialog) && !stuck; Sleep(10))
+                    stuck = GetTickCount() - start > 15000 &&
+                            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
                 break;
             }
         ended = true;
@@ -158,10 +142,8 @@ void ChooseFile(const char* caption, const std::string& path, const std::functio
             // the file; unanswered, it is cancelled so the test fails.
             for (DWORD start = GetTickCount(); !replaced && GetTickCount() - start < 10000;
                  Sleep(10))
-                if (HWND question = FindOwnWindow("Error")) {
-                    PressDialogButton(question, IDYES);
-                    replaced = true;
-                }
+                if (HWND question = FindOwnWindow("Error"))
+                    replaced = (PressDialogButton(question, IDYES), true);
             if (!replaced)
                 PressDialogButton(dialog, IDCANCEL);
         },
@@ -176,19 +158,11 @@ std::string ItemText(HWND dialog, int id) {
     return text;
 }
 
-void PressDialogButton(HWND dialog, int buttonId) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
-}
-
 void RegisterTestWindowClass(const char* className, WNDPROC procedure) {
     LoadLibraryA("RichEd20.dll");
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), className, &wc))
-        return;
+    WNDCLASSA wc = {};
     wc.lpfnWndProc = procedure;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = className;
-    RegisterClassExA(&wc);
+    RegisterClassA(&wc); // a second time fails, and the class stays as it was
 }

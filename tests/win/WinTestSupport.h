@@ -26,7 +26,9 @@ class TempFolder {
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 // The file's bytes, or "(none)" when it cannot be read.
 std::string FileBytes(const std::string& path);
-bool FileExists(const std::string& path);
+inline bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Runs the message loop of this thread until `done` holds or `timeoutMs`
 // passes; returns whether `done` held.
@@ -35,11 +37,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // A visible top-level window of this process with this caption, or null.
 HWND FindOwnWindow(const char* caption);
 
-// Runs `action` on this thread. The first visible window of this process
-// captioned `caption` that shows meanwhile is handed to `answer` on a
-// helper thread, which is joined before this returns, so nothing is left
-// to press a button in a later dialog; a dialog the answer left open for
-// 15 s is cancelled and fails the test. Returns whether one showed.
+// Runs `action` on this thread; the first visible window of this process
+// captioned `caption` meanwhile goes to `answer` on a helper thread, joined
+// before this returns (nothing is left to press a button in a later dialog).
+// A dialog the answer left open for 15 s is cancelled and fails the test.
+// Returns whether one showed.
 bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
                   const std::function<void()>& action);
 // The dialog must come (the test fails when it does not) and is answered
@@ -50,7 +52,9 @@ void Answer(const char* caption, int button, const std::function<void()>& action
 // question whether to replace an existing file is answered Yes.
 void ChooseFile(const char* caption, const std::string& path, const std::function<void()>& action);
 std::string ItemText(HWND dialog, int id);
-void PressDialogButton(HWND dialog, int buttonId);
+inline void PressDialogButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
+}
 
 // Registers a window class of this process with the given procedure, once
 // per class name, and loads the rich-edit library the editors need.
