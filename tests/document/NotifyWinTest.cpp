@@ -41,8 +41,6 @@ HWND WaitForNotification() {
     return found.empty() ? nullptr : found.front();
 }
 
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 INT_PTR Ask(const char* message, const char* caption1, const char* caption2, char* caption3,
             UINT mode = NOTIFY_ASK) {
     return ShowNotification(nullptr, mode, message, caption1, caption2, caption3, 0, 0,
@@ -122,7 +120,7 @@ TEST_F(Notify, OverlappingQuestionsKeepTheirTextsAndAnswers) {
         bool alphas = seen == "alpha question|Alpha one";
         EXPECT_TRUE(alphas || seen == "beta question|Beta one") << seen;
         EXPECT_EQ(ItemVisible(dialog, IDC_NOTIFY_THIRD), !alphas);
-        Click(dialog, alphas ? IDCANCEL : IDC_NOTIFY_THIRD);
+        PressDialogButton(dialog, alphas ? IDCANCEL : IDC_NOTIFY_THIRD);
         EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
     }
     alpha.join();

@@ -1,7 +1,7 @@
 // HKEY_CLASSES_ROOT as the tests see it: default values read and written
-// directly, and a snapshot that puts back everything the file-type tests
-// may change (the extensions' classes, the program's classes, the verbs on
-// the standard classes and the all-files verb).
+// directly, and a snapshot that puts back all the file-type tests may change
+// (the extensions' and the program's classes, the verbs on the standard
+// classes and the all-files verb).
 #pragma once
 
 #include <windows.h>
@@ -34,10 +34,8 @@ inline void SetValue(const std::string& key, const std::string& value) {
 
 inline void DeleteValue(const std::string& key) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
-        RegDeleteValueA(handle, nullptr);
-        RegCloseKey(handle);
-    }
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS)
+        RegDeleteValueA(handle, nullptr), RegCloseKey(handle);
 }
 
 class RegistrySnapshot {

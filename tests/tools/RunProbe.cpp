@@ -1,8 +1,7 @@
-// A program for the tests to start as a Run target, a Run File entry or
-// the print program: it appends one line to the file named by the
-// environment variable KORVID_PROBE_LOG, holding its command line after the
-// program name, its current folder and the show state it was started with,
-// separated by "|". Then it ends.
+// A program the tests start as a Run target, a Run File entry or the print
+// program: it appends to the file named by KORVID_PROBE_LOG one line of its
+// arguments, its current folder and the show state it was started with,
+// separated by "|".
 #include <windows.h>
 
 #include <cstring>
@@ -23,8 +22,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const char* end = *line == '"' ? strchr(line + 1, '"') : strchr(line, ' ');
     line = end == nullptr ? "" : end + (*end == '"' && end[1] == ' ' ? 2 : 1);
     std::string entry = std::string(line) + "|" + folder + "|" + std::to_string(show) + "\r\n";
-    // Appends survive two probes at once: the log is opened for appending
-    // only, and retried while the other one holds it.
+    // Two probes at once: the log is opened for appending, retried while held.
     for (int attempt = 0; attempt < 200; Sleep(10), ++attempt) {
         HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);

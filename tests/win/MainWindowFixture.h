@@ -55,19 +55,11 @@ class MainWindowTest : public ::testing::Test {
         StopFileMonitor();
         if (IsWindow(app.mainWindow))
             DestroyWindow(app.mainWindow);
-        DrainQuit();
+        // The queue runs dry: paints validate, undispatched they repeat.
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&msg);
     }
-    // Runs the queue dry (paints validate; undispatched they repeat);
-    // returns whether a quit message was on it.
-    static bool DrainQuit() {
-        MSG msg;
-        bool quit = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            quit = msg.message == WM_QUIT || (DispatchMessageA(&msg), quit);
-        return quit;
-    }
-    // The bars from the strip of the source tree.
-    void CreateBarsWithStrip() {
+    void CreateBarsWithStrip() { // from the strip of the source tree
         std::string strip = FileBytes(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp");
         ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
         CreateBars();

@@ -50,13 +50,10 @@ TempFolder::~TempFolder() { RemoveTree(path_); }
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     DWORD done = 0;
     bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
               done == bytes.size();
-    CloseHandle(file);
-    return ok;
+    return CloseHandle(file) && ok;
 }
 
 std::string FileBytes(const std::string& path) {
@@ -94,15 +91,13 @@ bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
                   const std::function<void()>& action) {
     std::atomic<bool> done{false}, shown{false}, ended{false}, stuck{false};
     std::thread helper([&] {
-        for (; !done; Sleep(10))
-            if (HWND dialog = FindOwnWindow(caption)) {
-                shown = true;
-                answer(dialog);
-                for (DWORD start = GetTickCount(); !done && IsWindow(dialog) && !stuck; Sleep(10))
-                    stuck = GetTickCount() - start > 15000 &&
-                            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-                break;
-            }
+        HWND dialog = nullptr;
+        while (!done && !(dialog = FindOwnWindow(caption)))
+            Sleep(10);
+        if ((shown = dialog != nullptr))
+            answer(dialog);
+        for (DWORD start = GetTickCount(); dialog && !done && IsWindow(dialog) && !stuck; Sleep(10))
+            stuck = GetTickCount() - start > 15000 && PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         ended = true;
     });
     action();
@@ -117,39 +112,24 @@ bool DialogDuring(const char* caption, const std::function<void(HWND)>& answer,
 
 void Answer(const char* caption, int button, const std::function<void()>& action,
             const std::function<void(HWND)>& fill) {
-    EXPECT_TRUE(DialogDuring(
-        caption,
-        [&](HWND dialog) {
-            if (fill)
-                fill(dialog);
-            PressDialogButton(dialog, button);
-        },
-        action))
-        << "no dialog \"" << caption << "\" showed";
+    auto press = [&](HWND dialog) {
+        (fill ? fill(dialog) : void()), PressDialogButton(dialog, button);
+    };
+    EXPECT_TRUE(DialogDuring(caption, press, action)) << "no dialog \"" << caption << "\" showed";
 }
 
 void ChooseFile(const char* caption, const std::string& path, const std::function<void()>& action) {
-    // Only a Save dialog asks before it names an existing file.
-    const bool exists = FileExists(path) && std::string(caption) == "Save As";
-    bool replaced = !exists;
-    EXPECT_TRUE(DialogDuring(
-        caption,
+    // Only a Save dialog asks (captioned "Error") before it names an
+    // existing file; the question is answered while the dialog waits for it.
+    const bool asks = FileExists(path) && std::string(caption) == "Save As";
+    auto yes = [](HWND question) { PressDialogButton(question, IDYES); };
+    Answer(
+        caption, IDOK,
+        [&] { EXPECT_EQ(asks, DialogDuring("Error", yes, action)) << "replace " << path << "?"; },
         [&](HWND dialog) {
             SetDlgItemTextA(dialog, 0x480, path.c_str());
             SetDlgItemTextA(dialog, 0x47c, path.c_str());
-            PressDialogButton(dialog, IDOK);
-            // The dialog asks under the caption "Error" whether to replace
-            // the file; unanswered, it is cancelled so the test fails.
-            for (DWORD start = GetTickCount(); !replaced && GetTickCount() - start < 10000;
-                 Sleep(10))
-                if (HWND question = FindOwnWindow("Error"))
-                    replaced = (PressDialogButton(question, IDYES), true);
-            if (!replaced)
-                PressDialogButton(dialog, IDCANCEL);
-        },
-        action))
-        << "no file dialog \"" << caption << "\" showed";
-    EXPECT_TRUE(replaced) << "no question whether to replace " << path;
+        });
 }
 
 std::string ItemText(HWND dialog, int id) {

@@ -12,14 +12,11 @@ constexpr const char* kAsk = "Korvid 1.2";
 
 // A fresh folder under the temporary folder, removed with its files at the
 // end of the test. `path` ends with a backslash.
-class TempFolder {
-  public:
+struct TempFolder {
     TempFolder();
     ~TempFolder();
     const std::string& path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + name; }
-
-  private:
     std::string path_;
 };
 
@@ -56,6 +53,6 @@ inline void PressDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
 
-// Registers a window class of this process with the given procedure, once
-// per class name, and loads the rich-edit library the editors need.
+// Registers a window class of this process (once a name) and loads the
+// rich-edit library the editors need.
 void RegisterTestWindowClass(const char* className, WNDPROC procedure);
