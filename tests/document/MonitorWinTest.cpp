@@ -1,260 +1,253 @@
-// The watch for outside changes, with a real main window, a real watching
-// thread and real files: the test thread plays the other program that
-// rewrites the file, and answers the questions the watch asks.
+// What runs behind the user's back, with a real main window and real files:
+// the watch for outside changes (the test thread plays the other program
+// that rewrites the file, and answers the questions the watch asks) and the
+// autosave tick, driven by calling the timer handler directly.
 #include "MainWindowFixture.h"
 
-#include "document/Lifecycle.h"
-#include "document/Save.h"
-
-#include <thread>
-#include <vector>
-
 namespace {
-
-constexpr DWORD kWaitMs = 10000;
-constexpr const char* kQuestion = "File has been modified externally.";
-
-BOOL CALLBACK CollectQuestion(HWND window, LPARAM param) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && std::strcmp(className, "#32770") == 0 &&
-        IsWindowVisible(window) && GetDlgItem(window, IDC_NOTIFY_TEXT))
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> OpenQuestions() {
-    std::vector<HWND> found;
-    EnumWindows(CollectQuestion, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-std::string ItemText(HWND dialog, int id) {
-    char text[256] = "";
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
 
 class MonitorTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         settings.MonitorFile = 1;
-        settings.ShowFileErrors = 0;
+        OpenWith("watched.txt", "first");
         path = folder.File("watched.txt");
-        ASSERT_TRUE(WriteWholeFile(path, "first"));
-        TextCopy(path.c_str(), doc.fileName);
-        OpenDocument();
-        ASSERT_EQ(EditorText(), "first");
-        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     }
-
-    // Rewrites the file as another program would, giving it a write time
-    // of its own: coarse file-system clocks can give two quick writes the
-    // same time, and the watch goes by the time alone.
+    // Rewrites the file as another program would, a second later each time:
+    // coarse file-system clocks can give two quick writes the same time, and
+    // the watch goes by the time alone.
     void Rewrite(const std::string& text) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        ASSERT_TRUE(WriteWholeFile(path, text));
+        HANDLE file =
+            CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         FILETIME time;
         GetSystemTimeAsFileTime(&time);
         ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
-        value.QuadPart += ++rewrites * 10000000ull; // a second apart
+        value.QuadPart += ++rewrites * 10000000ull;
         time = {value.LowPart, value.HighPart};
         SetFileTime(file, nullptr, nullptr, &time);
         CloseHandle(file);
     }
-
-    HWND WaitForQuestion() {
+    // The question must come, alone, and is answered with `button` (0: left
+    // open).
+    HWND WaitAndAnswer(int button) {
         HWND question = nullptr;
-        PumpUntil(
-            [&] {
-                std::vector<HWND> open = OpenQuestions();
-                question = open.empty() ? nullptr : open.front();
-                return question != nullptr;
-            },
-            kWaitMs);
+        PumpUntil([&] { return (question = FindOwnWindow(kAsk)) != nullptr; });
+        if (question == nullptr) {
+            ADD_FAILURE() << "no question came";
+            return nullptr;
+        }
+        EXPECT_EQ(ItemText(question, IDC_NOTIFY_TEXT), "File has been modified externally.");
+        if (button != 0) {
+            PostMessageA(GetDlgItem(question, button), BM_CLICK, 0, 0);
+            EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); }));
+            EXPECT_EQ(FindOwnWindow(kAsk), nullptr) << "asked twice";
+        }
         return question;
     }
-
-    void Answer(HWND question, int button) {
-        PostMessageA(GetDlgItem(question, button), BM_CLICK, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(question); }, kWaitMs));
-    }
-
     // Waits until the watch has looked at a change to another file of the
-    // folder, so that whatever came before it has been looked at too.
-    void WaitForTheWatchToLook() {
+    // folder, so that whatever came before it has been looked at too; then
+    // no question may be open.
+    void NothingAsked() {
         LONG before = MonitorWakeCount();
         ASSERT_TRUE(WriteWholeFile(folder.File("other.txt"), std::to_string(before)));
-        EXPECT_TRUE(PumpUntil([&] { return MonitorWakeCount() > before; }, kWaitMs))
-            << "the watch never woke";
+        EXPECT_TRUE(PumpUntil([&] { return MonitorWakeCount() > before; })) << "the watch slept";
+        EXPECT_EQ(FindOwnWindow(kAsk), nullptr);
     }
-
     std::string path;
     int rewrites = 0;
 };
 
 TEST_F(MonitorTest, AsksOnceKeepMonitoringAsksAgainForALaterChangeAndReloadReloads) {
     Rewrite("second");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(ItemText(question, IDC_NOTIFY_TEXT), kQuestion);
-    EXPECT_EQ(ItemText(question, IDOK), "Reload modified file");
-    EXPECT_EQ(ItemText(question, IDCANCEL), "Keep monitoring");
-    EXPECT_EQ(GetWindow(question, GW_OWNER), app.mainWindow);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(question, IDCANCEL);
-
-    // The same change is not asked about again.
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
+    WaitAndAnswer(IDCANCEL); // "Keep monitoring"
+    NothingAsked();          // the same change is not asked about again
     EXPECT_EQ(EditorText(), "first");
 
     // A later change is, and the reload takes the new text without asking
     // about the unsaved edits, and brings the window back.
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    SetModified(true);
     ShowWindow(app.mainWindow, SW_MINIMIZE);
     Rewrite("third");
-    question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDOK);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "third"; }, kWaitMs)) << EditorText();
-    EXPECT_TRUE(OpenQuestions().empty());
+    WaitAndAnswer(IDOK);
+    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "third"; })) << EditorText();
+    EXPECT_EQ(FindOwnWindow(kAsk), nullptr);
     EXPECT_FALSE(IsIconic(app.mainWindow));
-    EXPECT_EQ(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
+    EXPECT_FALSE(Modified());
     // The reload watches again from the reloaded file.
-    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     Rewrite("fourth");
-    question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
+    WaitAndAnswer(IDCANCEL);
 }
 
-TEST_F(MonitorTest, OwnSavesCopiesBesideItOtherFilesAndAttributesNeverAsk) {
-    SendMessageA(app.editorWindow, EM_SETSEL, 5, 5);
-    SendMessageA(app.editorWindow, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(" edited"));
-    Command(IDM_SAVE);
-    std::string saved;
-    ASSERT_TRUE(ReadWholeFile(path, &saved));
-    EXPECT_EQ(saved, "first edited");
-    EXPECT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+// The document's own save, copies written beside it and attributes are no
+// outside change; but a change that landed before a copy was written is.
+TEST_F(MonitorTest, OwnSavesAndCopiesNeverAskButAChangeBeforeACopyDoes) {
+    settings.AutoSaveMode = AutosaveCopy;
+    StopFileMonitor(); // the change lands before the watch has looked
+    Rewrite("outside");
+    SetModified(true);
+    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
+    WaitAndAnswer(IDCANCEL);
 
-    // An autosave copy next to the file.
-    settings.AutoSaveMode = 1;
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+    Command(IDM_SAVE);
+    EXPECT_EQ(FileBytes(path), "first");
+    SetModified(true);
     OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
     EXPECT_TRUE(FileExists(path + " Backup"));
-
-    // Attributes alone.
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
-
-    // The watch is alive all the same: the first question is for a real change.
-    Rewrite("changed");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(question, IDCANCEL);
+    NothingAsked();
+    Rewrite("later"); // and the watch is alive: a real change still asks
+    WaitAndAnswer(IDCANCEL);
 }
 
-TEST_F(MonitorTest, AChangeThatCameWhileACopyWasWrittenIsStillReported) {
-    settings.AutoSaveMode = 1;
-    // The outside change lands before the watch has looked (here: while it
-    // is held off), and then the program writes a copy beside the file.
-    StopFileMonitor();
-    Rewrite("outside");
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
-
-    // The document's own save is no outside change, before a copy or after.
-    Command(IDM_SAVE);
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    WaitForTheWatchToLook();
-    EXPECT_TRUE(OpenQuestions().empty());
-}
-
-TEST_F(MonitorTest, AQuestionThatOpensDuringATickKeepsLaterTicksAway) {
-    settings.AutoSaveMode = 3; // the reminder holds the tick open
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    std::thread other([&] {
-        auto find = [](const char* message) {
-            for (HWND dialog : OpenQuestions())
-                if (ItemText(dialog, IDC_NOTIFY_TEXT) == message)
-                    return dialog;
-            return HWND(nullptr);
-        };
-        HWND reminder = nullptr;
-        for (DWORD start = GetTickCount(); !reminder && GetTickCount() - start < kWaitMs;)
-            reminder = find("Save File");
-        Rewrite("outside");
-        for (DWORD start = GetTickCount(); !find(kQuestion) && GetTickCount() - start < kWaitMs;)
-            Sleep(10);
-        if (reminder)
-            PostMessageA(GetDlgItem(reminder, IDOK), BM_CLICK, 0, 0);
-    });
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    other.join();
-    std::vector<HWND> open = OpenQuestions();
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(ItemText(open.front(), IDC_NOTIFY_TEXT), kQuestion);
-    EXPECT_EQ(notify.modalBusy, 1);
-    // So a tick now does nothing: no reminder shows.
-    OnMainTimer(app.mainWindow, TIMER_AUTOSAVE);
-    EXPECT_EQ(OpenQuestions().size(), 1u);
-    Answer(open.front(), IDCANCEL);
-    EXPECT_EQ(notify.modalBusy, 0);
-}
-
-TEST_F(MonitorTest, TurningTheSettingOffEndsTheWatchAtItsNextWakeWithoutAsking) {
-    settings.MonitorFile = 0;
-    Rewrite("second");
-    EXPECT_TRUE(PumpUntil([] { return !MonitorRunning(); }, kWaitMs));
-    EXPECT_TRUE(OpenQuestions().empty());
-
-    // Turned on again, it takes effect at the next save.
-    settings.MonitorFile = 1;
-    SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
-    Command(IDM_SAVE);
-    ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
-    Rewrite("third");
-    HWND question = WaitForQuestion();
-    ASSERT_NE(question, nullptr);
-    Answer(question, IDCANCEL);
-}
-
+// What a save or an open does first: the open question closes, the thread
+// ends by itself, the window takes input again, nothing is reloaded.
 TEST_F(MonitorTest, StoppingWhileTheQuestionIsOpenClosesItAndFreesTheWindow) {
-    for (int round = 0; round < 3; ++round) {
-        SCOPED_TRACE(round);
+    for (int round = 0; round < 2; ++round) { // and again after the restart
         Rewrite("change " + std::to_string(round));
-        HWND question = WaitForQuestion();
+        HWND question = WaitAndAnswer(0);
         ASSERT_NE(question, nullptr);
         EXPECT_FALSE(IsWindowEnabled(app.mainWindow));
-        // What a save or an open does first. The thread ends by itself.
         LONG forced = MonitorForcedStops();
         StopFileMonitor();
         EXPECT_EQ(MonitorForcedStops(), forced);
         EXPECT_FALSE(IsWindow(question));
-        EXPECT_TRUE(OpenQuestions().empty());
         EXPECT_FALSE(MonitorRunning());
         EXPECT_EQ(notify.modalBusy, 0);
         EXPECT_TRUE(IsWindowEnabled(app.mainWindow));
-        // The editor was not reloaded behind the user's back.
         EXPECT_EQ(EditorText(), "first");
         RestartFileMonitor();
-        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }, kWaitMs));
+        ASSERT_TRUE(PumpUntil([] { return MonitorRunning(); }));
     }
 }
 
 } // namespace
+
+namespace {
+
+class AutosaveTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateBarsWithStrip();
+        settings.AutoSaveNewFiles = 1;
+        settings.AutoSaveKeepTrying = 0;
+        settings.AutoSaveMode = AutosaveCopy;
+    }
+    void Edit(const char* text) {
+        if (text != nullptr)
+            SetText(text);
+        SetModified(true);
+    }
+    void Tick() { OnMainTimer(app.mainWindow, TIMER_AUTOSAVE); }
+    // Whether a tick offered the Save dialog, which is answered `button`.
+    bool TickOffersSaveAs(int button, const std::string& name = "") {
+        return DialogDuring(
+            "Save As",
+            [&](HWND d) {
+                SetDlgItemTextA(d, 0x480, name.c_str());
+                SetDlgItemTextA(d, 0x47c, name.c_str());
+                PressDialogButton(d, button);
+            },
+            [&] { Tick(); });
+    }
+};
+
+} // namespace
+
+TEST_F(AutosaveTest, CopyModeWritesABackupAndLeavesTheDocumentAsItWas) {
+    OpenWith("a.txt", "original");
+    Edit("first edit");
+    const std::string backup = folder.File("a.txt Backup");
+    const std::string opened = Status();
+    const FILETIME written = doc.fileWriteTime;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "first edit");
+    EXPECT_EQ(FileBytes(folder.File("a.txt")), "original");
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(Status(2), "Auto Saved");
+    EXPECT_EQ(Status(), opened); // a copy is quiet: no "Saved at"
+    EXPECT_EQ(CompareFileTime(&written, &doc.fileWriteTime), 0);
+    // Never while a dialog of the program is open.
+    Edit("second edit");
+    notify.modalBusy = 1;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "first edit");
+    EXPECT_EQ(notify.modalBusy, 1);
+    notify.modalBusy = 0;
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "second edit");
+
+    settings.AutoSaveMode = AutosaveOriginal; // as the Save command does
+    Edit("saved");
+    Tick();
+    EXPECT_EQ(FileBytes(folder.File("a.txt")), "saved");
+    EXPECT_FALSE(Modified());
+    EXPECT_EQ(Status(), "Saved at 5 bytes");
+}
+
+TEST_F(AutosaveTest, HiddenAndDirectoryCopiesKeepTheDocumentsEncoding) {
+    settings.AutoSaveMode = AutosaveHidden; // one file in the data folder
+    const std::string hidden = folder.File("KvAuto.txt");
+    const std::string wide("\xFF\xFEw\0i\0d\0e\0", 10);
+    OpenWith("u.txt", wide);
+    Edit(nullptr);
+    Tick();
+    EXPECT_EQ(FileBytes(hidden), wide);
+    EXPECT_EQ(FileBytes(folder.File("u.txt")), wide);
+    settings.AutoSaveMode = AutosaveDirectory; // a folder named without its "\"
+    TextCopy(folder.path().substr(0, folder.path().size() - 1).c_str(), settings.AutoSaveDirectory);
+    Tick();
+    EXPECT_EQ(FileBytes(folder.File("backup_u.txt")), wide);
+}
+
+TEST_F(AutosaveTest, AFailedCopyIsReportedAndThePreviousCopyStaysUntilTheCauseIsGone) {
+    OpenWith("a.txt", "original");
+    Edit("edit one");
+    const std::string backup = folder.File("a.txt Backup");
+    ASSERT_TRUE(CreateDirectoryA(backup.c_str(), nullptr));
+    Tick();
+    EXPECT_EQ(Status().substr(0, 10), "Save Error"); // ", Modified" may follow
+    EXPECT_EQ(Status(2), "");
+    EXPECT_TRUE(Modified());
+    ASSERT_TRUE(RemoveDirectoryA(backup.c_str()));
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "edit one");
+    EXPECT_EQ(Status(2), "Auto Saved");
+    // A copy that cannot be replaced stays whole; the failure is reported
+    // even though copies are otherwise quiet.
+    settings.ShowFileErrors = 1;
+    Edit("edit two");
+    HANDLE held = CreateFileA(backup.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string message;
+    Answer(
+        kAsk, IDOK, [&] { Tick(); }, [&](HWND q) { message = ItemText(q, IDC_NOTIFY_TEXT); });
+    EXPECT_EQ(message, "Save Error");
+    CloseHandle(held);
+    EXPECT_EQ(FileBytes(backup), "edit one");
+    Tick();
+    EXPECT_EQ(FileBytes(backup), "edit two");
+}
+
+TEST_F(AutosaveTest, AnUnnamedDocumentIsOfferedTheSaveDialogUntilDeclined) {
+    Edit("draft");
+    EXPECT_TRUE(TickOffersSaveAs(IDCANCEL));
+    EXPECT_TRUE(Modified());
+    EXPECT_FALSE(TickOffersSaveAs(IDCANCEL)) << "declined once, not offered again";
+    ClearAutosaveHint();
+    settings.AutoSaveKeepTrying = 1;
+    EXPECT_TRUE(TickOffersSaveAs(IDCANCEL)) << "offered again with \"Keep trying\"";
+    // A name chosen there makes the document that file; later ticks copy it.
+    const std::string chosen = folder.File("chosen.txt");
+    EXPECT_TRUE(TickOffersSaveAs(IDOK, chosen));
+    EXPECT_EQ(FileBytes(chosen), "draft");
+    EXPECT_EQ(std::string(doc.fileName), chosen);
+    Edit(nullptr);
+    Tick();
+    EXPECT_EQ(FileBytes(chosen + " Backup"), "draft");
+}

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -17,103 +15,30 @@
 
 namespace {
 
-constexpr DWORD kOpenTimeoutMs = 5000;
-// A dialog still open this long after its action is closed by force, so a
-// broken dialog fails the test instead of hanging it.
-constexpr DWORD kCloseTimeoutMs = 15000;
-
-std::string WindowText(HWND window) {
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-bool ItemVisible(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    return item && IsWindowVisible(item);
-}
-
-int FontHeight(HWND dialog, int id) {
-    auto font = reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(dialog, id), WM_GETFONT, 0, 0));
-    LOGFONTA face{};
-    if (!font || !GetObjectA(font, sizeof face, &face))
-        return 0;
-    return std::abs(face.lfHeight);
-}
-
-struct DialogSearch {
-    DWORD threadId; // 0: any thread of this process
-    std::vector<HWND> found;
-};
+bool ItemVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
 
 BOOL CALLBACK CollectNotification(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
+    auto* found = reinterpret_cast<std::vector<HWND>*>(param);
     DWORD process = 0;
-    DWORD thread = GetWindowThreadProcessId(window, &process);
     char className[16] = "";
+    GetWindowThreadProcessId(window, &process);
     GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && (!search->threadId || thread == search->threadId) &&
-        std::strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
-        GetDlgItem(window, IDC_NOTIFY_TEXT))
-        search->found.push_back(window);
+    if (process == GetCurrentProcessId() && std::strcmp(className, "#32770") == 0 &&
+        IsWindowVisible(window) && GetDlgItem(window, IDC_NOTIFY_TEXT))
+        found->push_back(window);
     return TRUE;
 }
 
-std::vector<HWND> OpenNotifications(DWORD threadId) {
-    DialogSearch search{threadId, {}};
-    EnumWindows(CollectNotification, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+std::vector<HWND> OpenNotifications() {
+    std::vector<HWND> found;
+    EnumWindows(CollectNotification, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
-HWND WaitForNotification(DWORD threadId) {
-    HWND dialog = nullptr;
-    PumpUntil(
-        [&] {
-            std::vector<HWND> found = OpenNotifications(threadId);
-            dialog = found.empty() ? nullptr : found.front();
-            return dialog != nullptr;
-        },
-        kOpenTimeoutMs);
-    return dialog;
-}
-
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-// A key as the keyboard would deliver it: posted to the focused control, so
-// it goes through the dialog's own message loop.
-void PressKey(HWND dialog, DWORD threadId, WPARAM key) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    HWND target = dialog;
-    if (GetGUIThreadInfo(threadId, &info) && info.hwndFocus)
-        target = info.hwndFocus;
-    PostMessageA(target, WM_KEYDOWN, key, 1);
-    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
-// Runs `run` on this thread while a helper thread waits for the
-// notification it opens and applies `action` to it. True when the dialog
-// showed up and the action closed it; a dialog still open long after the
-// action is closed by force so a fault fails the test instead of hanging it.
-template <class Action, class Run> bool Driven(Action action, Run run) {
-    DWORD self = GetCurrentThreadId();
-    bool found = false, forced = false;
-    std::thread driver([&] {
-        HWND dialog = WaitForNotification(self);
-        if (!dialog)
-            return;
-        found = true;
-        action(dialog);
-        if (!PumpUntil([&] { return !IsWindow(dialog); }, kCloseTimeoutMs)) {
-            forced = true;
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    });
-    run();
-    driver.join();
-    return found && !forced;
+HWND WaitForNotification() {
+    std::vector<HWND> found;
+    PumpUntil([&] { return !(found = OpenNotifications()).empty(); }, 5000);
+    return found.empty() ? nullptr : found.front();
 }
 
 INT_PTR Ask(const char* message, const char* caption1, const char* caption2, char* caption3,
@@ -122,371 +47,91 @@ INT_PTR Ask(const char* message, const char* caption1, const char* caption2, cha
                             GetModuleHandleA(nullptr));
 }
 
-void FillRequest(UINT mode, const char* message, char* caption3) {
+void Layout(UINT mode, const char* message, char* caption3, int layout) {
     notify.mode = mode;
     notify.message = message;
     notify.caption1 = "One";
     notify.caption2 = "Two";
     notify.caption3 = caption3;
+    RunNotificationLayout(nullptr, layout);
 }
 
 class Notify : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ResetNotifyState();
-        notify.answer = 0;
-    }
+    void SetUp() override { ResetNotifyState(); }
 };
 
-TEST_F(Notify, ButtonsAndEscapeGiveTheirAnswersAndButtonsCarryTheCallersCaptions) {
-    DWORD self = GetCurrentThreadId();
-    struct Case {
-        int button; // 0: the Escape key
-        int answer;
-    };
-    for (Case c : {Case{IDOK, AnswerFirst}, Case{IDCANCEL, AnswerSecond},
-                   Case{IDC_NOTIFY_THIRD, AnswerThird}, Case{0, AnswerSecond}}) {
-        SCOPED_TRACE(c.button);
-        char third[] = "Abandon changes";
-        std::string texts[4];
-        INT_PTR result = -2;
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                int ids[] = {IDC_NOTIFY_TEXT, IDOK, IDCANCEL, IDC_NOTIFY_THIRD};
-                for (int i = 0; i < 4; ++i)
-                    texts[i] = ItemText(dialog, ids[i]);
-                if (c.button)
-                    Click(dialog, c.button);
-                else
-                    PressKey(dialog, self, VK_ESCAPE);
-            },
-            [&] { result = Ask("File is not saved", "Save file now", "Abort Close", third); }));
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(LastNotifyAnswer(), c.answer);
-        EXPECT_EQ(notify.answer, c.answer);
-        EXPECT_EQ(texts[0], "File is not saved");
-        EXPECT_EQ(texts[1], "Save file now");
-        EXPECT_EQ(texts[2], "Abort Close");
-        EXPECT_EQ(texts[3], "Abandon changes");
-    }
-}
-
-TEST_F(Notify, EveryLayoutHasTheCaptionBarWithoutSystemMenuAndStaysOnTop) {
-    for (int layout : {IDD_NOTIFY_GENERAL, IDD_NOTIFY_TWO, IDD_NOTIFY_INPUT, IDD_NOTIFY_THREE}) {
-        SCOPED_TRACE(layout);
-        char input[kNotifyInputSize] = "";
-        FillRequest(NOTIFY_ASK, "Layout", input);
-        std::string caption;
-        LONG style = 0, exStyle = 0, messageStyle = 0;
-        bool xShown = true, hasIcon = false;
-        int result = -2;
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                caption = WindowText(dialog);
-                style = GetWindowLongA(dialog, GWL_STYLE);
-                exStyle = GetWindowLongA(dialog, GWL_EXSTYLE);
-                messageStyle = GetWindowLongA(GetDlgItem(dialog, IDC_NOTIFY_TEXT), GWL_STYLE);
-                xShown = ItemVisible(dialog, IDC_NOTIFY_X);
-                hasIcon = SendMessageA(GetDlgItem(dialog, -1), STM_GETICON, 0, 0) != 0;
-                Click(dialog, IDOK);
-            },
-            [&] { result = RunNotificationLayout(nullptr, layout); }));
-        EXPECT_EQ(result, 0);
-        EXPECT_EQ(caption, "Korvid 1.2");
-        EXPECT_TRUE(style & WS_CAPTION);
-        EXPECT_FALSE(style & WS_SYSMENU);
-        EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
-        EXPECT_TRUE(messageStyle & ES_MULTILINE);
-        EXPECT_TRUE(messageStyle & ES_READONLY);
-        EXPECT_FALSE(messageStyle & WS_BORDER);
-        EXPECT_FALSE(xShown);
-        EXPECT_TRUE(hasIcon);
-    }
-}
-
-TEST_F(Notify, AbsentThirdCaptionHidesTheButtonOnlyInTheGeneralLayout) {
-    struct Seen {
-        bool first, second, third;
-        int height; // of the client area, -1 when button 2 falls outside it
-    };
-    auto look = [&](auto run) {
-        Seen seen{};
-        EXPECT_TRUE(Driven(
-            [&](HWND dialog) {
-                seen.first = ItemVisible(dialog, IDOK);
-                seen.second = ItemVisible(dialog, IDCANCEL);
-                seen.third = ItemVisible(dialog, IDC_NOTIFY_THIRD);
-                RECT client, second;
-                GetClientRect(dialog, &client);
-                GetWindowRect(GetDlgItem(dialog, IDCANCEL), &second);
-                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&second), 2);
-                seen.height = second.bottom <= client.bottom ? client.bottom : -1;
-                Click(dialog, IDOK);
-            },
-            run));
-        return seen;
-    };
-    char third[] = "Third";
-    Seen three = look([&] { Ask("Three", "One", "Two", third); });
-    Seen two = look([&] { Ask("Two", "One", "Two", nullptr); });
-    // Buttons 1 and 2 stay without a caption: a blank button still answers.
-    Seen blank = look([&] { Ask("Blank", nullptr, "", nullptr); });
-    Seen fixed = look([&] {
-        FillRequest(NOTIFY_ASK, "Fixed", nullptr);
-        RunNotificationLayout(nullptr, IDD_NOTIFY_THREE);
-    });
-
-    EXPECT_TRUE(three.first && three.second && three.third);
-    EXPECT_TRUE(two.first && two.second);
-    EXPECT_FALSE(two.third);
-    EXPECT_GT(two.height, 0) << "button 2 must stay inside the shortened dialog";
-    EXPECT_LT(two.height, three.height);
-    EXPECT_TRUE(blank.first && blank.second);
-    EXPECT_FALSE(blank.third);
-    EXPECT_TRUE(fixed.third);
-    EXPECT_EQ(fixed.height, three.height);
-}
-
-TEST_F(Notify, SmallTextModeShrinksOnlyTheMessage) {
-    for (UINT mode : {NOTIFY_ASK, NOTIFY_ASK + NOTIFY_SMALL_TEXT}) {
-        SCOPED_TRACE(mode);
-        int message = 0, first = 0, second = 0;
-        LONG busy = 0;
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                message = FontHeight(dialog, IDC_NOTIFY_TEXT);
-                first = FontHeight(dialog, IDOK);
-                second = FontHeight(dialog, IDCANCEL);
-                busy = notify.modalBusy;
-                Click(dialog, IDOK);
-            },
-            [&] {
-                Ask("File is large and might take some time to load.", "1", "2", nullptr, mode);
-            }));
-        EXPECT_EQ(message, mode >= NOTIFY_SMALL_TEXT ? 16 : 20);
-        EXPECT_EQ(first, 20);
-        EXPECT_EQ(second, 20);
-        EXPECT_EQ(busy, 1);
-    }
-}
-
-TEST_F(Notify, ClosingResetsTheRequestButKeepsTheAnswer) {
-    char input[kNotifyInputSize] = "";
-    FillRequest(NOTIFY_ASK + NOTIFY_SMALL_TEXT, "No instances found.", input);
-    ASSERT_TRUE(Driven([](HWND dialog) { Click(dialog, IDCANCEL); },
-                       [] { RunNotificationLayout(nullptr, IDD_NOTIFY_TWO); }));
-    EXPECT_EQ(notify.answer, AnswerSecond);
-    EXPECT_EQ(notify.mode, 0u);
-    EXPECT_EQ(notify.message, nullptr);
-    EXPECT_EQ(notify.caption1, nullptr);
-    EXPECT_EQ(notify.caption2, nullptr);
-    EXPECT_EQ(notify.caption3, nullptr);
-    EXPECT_EQ(notify.onTop, 1);
-    EXPECT_EQ(notify.modalBusy, 0);
-    EXPECT_EQ(notify.bigFont, nullptr);
-    EXPECT_EQ(notify.smallFont, nullptr);
-}
-
-TEST_F(Notify, MissingLayoutFailsAndLeavesTheRecordAlone) {
-    FillRequest(NOTIFY_INPUT, "kept", nullptr);
-    notify.answer = AnswerThird;
-    EXPECT_EQ(RunNotificationLayout(nullptr, 4242), -1);
-    EXPECT_EQ(notify.mode, NOTIFY_INPUT);
-    EXPECT_STREQ(notify.message, "kept");
-    EXPECT_EQ(notify.answer, AnswerThird);
-    EXPECT_EQ(notify.modalBusy, 0);
-}
-
-// The goto-line prompt: layout 1610 in the input mode with small text.
-void RunPrompt(char* buffer, UINT mode = NOTIFY_INPUT + NOTIFY_SMALL_TEXT) {
-    FillRequest(mode, "Enter the line number.", buffer);
-    RunNotificationLayout(nullptr, IDD_NOTIFY_INPUT);
-}
-
-TEST_F(Notify, InputTypedAfterThePrefillComesBackOnEnter) {
-    DWORD self = GetCurrentThreadId();
-    char buffer[kNotifyInputSize] = "12";
-    std::string prefilled;
-    ASSERT_TRUE(Driven(
-        [&](HWND dialog) {
-            HWND edit = GetDlgItem(dialog, IDC_NOTIFY_INPUT);
-            prefilled = WindowText(edit);
-            PostMessageA(edit, EM_SETSEL, 2, 2);
-            for (char c : std::string("345"))
-                PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 1);
-            PressKey(dialog, self, VK_RETURN);
-        },
-        [&] { RunPrompt(buffer); }));
-    EXPECT_EQ(prefilled, "12");
-    EXPECT_EQ(LastNotifyAnswer(), AnswerFirst);
-    EXPECT_STREQ(buffer, "12345");
-}
-
 TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
-    struct Case {
-        UINT mode;
-        int button;
-        size_t length;
-    };
-    for (Case c : {Case{NOTIFY_INPUT + NOTIFY_SMALL_TEXT, IDOK, 599},
-                   Case{NOTIFY_INPUT, IDCANCEL, 599}, Case{NOTIFY_ASK, IDOK, 4}}) {
-        SCOPED_TRACE(c.mode * 10000 + c.button);
+    const std::pair<UINT, int> cases[] = {
+        {NOTIFY_INPUT + NOTIFY_SMALL_TEXT, IDOK}, {NOTIFY_INPUT, IDCANCEL}, {NOTIFY_ASK, IDOK}};
+    for (auto [mode, button] : cases) {
+        SCOPED_TRACE(mode * 10000 + button);
         char buffer[800];
         std::memset(buffer, '#', sizeof buffer);
         std::strcpy(buffer, "kept");
-        ASSERT_TRUE(Driven(
-            [&](HWND dialog) {
-                SetDlgItemTextA(dialog, IDC_NOTIFY_INPUT, std::string(700, 'x').c_str());
-                Click(dialog, c.button);
-            },
-            [&] { RunPrompt(buffer, c.mode); }));
-        EXPECT_EQ(LastNotifyAnswer(), c.button == IDOK ? AnswerFirst : AnswerSecond);
-        EXPECT_EQ(std::strlen(buffer), c.length);
+        Answer(
+            kAsk, button, [&] { Layout(mode, "Enter the line number.", buffer, IDD_NOTIFY_INPUT); },
+            [](HWND d) { SetDlgItemTextA(d, IDC_NOTIFY_INPUT, std::string(700, 'x').c_str()); });
+        EXPECT_EQ(LastNotifyAnswer(), button == IDOK ? AnswerFirst : AnswerSecond);
+        EXPECT_EQ(std::strlen(buffer), mode == NOTIFY_ASK ? 4u : 599u);
         EXPECT_EQ(buffer[600], '#') << "nothing may be written past the 600-byte buffer";
     }
 }
 
-TEST_F(Notify, TimeOutAnswersFirstAfterItsSeconds) {
-    notify.timeoutSeconds = 2;
-    DWORD elapsed = 0;
-    // Nobody presses anything.
-    ASSERT_TRUE(Driven([](HWND) {},
-                       [&] {
-                           DWORD start = GetTickCount();
-                           Ask("Save File", "OK", "Stop AutoSave reminder", nullptr);
-                           elapsed = GetTickCount() - start;
-                       }));
-    EXPECT_EQ(LastNotifyAnswer(), AnswerFirst);
-    EXPECT_GE(elapsed, 1500u);
-    EXPECT_LT(elapsed, 6000u);
-    EXPECT_EQ(notify.timeoutSeconds, 0u);
-}
-
-// The load progress question: the loader sets the handshake, starts the
-// question's own thread and clears the field when the load ends.
-HANDLE StartProgressQuestion(UINT timeoutSeconds, DWORD* threadId) {
-    notify.timeoutSeconds = timeoutSeconds;
+// The loader sets the handshake, starts the question's own thread and
+// clears the field when the load ends, which closes the question.
+TEST_F(Notify, TheLoadQuestionStaysUntilTheHandshakeEndsAndAnswersFirst) {
+    notify.timeoutSeconds = 1;
     notify.caption1 = "File is large and might take some time to load.";
-    return CreateThread(nullptr, 0, ShowNotificationThread,
-                        reinterpret_cast<LPVOID>(2 + NOTIFY_SMALL_TEXT), 0, threadId);
-}
-
-void EndProgressQuestion(HANDLE thread) {
-    for (HWND dialog : OpenNotifications(GetThreadId(thread)))
-        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    WaitForSingleObject(thread, kOpenTimeoutMs);
+    HANDLE thread = CreateThread(nullptr, 0, ShowNotificationThread,
+                                 reinterpret_cast<LPVOID>(2 + NOTIFY_SMALL_TEXT), 0, nullptr);
+    HWND dialog = WaitForNotification();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, IDOK), notify.caption1);
+    EXPECT_EQ(ItemText(dialog, IDC_NOTIFY_TEXT), "");
+    EXPECT_TRUE(ItemVisible(dialog, IDCANCEL)) << "the blank second button lets the load go on";
+    notify.timeoutSeconds = 0;
+    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(notify.answer, AnswerFirst);
     CloseHandle(thread);
 }
 
-TEST_F(Notify, ProgressQuestionWaitsForTheHandshakeThenAnswersFirst) {
-    DWORD threadId = 0;
-    HANDLE thread = StartProgressQuestion(1, &threadId);
-    ASSERT_NE(thread, nullptr);
-    HWND dialog = WaitForNotification(threadId);
-    EXPECT_NE(dialog, nullptr);
-    EXPECT_EQ(ItemText(dialog, IDOK), "File is large and might take some time to load.");
-    EXPECT_EQ(ItemText(dialog, IDC_NOTIFY_TEXT), "");
-    EXPECT_TRUE(ItemVisible(dialog, IDCANCEL)) << "the blank second button lets the load go on";
-
-    // Held open through two of its one-second ticks.
-    EXPECT_FALSE(PumpUntil([&] { return !IsWindow(dialog); }, 2500));
-    notify.timeoutSeconds = 0;
-    DWORD cleared = GetTickCount();
-    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-    EXPECT_LT(GetTickCount() - cleared, 2500u);
-    EXPECT_EQ(notify.answer, AnswerFirst);
-    EndProgressQuestion(thread);
-}
-
-TEST_F(Notify, ProgressQuestionStartedAfterTheLoadEndedClosesByItself) {
-    HANDLE thread = StartProgressQuestion(0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-    EXPECT_EQ(notify.answer, AnswerFirst);
-    EndProgressQuestion(thread);
-}
-
-// Two threads ask at the same moment: each dialog shows its own request and
-// each caller reads its own answer, even after the other dialog closed last.
-TEST(NotifyThreads, OverlappingRequestsKeepTheirTextsAndAnswers) {
-    for (bool directSecond : {false, true}) {
-        SCOPED_TRACE(directSecond ? "ShowNotification and direct use" : "two ShowNotification");
-        ResetNotifyState();
-        std::atomic<int> closed{0};
-        int answers[2] = {-1, -1};
-        auto finish = [&](int side) {
-            ++closed;
-            PumpUntil([&] { return closed == 2; }, kCloseTimeoutMs);
-            answers[side] = LastNotifyAnswer();
-        };
-        std::thread alpha([&] {
-            Ask("alpha question", "Alpha one", "Alpha two", nullptr);
-            finish(0);
-        });
-        // The second request comes while the first dialog stands open and
-        // painted: Wine's text shaping, which both message fields use, must
-        // not run on two threads at once (Windows has no such limit).
-        HWND first = WaitForNotification(0);
-        PumpUntil(
-            [&] {
-                return first && !GetUpdateRect(GetDlgItem(first, IDC_NOTIFY_TEXT), nullptr, FALSE);
-            },
-            kOpenTimeoutMs);
-        std::thread beta([&] {
-            char third[] = "Beta three";
-            if (directSecond) {
-                FillRequest(NOTIFY_ASK, "beta question", third);
-                notify.caption1 = "Beta one";
-                RunNotificationLayout(nullptr, IDD_NOTIFY_THREE);
-            } else {
-                Ask("beta question", "Beta one", "Beta two", third);
-            }
-            finish(1);
-        });
-
-        std::vector<HWND> dialogs;
-        PumpUntil([&] { return (dialogs = OpenNotifications(0)).size() == 2; }, kOpenTimeoutMs);
-        EXPECT_EQ(dialogs.size(), 2u);
-        int alphaSeen = 0, betaSeen = 0;
-        for (HWND dialog : dialogs) {
-            std::string message = ItemText(dialog, IDC_NOTIFY_TEXT);
-            if (message == "alpha question" && ItemText(dialog, IDOK) == "Alpha one" &&
-                !ItemVisible(dialog, IDC_NOTIFY_THIRD)) {
-                ++alphaSeen;
-                Click(dialog, IDCANCEL);
-                PumpUntil([&] { return !IsWindow(dialog); }, kCloseTimeoutMs);
-            } else if (message == "beta question" && ItemText(dialog, IDOK) == "Beta one" &&
-                       ItemText(dialog, IDC_NOTIFY_THIRD) == "Beta three") {
-                ++betaSeen;
-                Click(dialog, IDC_NOTIFY_THIRD);
-                PumpUntil([&] { return !IsWindow(dialog); }, kCloseTimeoutMs);
-            } else {
-                ADD_FAILURE() << "mixed request: " << message;
-            }
-        }
-        for (HWND dialog : OpenNotifications(0))
-            if (alphaSeen + betaSeen != 2)
-                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        alpha.join();
-        beta.join();
-        EXPECT_EQ(alphaSeen, 1);
-        EXPECT_EQ(betaSeen, 1);
-        EXPECT_EQ(answers[0], AnswerSecond);
-        EXPECT_EQ(answers[1], AnswerThird);
-        EXPECT_EQ(notify.modalBusy, 0);
+// Two threads ask at once: each dialog shows its own request and each
+// caller reads its own answer. The second comes once the first stands
+// painted: Wine's text shaping must not run on two threads at once.
+TEST_F(Notify, OverlappingQuestionsKeepTheirTextsAndAnswers) {
+    int answers[2] = {-1, -1};
+    std::thread alpha([&] {
+        Ask("alpha question", "Alpha one", "Alpha two", nullptr);
+        answers[0] = LastNotifyAnswer();
+    });
+    HWND first = WaitForNotification();
+    PumpUntil([&] { return first && !GetUpdateRect(GetDlgItem(first, IDC_NOTIFY_TEXT), 0, 0); });
+    std::thread beta([&] {
+        char third[] = "Beta three";
+        Ask("beta question", "Beta one", "Beta two", third);
+        answers[1] = LastNotifyAnswer();
+    });
+    std::vector<HWND> dialogs;
+    PumpUntil([&] { return (dialogs = OpenNotifications()).size() == 2; });
+    ASSERT_EQ(dialogs.size(), 2u);
+    for (HWND dialog : dialogs) {
+        std::string seen = ItemText(dialog, IDC_NOTIFY_TEXT) + "|" + ItemText(dialog, IDOK);
+        bool alphas = seen == "alpha question|Alpha one";
+        EXPECT_TRUE(alphas || seen == "beta question|Beta one") << seen;
+        EXPECT_EQ(ItemVisible(dialog, IDC_NOTIFY_THIRD), !alphas);
+        PressDialogButton(dialog, alphas ? IDCANCEL : IDC_NOTIFY_THIRD);
+        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
     }
-}
-
-DWORD WINAPI AskFromMonitor(LPVOID owner) {
-    ShowNotification(static_cast<HWND>(owner), 1, "File has been modified externally.",
-                     "Reload modified file", "Keep monitoring", nullptr, 0, 0,
-                     GetModuleHandleA(nullptr));
-    return 0;
+    alpha.join();
+    beta.join();
+    EXPECT_EQ(answers[0], AnswerSecond);
+    EXPECT_EQ(answers[1], AnswerThird);
+    EXPECT_EQ(notify.modalBusy, 0);
 }
 
 // Posted to a question to make its thread end right there, inside the
-// dialog's message loop: a thread killed from outside could be holding a
-// lock of the system, so the test ends it at a point where it holds none.
+// dialog's message loop, where it holds no lock of the system.
 constexpr UINT kEndThreadMessage = WM_APP + 0x77;
 
 LRESULT CALLBACK EndThreadHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -496,32 +141,37 @@ LRESULT CALLBACK EndThreadHook(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A thread that ends while its question is open (the last resort of the
-// file monitor's stop) leaves no trace once the reset has run: the program
-// must not believe a dialog is still up, nor leave the owner disabled.
-TEST(NotifyThreads, QuestionOfAnEndedThreadIsForgottenByTheReset) {
-    ResetNotifyState();
+DWORD WINAPI AskFromMonitor(LPVOID owner) {
+    ShowNotification(static_cast<HWND>(owner), 1, "File has been modified externally.",
+                     "Reload modified file", "Keep monitoring", nullptr, 0, 0,
+                     GetModuleHandleA(nullptr));
+    return 0;
+}
+
+// A thread ended while its question is open (the file monitor's last
+// resort) leaves no trace once the reset has run; a reset while the
+// question's thread lives keeps the question and its owner's lock.
+TEST_F(Notify, TheResetForgetsOnlyTheQuestionOfAnEndedThread) {
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(owner, nullptr);
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, AskFromMonitor, owner, 0, &threadId);
-    ASSERT_NE(thread, nullptr);
-    HWND question = WaitForNotification(threadId);
+    HWND question = WaitForNotification();
     ASSERT_NE(question, nullptr);
+    ResetNotifyState();
+    EXPECT_TRUE(NotificationsOpen());
     EXPECT_EQ(notify.modalBusy, 1);
     EXPECT_FALSE(IsWindowEnabled(owner));
 
     HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, EndThreadHook, nullptr, threadId);
-    ASSERT_NE(hook, nullptr);
     PostMessageA(question, kEndThreadMessage, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; },
-                          kCloseTimeoutMs));
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }));
     UnhookWindowsHookEx(hook);
     CloseHandle(thread);
-    EXPECT_TRUE(PumpUntil([&] { return OpenNotifications(threadId).empty(); }, kOpenTimeoutMs));
+    EXPECT_TRUE(PumpUntil([&] { return OpenNotifications().empty(); }));
     EXPECT_EQ(notify.modalBusy, 1);
     ResetNotifyState();
+    EXPECT_FALSE(NotificationsOpen());
     EXPECT_EQ(notify.modalBusy, 0);
     EXPECT_TRUE(IsWindowEnabled(owner));
     DestroyWindow(owner);

@@ -1,7 +1,7 @@
 // HKEY_CLASSES_ROOT as the tests see it: default values read and written
-// directly, and a snapshot that puts back everything the file-type tests
-// may change (the extensions' classes, the program's classes, the verbs on
-// the standard classes and the all-files verb).
+// directly, and a snapshot that puts back all the file-type tests may change
+// (the extensions' and the program's classes, the verbs on the standard
+// classes and the all-files verb).
 #pragma once
 
 #include <windows.h>
@@ -28,25 +28,16 @@ inline std::string Value(const std::string& key) {
 inline bool KeyExists(const std::string& key) { return Value(key) != "(no key)"; }
 
 inline void SetValue(const std::string& key, const std::string& value) {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &handle, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(handle);
+    RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(),
+                 static_cast<DWORD>(value.size()));
 }
 
 inline void DeleteValue(const std::string& key) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
-        RegDeleteValueA(handle, nullptr);
-        RegCloseKey(handle);
-    }
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS)
+        RegDeleteValueA(handle, nullptr), RegCloseKey(handle);
 }
 
-// What the tests may change: the extensions' classes, the verbs on the
-// standard classes, the program's classes and the all-files verb.
 class RegistrySnapshot {
   public:
     RegistrySnapshot() {

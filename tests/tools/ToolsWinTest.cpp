@@ -1,9 +1,12 @@
-// The editing tools on a real main window, editor, common Find and Replace
-// dialogs, notifications, the clipboard and the labels window.
+// The tools on a real main window: Find and Replace, memory refusals, Insert,
+// the labels window, the Run buttons, printing, File Info and the user
+// lists. Started programs are seen through the probe, which logs how it was
+// started; File Info is read from its dialog while it is open.
 #include "MainWindowFixture.h"
 
 #include "document/Lifecycle.h"
 #include "document/MemoryGuard.h"
+#include "tests/tools/ProbeLog.h"
 #include "tools/EditorText.h"
 #include "tools/Tools.h"
 
@@ -11,32 +14,19 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 class ToolsTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        // Lines as a user sees them: the bare editor is 10 pixels wide.
-        MoveWindow(app.editorWindow, 0, 0, 600, 400, TRUE);
-    }
-    void SetText(const char* text) { SetWindowTextA(app.editorWindow, text); }
-    void Select(LONG first, LONG last) {
-        CHARRANGE range = {first, last};
-        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    }
-    std::pair<LONG, LONG> Selection() {
-        CHARRANGE range = {0, 0};
-        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        return {range.cpMin, range.cpMax};
-    }
     // Opens Find or Replace, puts the texts in and presses a button; the
     // dialog answers through the main window, so the loop runs until the
     // expected state holds.
     HWND OpenDialog(WORD command) {
         Command(command);
         EXPECT_NE(app.findDialog, nullptr);
-        EXPECT_EQ(app.findState, 2);
         return app.findDialog;
     }
     void Press(HWND dialog, int button) {
@@ -50,7 +40,7 @@ class ToolsTest : public MainWindowTest {
     bool WaitForSelection(LONG first, LONG last) {
         return PumpUntil([&] { return Selection() == std::make_pair(first, last); }, 5000);
     }
-    static std::string ItemText(int item, int column) {
+    static std::string Cell(int item, int column) {
         char text[260] = {};
         LVITEMA sub = {};
         sub.iSubItem = column;
@@ -59,46 +49,25 @@ class ToolsTest : public MainWindowTest {
         SendMessageA(labelsList, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
         return text;
     }
-    static int ItemCount() {
-        return labelsList ? static_cast<int>(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)) : -1;
-    }
+    static int ItemCount() { return int(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)); }
 };
 
-TEST_F(ToolsTest, FindProposesTheSelectionStepsWrapsAndRepeatsWithF3) {
+TEST_F(ToolsTest, FindProposesTheSelectionStepsAndWrapsWhenAsked) {
     SetText("one two one two");
     Select(4, 7);
     HWND dialog = OpenDialog(IDM_FIND);
     char proposed[64] = {};
     GetDlgItemTextA(dialog, edt1, proposed, sizeof proposed);
     EXPECT_STREQ(proposed, "two");
-    Command(IDM_FIND); // a second opening does nothing while one is open
-    EXPECT_EQ(app.findDialog, dialog);
 
     Press(dialog, IDOK);
     EXPECT_TRUE(WaitForSelection(12, 15));
     // Nothing further down: "Start again at top" finds the first one.
-    PressDialogButtonLater("Korvid 1.2", IDOK);
-    Press(dialog, IDOK);
-    EXPECT_TRUE(WaitForSelection(4, 7));
-    // "Cancel" leaves the selection.
-    Select(12, 15);
-    PressDialogButtonLater("Korvid 1.2", IDCANCEL);
-    Press(dialog, IDOK);
-    EXPECT_TRUE(PumpUntil([] { return notify.modalBusy == 0 && !NotificationsOpen(); }, 5000));
-    EXPECT_EQ(Selection(), std::make_pair(12L, 15L));
+    Answer(kAsk, IDOK, [&] {
+        Press(dialog, IDOK);
+        EXPECT_TRUE(WaitForSelection(4, 7));
+    });
     CloseDialog();
-
-    // F3 after the dialog closed repeats the search downward.
-    Select(0, 0);
-    FindNextDown();
-    EXPECT_EQ(Selection(), std::make_pair(4L, 7L));
-
-    // A selection of 250 characters is no proposal: the last text stays.
-    SetText(std::string(300, 'x').c_str());
-    Select(0, 250);
-    OpenDialog(IDM_FIND);
-    GetDlgItemTextA(app.findDialog, edt1, proposed, sizeof proposed);
-    EXPECT_STREQ(proposed, "two");
 }
 
 TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
@@ -122,197 +91,24 @@ TEST_F(ToolsTest, ReplaceIgnoresCaseAndReplaceAllRunsFromTheTopOnce) {
     SendMessageA(app.editorWindow, WM_UNDO, 0, 0);
     EXPECT_EQ(EditorText(), "aaa");
 
-    // The longest texts the dialog takes, 599 characters each.
-    std::string longFind(599, 'k'), longWith(599, 'm');
-    SetText((longFind + "!").c_str());
-    SetDlgItemTextA(dialog, edt1, longFind.c_str());
-    SetDlgItemTextA(dialog, edt2, longWith.c_str());
-    Press(dialog, psh2);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == longWith + "!"; }, 5000));
-
-    // Rich Text goes through the control and gives the same result.
-    doc.richText = 1;
-    SetText("b b b");
-    SetDlgItemTextA(dialog, edt1, "b");
-    SetDlgItemTextA(dialog, edt2, "bb");
-    Press(dialog, psh2);
-    EXPECT_TRUE(PumpUntil([&] { return EditorText() == "bb bb bb"; }, 5000)) << EditorText();
     CloseDialog();
 }
 
-// Whole words: Replace All on plain text (worked out on a copy) ends words
-// where the control's own search does, which Find Next and Rich Text use.
-// Under Wine the control's word characters are the letters and digits of
-// every script; '_', apostrophes and other signs end words.
-TEST_F(ToolsTest, WholeWordReplaceAllAgreesWithTheControlsSearch) {
-    struct Case {
-        const char16_t* text;
-        const char16_t* expected; // "ab" replaced by "X" as a whole word
-    };
-    const Case cases[] = {
-        {u"ab_ _ab a_b", u"X_ _X a_b"},
-        {u"ab' 'ab it's ab\u2019", u"X' 'X it's X\u2019"},
-        {u"ab1 1ab ab\u00B2 \u0661ab (ab)", u"ab1 1ab ab\u00B2 \u0661ab (X)"},
-        {u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab",
-         u"\u00E9ab ab\u00C4 \u00DFab ab\u4E00 \u03B1ab"},
-        {u"ab-ab.ab\tab\rab", u"X-X.X\tX\rX"},
-        {u"abab ab ab\u00D7ab", u"abab X X\u00D7X"},
-    };
-    HWND dialog = OpenDialog(IDM_REPLACE);
-    SetDlgItemTextA(dialog, edt1, "ab");
-    SetDlgItemTextA(dialog, edt2, "X");
-    CheckDlgButton(dialog, chx1, BST_CHECKED); // whole word
-    for (const Case& c : cases) {
-        std::u16string results[2];
-        for (int rich = 0; rich < 2; ++rich) {
-            doc.richText = rich;
-            SETTEXTEX set = {ST_DEFAULT, 1200};
-            SendMessageW(app.editorWindow, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&set),
-                         reinterpret_cast<LPARAM>(c.text));
-            std::u16string before = ReadEditorText(app.editorWindow);
-            Press(dialog, psh2);
-            PumpUntil([&] { return ReadEditorText(app.editorWindow) != before; }, 300);
-            results[rich] = ReadEditorText(app.editorWindow);
-        }
-        EXPECT_TRUE(results[0] == results[1] && results[0] == c.expected)
-            << "case " << (&c - cases) << ": the plain and the control's results differ or "
-            << "are not the expected one";
-    }
-    doc.richText = 0;
-    CloseDialog();
-}
-
-TEST_F(ToolsTest, ReplaceAllOverManyLinesIsOneUndoInAFreshEditor) {
-    std::string lines;
-    for (int i = 0; i < 3000; ++i)
-        lines += "ab\r\n";
-    SetText(lines.c_str());
-    SendMessageA(app.editorWindow, EM_SETMODIFY, FALSE, 0);
-    HWND before = app.editorWindow;
-    // Every paragraph break goes: the control would take minutes for that.
-    std::u16string text = ReadEditorText(app.editorWindow);
-    ApplyTextEdit(text, ReplaceAllText(text, u"b\r", u"c", false, false, SystemFolding()));
-    EXPECT_NE(app.editorWindow, before);
-    EXPECT_EQ(app.undoEditor, before);
-    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), app.editorWindow);
-    EXPECT_FALSE(IsWindowVisible(before));
-    std::string expected;
-    for (int i = 0; i < 3000; ++i)
-        expected += "ac";
-    EXPECT_EQ(EditorText(), expected);
-    EXPECT_NE(SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0), 0);
-    EXPECT_EQ(Selection(), std::make_pair(6000L, 6000L));
-
-    // Typing in the fresh editor is undone first; the next undo brings the
-    // old text back.
-    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("z"));
-    Command(IDM_UNDO);
-    EXPECT_EQ(EditorText(), expected);
-    Command(IDM_UNDO);
-    EXPECT_EQ(app.editorWindow, before);
-    EXPECT_EQ(app.undoEditor, nullptr);
-    EXPECT_TRUE(IsWindowVisible(before));
-    EXPECT_EQ(GetDlgItem(app.mainWindow, IDC_EDITOR), before);
-    EXPECT_EQ(EditorText(), lines);
-}
-
-TEST_F(ToolsTest, GotoSelectsTheFirstCharacterOfTheLine) {
-    SetText("ab\r\ncd\r\nef");
-    Select(7, 7);
-    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "2", IDOK);
-    GotoLine(app.mainWindow);
-    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
-    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "1", IDOK);
-    GotoLine(app.mainWindow);
-    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
-    // 0 is the caret's line.
-    Select(7, 7);
-    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "0", IDOK);
-    GotoLine(app.mainWindow);
-    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
-    // Beyond the last line the selection goes.
-    Select(0, 2);
-    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "99", IDOK);
-    GotoLine(app.mainWindow);
-    EXPECT_EQ(Selection().first, Selection().second);
-    // Cancel moves nothing.
-    Select(1, 2);
-    FillAndPressLater("Korvid 1.2", IDC_NOTIFY_INPUT, "1", IDCANCEL);
-    GotoLine(app.mainWindow);
-    EXPECT_EQ(Selection(), std::make_pair(1L, 2L));
-}
-
-TEST_F(ToolsTest, DeDoubleCollapsesRunsInPlainAndRichText) {
-    for (int rich = 0; rich < 2; ++rich) {
-        doc.richText = rich;
-        SetText("xababababy Aaa");
-        Select(1, 3);
-        Command(IDM_DEDOUBLE);
-        EXPECT_EQ(EditorText(), "xaby Aaa") << "rich " << rich;
-        EXPECT_STREQ(findWhat, "abab");
-        Select(5, 6);
-        Command(IDM_DEDOUBLE);
-        EXPECT_EQ(EditorText(), "xaby A") << "rich " << rich;
-    }
-    // 200 characters or more: nothing happens.
-    std::string many(400, 'q');
-    SetText(many.c_str());
-    Select(0, 200);
-    Command(IDM_DEDOUBLE);
-    EXPECT_EQ(EditorText(), many);
-}
-
-TEST_F(ToolsTest, PlainCopyAndPasteCarryCharactersOnly) {
+// A plain cut puts characters only on the clipboard, and deletes only what
+// reached it.
+TEST_F(ToolsTest, APlainCutDeletesWhatReachedTheClipboard) {
     settings.PureTextPaste = 1;
     SetText("a\r\nb c");
-    CHARFORMATA plainFormat = {};
-    plainFormat.cbSize = sizeof plainFormat;
-    plainFormat.dwMask = CFM_BOLD; // the default System font is bold
-    SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_ALL,
-                 reinterpret_cast<LPARAM>(&plainFormat));
-    Select(0, 3);
-    Command(IDM_COPY);
+    Select(1, 1);
+    Command(IDM_CUT); // nothing selected: nothing goes
+    Select(0, 2);     // the control counts a line break as one character
+    Command(IDM_CUT);
+    EXPECT_EQ(EditorText(), "b c");
     ASSERT_TRUE(OpenClipboard(app.mainWindow));
     HANDLE data = GetClipboardData(CF_TEXT);
-    ASSERT_NE(data, nullptr);
-    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), "a\r\nb");
+    EXPECT_STREQ(data ? static_cast<const char*>(GlobalLock(data)) : "(none)", "a\r\n");
     GlobalUnlock(data);
     CloseClipboard();
-
-    // Formatted content from another program: only its characters arrive.
-    const char rtf[] = "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\b bold\\b0}";
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL rich = GlobalAlloc(GMEM_MOVEABLE, sizeof rtf);
-    std::memcpy(GlobalLock(rich), rtf, sizeof rtf);
-    GlobalUnlock(rich);
-    SetClipboardData(RegisterClipboardFormatA("Rich Text Format"), rich);
-    HGLOBAL plain = GlobalAlloc(GMEM_MOVEABLE, 5 * sizeof(WCHAR));
-    std::memcpy(GlobalLock(plain), L"bold", 5 * sizeof(WCHAR));
-    GlobalUnlock(plain);
-    SetClipboardData(CF_UNICODETEXT, plain);
-    CloseClipboard();
-    Select(4, 5);
-    Command(IDM_PASTE);
-    EXPECT_EQ(EditorText(), "a\r\nb bold");
-    auto bold = [&](LONG at) {
-        Select(at, at + 1);
-        CHARFORMATA format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
-                     reinterpret_cast<LPARAM>(&format));
-        return (format.dwEffects & CFE_BOLD) != 0;
-    };
-    EXPECT_FALSE(bold(0));
-    EXPECT_FALSE(bold(5));
-
-    // A cut with nothing selected changes nothing.
-    Select(2, 2);
-    Command(IDM_CUT);
-    EXPECT_EQ(EditorText(), "a\r\nb bold");
-    Select(0, 1);
-    Command(IDM_CUT);
-    EXPECT_EQ(EditorText(), "\r\nb bold");
 }
 
 // With little address space left, a paste or a Replace All that would need
@@ -327,24 +123,17 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     auto putOnClipboard = [](const std::wstring& text) {
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
-        size_t bytes = (text.size() + 1) * sizeof(WCHAR);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
+        std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(WCHAR));
         GlobalUnlock(memory);
         SetClipboardData(CF_UNICODETEXT, memory);
         CloseClipboard();
     };
-    std::string notice;
-    auto answerLater = [&notice] {
-        notice.clear();
-        WithDialogLater("Korvid 1.2", [&notice](HWND dialog) {
-            char text[200] = {};
-            GetDlgItemTextA(dialog, IDC_NOTIFY_TEXT, text, sizeof text);
-            notice = text;
-            PressDialogButton(dialog, IDOK);
-        });
+    auto refused = [](const std::function<void()>& action) {
+        std::string notice;
+        Answer(kAsk, IDOK, action, [&](HWND q) { notice = ItemText(q, IDC_NOTIFY_TEXT); });
+        return notice == "Not enough memory for this change. The text was left as it was.";
     };
-    const std::string refused = "Not enough memory for this change. The text was left as it was.";
 
     std::string lines;
     for (int i = 0; i < 3000; ++i)
@@ -352,16 +141,14 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     SetText(lines.c_str());
     Select(0, 0);
     putOnClipboard(std::wstring(100000, L'p'));
-    answerLater();
-    Command(IDM_PASTE);
-    EXPECT_EQ(notice, refused);
+    EXPECT_TRUE(refused([&] { Command(IDM_PASTE); }));
     EXPECT_EQ(EditorText(), lines);
 
     std::u16string text = ReadEditorText(app.editorWindow);
-    answerLater();
-    ApplyTextEdit(
-        text, ReplaceAllText(text, u"x", std::u16string(600, u'y'), false, false, SystemFolding()));
-    EXPECT_EQ(notice, refused);
+    EXPECT_TRUE(refused([&] {
+        ApplyTextEdit(text, ReplaceAllText(text, u"x", std::u16string(600, u'y'), false, false,
+                                           SystemFolding()));
+    }));
     EXPECT_EQ(EditorText(), lines);
 
     putOnClipboard(L"ok");
@@ -369,103 +156,17 @@ TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
     EXPECT_EQ(EditorText(), "ok" + lines);
 }
 
-TEST_F(ToolsTest, IndentMovesEachParagraphOneStepNeverBelowZero) {
-    SetText("a\rb\rc");
-    auto indentOf = [&](LONG at) {
-        Select(at, at);
-        PARAFORMAT2 format = {};
-        format.cbSize = sizeof format;
-        SendMessageA(app.editorWindow, EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&format));
-        return format.dxStartIndent;
-    };
-    Select(0, 5);
-    Command(IDM_INDENT);
-    Command(IDM_INDENT);
-    EXPECT_EQ(indentOf(0), 682);
-    EXPECT_EQ(indentOf(4), 682);
-    // Only the middle paragraph goes back to 341: the indents now differ.
-    Select(2, 2);
-    Command(IDM_OUTDENT);
-    Select(0, 5);
-    Command(IDM_OUTDENT);
-    EXPECT_EQ(indentOf(0), 341);
-    EXPECT_EQ(indentOf(2), 0);
-    EXPECT_EQ(indentOf(4), 341);
-    Select(2, 2);
-    Command(IDM_OUTDENT); // 0 stays 0
-    EXPECT_EQ(indentOf(2), 0);
-}
-
-TEST_F(ToolsTest, InsertTimeAndTheInsertDialog) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    settings.InsertTimeMode = 4;
-    std::strcpy(settings.InsertTimeFormat, "'at'");
-    std::strcpy(settings.InsertDateFormat, "yyyy");
-    SetText("");
-    Command(IDM_INSERT_TIME);
-    EXPECT_EQ(EditorText(), "at " + std::to_string(now.wYear));
-    settings.InsertTimeMode = 0;
-    char date[80];
-    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, sizeof date);
-    SetText("");
-    Command(IDM_INSERT_TIME);
-    EXPECT_EQ(EditorText(), date);
-
+TEST_F(ToolsTest, TheInsertDialogPastesTheStoredText) {
     // Paste C inserts the stored text and drops what was typed.
     std::strcpy(settings.InsertTextC, "stored");
     SetText("[]");
     Select(1, 1);
-    FillAndPressLater("Insert", IDC_INSERT_EDIT_A + 2, "typed", IDC_INSERT_PASTE_A + 2);
-    Command(IDM_INSERT_TEXT);
+    Answer(
+        "Insert", IDC_INSERT_PASTE_A + 2, [&] { Command(IDM_INSERT_TEXT); },
+        [&](HWND d) { SetDlgItemTextA(d, IDC_INSERT_EDIT_A + 2, std::string("typed").c_str()); });
     EXPECT_EQ(EditorText(), "[stored]");
     EXPECT_STREQ(settings.InsertTextC, "stored");
     EXPECT_EQ(notify.modalBusy, 0);
-    // OK keeps the typing, inserts nothing and writes the settings file.
-    std::string file = std::string(app.dataFolder) + "Korvid.Dat";
-    DeleteFileA(file.c_str());
-    FillAndPressLater("Insert", IDC_INSERT_EDIT_A + 2, std::string(400, 't'), IDOK);
-    Command(IDM_INSERT_TEXT);
-    EXPECT_EQ(EditorText(), "[stored]");
-    EXPECT_EQ(std::string(settings.InsertTextC), std::string(299, 't'));
-    EXPECT_TRUE(FileExists(file));
-}
-
-TEST_F(ToolsTest, BookmarksScanSetAndGo) {
-    SetText("xx KORVIDtwo yy Korvidone KorvidTwo");
-    Command(IDM_SCAN_MARKS);
-    EXPECT_EQ(app.quickMarks[0], 17);
-    EXPECT_EQ(app.quickMarks[1], 4); // the first occurrence wins
-    EXPECT_EQ(app.quickMarks[2], 0);
-    Command(IDM_GOTO_MARK2);
-    EXPECT_EQ(Selection(), std::make_pair(3L, 4L));
-    Select(0, 0);
-    Command(IDM_SET_MARK3);
-    EXPECT_EQ(app.quickMarks[2], 1);
-    Select(5, 5);
-    Command(IDM_GOTO_MARK3);
-    EXPECT_EQ(Selection(), std::make_pair(0L, 1L));
-
-    // Full-Auto scans before going: a deleted marker word is gone.
-    settings.BookmarkMode = 2;
-    SetText("nothing here");
-    Select(4, 4);
-    Command(IDM_GOTO_MARK1);
-    EXPECT_EQ(app.quickMarks[0], 0);
-    EXPECT_EQ(Selection(), std::make_pair(4L, 4L));
-
-    // On loading, a file of exactly the size limit is not scanned.
-    settings.BookmarkMode = 1;
-    settings.BookmarkMaxFileSize = 30;
-    for (int size : {30, 29}) {
-        app.quickMarks[0] = 0;
-        std::string name = folder.File("marks" + std::to_string(size) + ".txt");
-        std::string content = "KorvidOne" + std::string(static_cast<size_t>(size) - 9, '.');
-        ASSERT_TRUE(WriteWholeFile(name, content));
-        TextCopy(name.c_str(), doc.fileName);
-        OpenDocument();
-        EXPECT_EQ(app.quickMarks[0], size == 30 ? 0 : 1) << size;
-    }
 }
 
 TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
@@ -474,22 +175,10 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     Command(IDM_LABELS);
     HWND window = labelsWindow;
     ASSERT_NE(window, nullptr);
-    char title[64];
-    GetWindowTextA(window, title, sizeof title);
-    EXPECT_STREQ(title, "Labels Found");
     ASSERT_TRUE(PumpUntil([] { return ItemCount() == 3; }, 5000)) << ItemCount();
-    EXPECT_EQ(ItemText(0, 0), "MyRoutine");
-    EXPECT_EQ(ItemText(0, 1), " proc");
-    EXPECT_EQ(ItemText(0, 2), "10");
-    EXPECT_EQ(ItemText(1, 0), "Other");
-    EXPECT_EQ(ItemText(2, 0), "Intro");
-    EXPECT_EQ(ItemText(2, 1), "*** ");
-
-    // A second command keeps the one window and scans again.
-    SetText("Alone proc");
-    Command(IDM_LABELS);
-    EXPECT_EQ(labelsWindow, window);
-    ASSERT_TRUE(PumpUntil([] { return ItemCount() == 1; }, 5000));
+    EXPECT_EQ(Cell(0, 0) + Cell(0, 1) + "|" + Cell(0, 2) + "|" + Cell(1, 0) + "|" + Cell(2, 1) +
+                  Cell(2, 0),
+              "MyRoutine proc|10|Other|*** Intro");
 
     // A double click on the focused row selects there and closes.
     LVITEMA state = {};
@@ -499,45 +188,151 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     click.hdr = {labelsList, IDC_LABELS_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(window, WM_NOTIFY, IDC_LABELS_LIST, reinterpret_cast<LPARAM>(&click));
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(labelsWindowOpen, 0);
-    EXPECT_EQ(Selection(), std::make_pair(6L, 7L));
-
-    // Over the size limit: the notice, and no window.
-    doc.documentBytes = static_cast<uint64_t>(settings.LabelsMaxFileSize) + 1;
-    PressDialogButtonLater("Korvid 1.2", IDOK);
-    Command(IDM_LABELS);
-    EXPECT_EQ(labelsWindow, nullptr);
+    EXPECT_EQ(Selection(), std::make_pair(10L, 11L));
 }
 
-TEST_F(ToolsTest, AnEmptyDocumentAndEmptyTextsGiveQuietResults) {
-    SetText("");
-    Command(IDM_SCAN_MARKS);
-    for (int mark : app.quickMarks)
-        EXPECT_EQ(mark, 0);
-    EXPECT_EQ(FindFirstInText("Korvid"), 0);
-    EXPECT_EQ(FindFirstInText(""), 0);
-    Command(IDM_DEDOUBLE);
-    // Nothing to find: the question, and nothing else.
-    std::strcpy(findWhat, "x");
-    PressDialogButtonLater("Korvid 1.2", IDOK);
-    FindNextDown();
-    EXPECT_EQ(Selection(), std::make_pair(0L, 0L));
-    findWhat[0] = 0;
-    PressDialogButtonLater("Korvid 1.2", IDOK);
-    FindNextDown();
-    EXPECT_EQ(EditorText(), "");
+} // namespace
 
-    // Empty markers find nothing, in an empty text or a full one.
-    std::strcpy(settings.LabelMarker1, "");
-    std::strcpy(settings.LabelMarker2, "");
-    std::strcpy(settings.LabelMarker3, "");
-    SetText("some text proc");
-    Command(IDM_LABELS);
-    ASSERT_NE(labelsWindow, nullptr);
-    SendMessageA(labelsWindow, WM_TIMER, TIMER_LABELS_FILL, 0);
-    EXPECT_EQ(ItemCount(), 0);
-    SendMessageA(labelsWindow, WM_CLOSE, 0, 0);
-    EXPECT_EQ(labelsWindow, nullptr);
+namespace {
+
+class RunInfoTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CreateBars();
+        char self[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, self, sizeof self);
+        probe = self;
+        probe = probe.substr(0, probe.rfind('\\') + 1) + "korvid_run_probe.exe";
+        ASSERT_TRUE(FileExists(probe)) << probe;
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", folder.File("probe.log").c_str());
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("KORVID_PROBE_LOG", nullptr);
+        MainWindowTest::TearDown();
+    }
+    // Runs `command` and waits until the probe has logged one start more.
+    ProbeStart Started(WORD command) {
+        Command(command);
+        std::vector<ProbeStart> starts;
+        // A process start on a loaded machine can take seconds.
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                return (starts = ParseProbeLog(FileBytes(folder.File("probe.log")))).size() > seen;
+            },
+            30000));
+        return starts.size() > seen ? starts[seen++] : ProbeStart{"(none)", "", 0};
+    }
+    void Name(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        doc.hasFileName = 1;
+    }
+    std::string probe;
+    size_t seen = 0;
+};
+
+TEST_F(RunInfoTest, RunButtonsReplaceTheWildcardAsTheirSpecialSays) {
+    std::string documentFolder = folder.path() + "t";
+    CreateDirectoryA(documentFolder.c_str(), nullptr);
+    Name(documentFolder + "\\a.txt");
+    SetText("hello world");
+    for (char* program : {settings.RunFileA, settings.RunFileB, settings.RunFileC})
+        TextCopy(probe.c_str(), program);
+    TextCopy("??", settings.RunParamA);
+    settings.RunSpecialA = 1; // Filename
+    TextCopy("x ?? ??", settings.RunParamB);
+    settings.RunSpecialB = 2; // Filename w/o Ext: only the first wildcard
+    TextCopy("[??]", settings.RunParamC);
+    settings.RunSpecialC = 3; // Selected Text
+    ProbeStart a = Started(IDM_RUN_A);
+    EXPECT_EQ(a.arguments, "a.txt ");
+    EXPECT_EQ(_stricmp(a.folder.c_str(), documentFolder.c_str()), 0) << a.folder;
+    EXPECT_EQ(a.show, SW_SHOWNORMAL);
+    EXPECT_EQ(Started(IDM_RUN_B).arguments, "x a ?? ");
+    Select(0, 5);
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, "[hello] ");
+    Select(2, 2); // nothing selected: the wildcard stays
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, "[??]");
+    // Untitled, "Filename" leaves the wildcard alone; a selection longer
+    // than the work buffer is cut to fit it.
+    doc.hasFileName = 0;
+    doc.fileName[0] = '\0';
+    EXPECT_EQ(Started(IDM_RUN_A).arguments, "??");
+    SetText(std::string(700, 'w'));
+    Select(0, -1);
+    TextCopy("??", settings.RunParamC);
+    EXPECT_EQ(Started(IDM_RUN_C).arguments, std::string(599, 'w'));
+}
+
+// Print writes a quiet copy (the document stays untitled and modified) and
+// starts the print program hidden, the user's switch before the copy.
+TEST_F(RunInfoTest, PrintWritesAQuietCopyAndStartsThePrintProgramHidden) {
+    TextCopy(probe.c_str(), settings.PrintProgram);
+    TextCopy("/pt Printer1 ", settings.PrintParameter);
+    SetText("print me");
+    SetModified(true);
+    ProbeStart print = Started(IDM_PRINT);
+    EXPECT_EQ(print.arguments, "/pt Printer1 \"" + folder.File("Korvid.txt") + "\"");
+    EXPECT_EQ(print.show, SW_HIDE);
+    EXPECT_EQ(FileBytes(folder.File("Korvid.txt")), "print me");
+    EXPECT_EQ(doc.hasFileName, 0);
+    EXPECT_TRUE(Modified());
+}
+
+// The stored file is counted, not the unsaved edits, while another program
+// holds it open for writing; only Close ends the dialog.
+TEST_F(RunInfoTest, FileInfoCountsTheStoredFileWhileAnotherProgramWritesIt) {
+    std::string path = folder.File("log.txt");
+    ASSERT_TRUE(WriteWholeFile(path, "Hello world." + std::string(999986, 'x') + "\r\n"));
+    HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    Name(path);
+    SetText("unsaved edits are not counted");
+    std::string info;
+    Answer(
+        "File Info", IDOK, [&] { Command(IDM_FILE_INFO); },
+        [&](HWND dialog) {
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(10))
+                if (!ItemText(dialog, IDC_INFO_AVG_SENTENCE).empty())
+                    break;
+            for (int id :
+                 {IDC_INFO_NAME, IDC_INFO_SIZE, IDC_INFO_TYPE, IDC_INFO_CHARACTERS,
+                  IDC_INFO_LETTERS, IDC_INFO_SPACES, IDC_INFO_SYMBOLS, IDC_INFO_WORDS,
+                  IDC_INFO_LINES, IDC_INFO_SENTENCES, IDC_INFO_AVG_WORD, IDC_INFO_AVG_SENTENCE})
+                info += ItemText(dialog, id) + "|";
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            SendMessageA(dialog, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+        });
+    CloseHandle(writer);
+    EXPECT_EQ(notify.modalBusy, 0);
+    EXPECT_EQ(info, path + "|1,000,000|Text|999,998|999,996|1|1|2|2|1|499,998|2|");
+}
+
+TEST_F(RunInfoTest, TheListsCommandsRunTheirProgramAndInsertTheirText) {
+    // '-', '#' and '*' are markers anywhere in a list line, and a build
+    // folder may hold them: the list names a copy of the probe without them.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string listed = std::string(temp) + "KorvidListProbe.exe";
+    ASSERT_EQ(listed.find_first_of("-#*"), std::string::npos) << listed;
+    ASSERT_TRUE(CopyFileA(probe.c_str(), listed.c_str(), FALSE));
+    ASSERT_TRUE(WriteWholeFile(folder.File("KorvWord.txt"),
+                               "*run\r\nProbe\r\n" + listed +
+                                   "\r\nNo command\r\n*ins\r\nfirst text\r\nsecond text\r\n"));
+    LoadUserLists();
+
+    SetText("A-B");
+    Select(1, 2);
+    Command(IDM_INSERT_LIST_BASE + 2);
+    EXPECT_EQ(EditorText(), "Asecond textB");
+    Command(IDM_UNDO);
+    Command(IDM_INSERT_LIST_BASE + 3); // past the end of the list: nothing
+    EXPECT_EQ(EditorText(), "A-B");
+    ProbeStart run = Started(IDM_RUN_FILE_BASE + 1);
+    EXPECT_EQ(run.arguments, "");
+    EXPECT_EQ(run.show, SW_SHOWNORMAL);
+    DeleteFileA(listed.c_str());
 }
 
 } // namespace

@@ -1,13 +1,17 @@
-// A main window of the program's class procedure inside the test process.
+// A main window of the program's class procedure inside the test process,
+// with its editor, and the helpers the tests of it share.
 #pragma once
 
 #include "WinTestSupport.h"
 
 #include "app/AppState.h"
+#include "app/Bars.h"
 #include "app/Editor.h"
 #include "app/MainWindow.h"
 #include "document/Autosave.h"
+#include "document/DocumentNames.h"
 #include "document/DocumentState.h"
+#include "document/Lifecycle.h"
 #include "document/Monitor.h"
 #include "document/Notify.h"
 #include "resource.h"
@@ -19,11 +23,8 @@
 #include <richedit.h>
 
 #include <cstring>
-#include <string>
+#include <utility>
 
-// A main window of the program's class procedure inside the test process,
-// with an editor; start-up completion is taken off the queue so the test
-// process's own command line is never opened.
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -36,57 +37,70 @@ class MainWindowTest : public ::testing::Test {
         TextCopy(folder.path().c_str(), app.dataFolder);
         TextCopy(folder.path().c_str(), app.programFolder);
         RestoreDefaultSettings();
+        settings.ShowFileErrors = 0;
         app.wordWrap = 1;
         app.mainWindow =
             CreateWindowExA(0, "KorvidBoxTest", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                             640, 480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(app.mainWindow, nullptr);
-        // Posted messages come before paint requests, so start-up completion
-        // is the first message the new (visible, unpainted) window receives.
+        // Start-up completion, posted first, is taken off the queue so the
+        // test process's own command line is never opened.
         MSG msg;
         startupPosted = PeekMessageA(&msg, app.mainWindow, 0, 0, PM_REMOVE) &&
                         msg.message == WM_COMMAND && msg.wParam == IDM_STARTUP && msg.lParam == 0;
         CreateEditor(app.mainWindow);
+        MoveWindow(app.editorWindow, 0, 0, 600, 400, TRUE);
     }
     void TearDown() override {
         StopFileMonitor();
         if (IsWindow(app.mainWindow))
             DestroyWindow(app.mainWindow);
-        DrainQuit();
+        // The queue runs dry: paints validate, undispatched they repeat.
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&msg);
     }
-    // Removes a posted quit message; returns whether there was one.
-    static bool DrainQuit() {
-        MSG msg;
-        bool quit = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                quit = true;
-            else
-                DispatchMessageA(&msg); // paints validate; undispatched they repeat
-        }
-        return quit;
+    void CreateBarsWithStrip() { // from the strip of the source tree
+        std::string strip = FileBytes(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp");
+        ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
+        CreateBars();
+        ASSERT_NE(app.toolBar, nullptr);
     }
     void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
-    std::string EditorText() {
-        int n = GetWindowTextLengthA(app.editorWindow);
-        std::string text(n + 1, '\0');
-        GetWindowTextA(app.editorWindow, &text[0], n + 1);
-        text.resize(n);
+    void Open(const std::string& path) {
+        TextCopy(path.c_str(), doc.fileName);
+        OpenDocument();
+    }
+    void OpenWith(const std::string& name, const std::string& bytes) {
+        ASSERT_TRUE(WriteWholeFile(folder.File(name), bytes));
+        Open(folder.File(name));
+    }
+    void SetText(const std::string& text) { SetWindowTextA(app.editorWindow, text.c_str()); }
+    void Type(const char* text) {
+        SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    }
+    void Select(LONG first, LONG last) {
+        CHARRANGE range = {first, last};
+        SendMessageA(app.editorWindow, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    std::pair<LONG, LONG> Selection() {
+        CHARRANGE range = {};
+        SendMessageA(app.editorWindow, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return {range.cpMin, range.cpMax};
+    }
+    bool Modified() { return SendMessageA(app.editorWindow, EM_GETMODIFY, 0, 0) != 0; }
+    void SetModified(bool on) { SendMessageA(app.editorWindow, EM_SETMODIFY, on, 0); }
+    std::string Status(int part = 3) {
+        char text[600] = {};
+        SendMessageA(app.statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    // UTF-16, through EM_GETTEXTEX: the ANSI control's window text would
-    // pass through the code page.
-    std::wstring EditorTextWide() {
-        int n = GetWindowTextLengthA(app.editorWindow);
-        std::wstring text(n + 1, L'\0');
-        GETTEXTEX request = {static_cast<DWORD>((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200,
-                             nullptr, nullptr};
-        LRESULT got =
-            SendMessageA(app.editorWindow, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&request),
-                         reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    static std::string Text(HWND window) {
+        std::string text(GetWindowTextLengthA(window) + 1, '\0');
+        text.resize(GetWindowTextA(window, &text[0], static_cast<int>(text.size())));
         return text;
     }
+    std::string Title() { return Text(app.mainWindow); }
+    std::string EditorText() { return Text(app.editorWindow); }
     TempFolder folder;
     bool startupPosted = false;
 };
