@@ -128,6 +128,9 @@ void ReportMissingToolbar() {
 
 } // namespace
 
+static_assert(2 * sizeof kToolbar / sizeof kToolbar[0] <= kToolbarButtonsMax,
+              "every button and a separator before each fit the toolbar's buffer");
+
 int ToolbarButtonsFor(const SettingsRecord& record, TBBUTTON* out) {
     int n = 0;
     ToolbarGroup previous = Always;

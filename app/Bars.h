@@ -21,8 +21,9 @@ RECT EditorPlace();
 LRESULT OnToolbarTooltip(NMHDR* header);
 
 // The buttons the toolbar gets for these settings, separators included, in
-// order. Returns the count; `out` holds room for every button of the table.
-constexpr int kToolbarButtonsMax = 34;
+// order. Returns the count; `out` holds kToolbarButtonsMax buttons, room for
+// every button of the table and a separator before each.
+constexpr int kToolbarButtonsMax = 64;
 int ToolbarButtonsFor(const SettingsRecord& record, TBBUTTON* out);
 // The tooltip of a command's button, or nullptr.
 const char* ToolbarTooltip(WORD command);

@@ -81,7 +81,7 @@ TEST_F(WindowTest, EveryCommandIsInTheTableOnceAndReachableFromTheMenuOrTheToolb
             reachable.insert(i.id);
             EXPECT_TRUE(ids.count(i.id)) << "menu item " << i.id << " runs nothing";
         }
-    TBBUTTON buttons[64];
+    TBBUTTON buttons[kToolbarButtonsMax];
     int n = ToolbarButtonsFor(settings, buttons);
     for (int i = 0; i < n; ++i) {
         if (buttons[i].fsStyle == TBSTYLE_SEP)
@@ -131,9 +131,11 @@ TEST_F(WindowTest, SeparatorsNeverStandTogetherOrAtTheEnds) {
         settings.ToolbarRunButtons = (mask >> 2) & 1;
         settings.ToolbarBookmarkButtons = (mask >> 3) & 1;
         settings.ToolbarIndentButtons = (mask >> 4) & 1;
-        TBBUTTON b[64];
+        TBBUTTON b[kToolbarButtonsMax + 1];
+        b[kToolbarButtonsMax].idCommand = -7;
         int n = ToolbarButtonsFor(settings, b);
         ASSERT_GT(n, 2);
+        ASSERT_EQ(b[kToolbarButtonsMax].idCommand, -7) << "the buttons overran the buffer";
         EXPECT_NE(b[0].fsStyle, TBSTYLE_SEP);
         EXPECT_NE(b[n - 1].fsStyle, TBSTYLE_SEP);
         for (int i = 1; i < n; ++i)
