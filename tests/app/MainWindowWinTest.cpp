@@ -309,6 +309,33 @@ TEST_F(EditorTest, TheStatusShowsLineColumnInsertAndModifiedOnce) {
     }
 }
 
+// With "Overwrite selection" off, typing goes in before the selection and
+// Backspace deletes nothing while text is selected, even when Ctrl was let
+// go where the editor did not see it; with it on, the control's own rules.
+TEST_F(EditorTest, TypingOverASelectionFollowsOverwriteSelection) {
+    struct Row {
+        int overwrite, ctrlSeenDown;
+        LONG last; // the selection is 1..last
+        WPARAM key;
+        char character;
+        const char* text;
+        LONG caret;
+    } rows[] = {{0, 0, 4, 'X', 'x', "axbcdef", 2},     {0, 0, 2, VK_BACK, '\b', "abcdef", 1},
+                {0, 1, 4, VK_BACK, '\b', "abcdef", 1}, {0, 0, 4, VK_DELETE, 0, "aef", 1},
+                {1, 0, 4, 'X', 'x', "axef", 2},        {1, 0, 4, VK_BACK, '\b', "aef", 1},
+                {0, 0, 1, VK_BACK, '\b', "bcdef", 0}};
+    for (const Row& r : rows) {
+        settings.OverwriteSelection = r.overwrite;
+        app.ctrlDown = r.ctrlSeenDown;
+        SetText("abcdef");
+        Select(1, r.last);
+        Key(r.key, r.character);
+        EXPECT_EQ(EditorText(), r.text) << r.overwrite << r.ctrlSeenDown << r.key;
+        EXPECT_EQ(Selection(), std::make_pair(r.caret, r.caret)) << r.text;
+        EXPECT_EQ(app.ctrlDown, 0);
+    }
+}
+
 // A link to a program asks first. The question comes inside the control's
 // button-down and takes the button's release: the click must still end
 // there, or every later move goes on selecting text. After such a click
