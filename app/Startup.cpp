@@ -254,6 +254,10 @@ void CompleteStartup(HWND window) {
         doc.openingFile = 1;
         char longName[kPathSize];
         DWORD n = GetLongPathNameA(argument, longName, kPathSize);
+        // A file that is not there yet keeps the name it was given, made
+        // full: its first save creates it.
+        if (n == 0 || n >= kPathSize)
+            n = GetFullPathNameA(argument, kPathSize, longName, nullptr);
         if (n > 0 && n < kPathSize)
             TextCopy(longName, doc.fileName);
         OpenDocument();

@@ -16,19 +16,29 @@
 using namespace korvid_e2e;
 using namespace classes_root;
 
+// A file named on the command line that is not there yet starts empty
+// under its name, and the first save creates it.
 TEST(CommandLineE2E, AnOverlongArgumentStartsUntitledAndANamedFileOpens) {
     KorvidApp app;
     const std::string path = app.ProgramFolder() + "named.txt";
     WriteTextFile(path, "from the command line");
     for (auto [arguments, title, status] :
          {std::make_tuple(std::string(700, 'k'), "Untitled", KORVID_NAME_AND_VERSION),
-          std::make_tuple(Quote(path), "named.txt", "Opened at 21 bytes")}) {
+          std::make_tuple(Quote(path), "named.txt", "Opened at 21 bytes"),
+          std::make_tuple(Quote(app.ProgramFolder() + "new.txt"), "new.txt",
+                          KORVID_NAME_AND_VERSION)}) {
         app.Start(arguments);
         app.WaitForEditor();
         app.WaitForStatus(status);
         EXPECT_EQ(app.Title(), title);
-        EXPECT_EQ(app.EditorText(), title[0] == 'U' ? "" : "from the command line");
+        EXPECT_EQ(app.EditorText(), title[1] == 'a' ? "from the command line" : "");
         app.ExpectNoNotification();
+        if (title == std::string("new.txt")) {
+            app.TypeText("typed");
+            app.PressKeys("ctrl+s");
+            app.WaitForStatus("Saved at 5 bytes");
+            EXPECT_EQ(ReadFileBytes(app.ProgramFolder() + "new.txt"), ToBytes("typed"));
+        }
         app.Close();
         app.WaitForExit();
     }
