@@ -381,10 +381,15 @@ class Soak {
     }
 
     void Barrier(bool byKey, const std::string& keys = "") {
-        if (!app_.FindMainWindow())
+        // An exit may destroy the window at any moment: the barrier goes to
+        // the window found once, and a window gone meanwhile ends it.
+        HWND window = app_.FindMainWindow();
+        if (!window)
             return mayExit_ ? void() : Fail("the main window is gone");
-        byKey ? app_.PressKeys(keys.empty() ? "ctrl+t" : keys + " ctrl+t")
-              : app_.PostCommand(IDM_ON_TOP);
+        if (byKey)
+            app_.PressKeys(keys.empty() ? "ctrl+t" : keys + " ctrl+t");
+        else if (!PostMessageA(window, WM_COMMAND, IDM_ON_TOP, 0))
+            return mayExit_ && !IsWindow(window) ? void() : Fail("the barrier cannot be posted");
         for (DWORD start = GetTickCount();; Sleep(2)) {
             if (!app_.Running() && !mayExit_)
                 Fail("the program ended (exit code " + std::to_string(app_.WaitForExit(0)) + ")");
@@ -903,9 +908,11 @@ class Soak {
              [&] { undone_ = true, Command(rng_.Percent(50) ? IDM_UNDO : IDM_REDO, "undo/redo"); }},
             {8, [&] { Command(IDM_DEDOUBLE, "de-double"); }},
             {2, [&] { Exit(); }},
-            {1000,
-             [&] { Command(rng_.Percent(50) ? IDM_INDENT : IDM_OUTDENT, "indent/outdent"); }}};
-        int roll = rng_.Below(1000);
+            {10, [&] { Command(rng_.Percent(50) ? IDM_INDENT : IDM_OUTDENT, "indent/outdent"); }}};
+        int roll = 0; // over the weights' sum: every step can come
+        for (const auto& step : steps)
+            roll += step.first;
+        roll = rng_.Below(roll);
         for (const auto& [weight, step] : steps)
             if ((roll -= weight) < 0)
                 return step();
