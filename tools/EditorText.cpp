@@ -264,33 +264,26 @@ void DropUndoEditor() {
     app.undoEditor = nullptr;
 }
 
-bool SelectionIsLarge(HWND editor) {
+namespace {
+
+// The selection as positions in `text`.
+void SelectedSpan(HWND editor, const std::u16string& text, size_t* from, size_t* to) {
     CHARRANGE range = {0, 0};
     SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    // Cheap answers first: no more breaks than characters or lines.
-    if (range.cpMax - range.cpMin <= static_cast<LONG>(kInPlaceBreaks))
-        return false;
-    LRESULT first = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMin);
-    LRESULT last = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMax);
-    if (last - first <= static_cast<LRESULT>(kInPlaceBreaks))
-        return false;
-    std::u16string text = ReadSelectedText(editor, static_cast<size_t>(range.cpMax - range.cpMin));
-    size_t breaks = 0;
-    for (char16_t c : text)
-        breaks += c == u'\r';
-    return breaks > kInPlaceBreaks;
+    *to = range.cpMax < 0 ? text.size() : static_cast<size_t>(range.cpMax);
+    *to = *to < text.size() ? *to : text.size();
+    *from = static_cast<size_t>(range.cpMin < 0 ? 0 : range.cpMin);
+    *from = *from < *to ? *from : *to;
 }
 
-void ReplaceSelectionInFreshEditor(const std::u16string& added,
-                                   const std::function<void(HWND)>& insert) {
+// `text` is the editor's text.
+void ReplaceInFreshEditor(std::u16string& text, const std::u16string& added,
+                          const std::function<void(HWND)>& insert) {
     HWND old = app.editorWindow;
     CHARRANGE range = {0, 0};
     SendMessageA(old, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    std::u16string text = ReadEditorText(old);
-    size_t from = static_cast<size_t>(range.cpMin < 0 ? 0 : range.cpMin);
-    size_t to = range.cpMax < 0 ? text.size() : static_cast<size_t>(range.cpMax);
-    to = to < text.size() ? to : text.size();
-    from = from < to ? from : to;
+    size_t from = 0, to = 0;
+    SelectedSpan(old, text, &from, &to);
     // The fresh editor holds the whole new text while the old one is kept.
     TextCostMeter meter(EditorWraps(old), true);
     meter.Feed(reinterpret_cast<const uint8_t*>(text.data()), from * sizeof(char16_t));
@@ -330,12 +323,35 @@ void ReplaceSelectionInFreshEditor(const std::u16string& added,
     SendMessageA(editor, EM_SCROLLCARET, 0, 0);
 }
 
+} // namespace
+
+void ReplaceSelectionInFreshEditor(const std::u16string& added,
+                                   const std::function<void(HWND)>& insert) {
+    std::u16string text = ReadEditorText(app.editorWindow);
+    ReplaceInFreshEditor(text, added, insert);
+}
+
 bool ReplaceLargeSelection(const std::u16string& added, const std::function<void(HWND)>& insert) {
     HWND editor = app.editorWindow;
-    if (editor == nullptr || (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) != 0 ||
-        !SelectionIsLarge(editor))
+    if (editor == nullptr || (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) != 0)
         return false;
-    ReplaceSelectionInFreshEditor(added, insert);
+    // Cheap answers first: no more breaks than characters or lines.
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (range.cpMax - range.cpMin <= static_cast<LONG>(kInPlaceBreaks))
+        return false;
+    LRESULT first = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMin);
+    LRESULT last = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMax);
+    if (last - first <= static_cast<LRESULT>(kInPlaceBreaks))
+        return false;
+    std::u16string text = ReadEditorText(editor);
+    size_t from = 0, to = 0, breaks = 0;
+    SelectedSpan(editor, text, &from, &to);
+    for (size_t i = from; i < to; ++i)
+        breaks += text[i] == u'\r';
+    if (breaks <= kInPlaceBreaks)
+        return false;
+    ReplaceInFreshEditor(text, added, insert);
     return true;
 }
 

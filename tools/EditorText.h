@@ -40,9 +40,6 @@ bool EditFitsInMemory(const TextEdit& edit, bool wholeText);
 // Above this many paragraph breaks removed, an edit goes into a fresh editor.
 constexpr size_t kInPlaceBreaks = 2000;
 
-// Whether the selection holds more than kInPlaceBreaks paragraph breaks: the
-// control would take time that grows with their square to remove them.
-bool SelectionIsLarge(HWND editor);
 // Replaces the selection through a fresh editor, as a large edit does: the
 // text before and after it (Rich Text with its formats) goes into the fresh
 // editor, `insert` then puts the new text at the caret there, and the whole
@@ -50,8 +47,10 @@ bool SelectionIsLarge(HWND editor);
 // fit in memory, or the user is told and nothing changes.
 void ReplaceSelectionInFreshEditor(const std::u16string& added,
                                    const std::function<void(HWND)>& insert);
-// The same when the selection is large and the editor not read only;
-// returns whether the change was taken here (made or refused).
+// The same when the selection holds more than kInPlaceBreaks paragraph
+// breaks (the control takes time that grows with their square to remove
+// them) and the editor is not read only; returns whether the change was
+// taken here (made or refused).
 bool ReplaceLargeSelection(const std::u16string& added, const std::function<void(HWND)>& insert);
 // Deletes the selection (through a fresh editor when it is large).
 void ClearSelection();
