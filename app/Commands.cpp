@@ -126,7 +126,7 @@ const CommandEntry kCommands[] = {
     {IDM_STARTUP, [](HWND w, WORD) { CompleteStartup(w); }},
     {IDM_DELETE,
      [](HWND, WORD) {
-         SendToEditor(WM_CLEAR);
+         ClearSelection();
          UpdateStatusBar();
      }},
     {IDM_SAVE_AS,

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
+#include "tools/EditorText.h"
 #include "tools/Tools.h"
 
 #include <commctrl.h>
@@ -207,6 +208,24 @@ void OnKeyUp(WPARAM key) {
     }
 }
 
+// Delete, and Backspace and typing where they replace a selection, take a
+// large selection away through a fresh editor (EditorText).
+bool KeyClearsLargeSelection(WPARAM key) {
+    if (KeyHeld(VK_CONTROL) || KeyHeld(VK_SHIFT) || KeyHeld(VK_MENU) ||
+        (key != VK_DELETE && (key != VK_BACK || settings.OverwriteSelection == 0)))
+        return false;
+    return ReplaceLargeSelection(std::u16string(), nullptr);
+}
+
+bool CharReplacesLargeSelection(WPARAM c, LPARAM lParam) {
+    if (settings.OverwriteSelection == 0 || c > 0xFF || c == 0x7F ||
+        (c < 0x20 && c != '\r' && c != '\t'))
+        return false;
+    const char typed[2] = {static_cast<char>(c), 0};
+    return ReplaceLargeSelection(
+        WidenText(typed), [c, lParam](HWND editor) { SendMessageA(editor, WM_CHAR, c, lParam); });
+}
+
 } // namespace
 
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -214,6 +233,10 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_KEYDOWN: {
         swallowBackspaceChar = false;
+        if (KeyClearsLargeSelection(wParam)) {
+            swallowBackspaceChar = wParam == VK_BACK;
+            return 0;
+        }
         return OnKeyDown(window, wParam, lParam);
     }
     case WM_CHAR:
@@ -222,6 +245,8 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
             return 0;
         }
         swallowBackspaceChar = false;
+        if (CharReplacesLargeSelection(wParam, lParam))
+            return 0;
         break;
     case WM_SYSKEYDOWN:
         if (wParam == VK_F10 && KeyHeld(VK_SHIFT)) {

@@ -109,11 +109,17 @@ void BenchStartup(const char* exe) {
 void RunDocumentBenchmarks(const char* korvidExe);
 void RunLargeFileBenchmarks(const char* korvidExe);
 void RunToolsBenchmarks();
+void RunSelectionBenchmarks();
 
 // "tools" alone runs only the editing-tool benchmarks, which need no
-// Korvid.exe and take seconds rather than minutes; "memory KORVID_EXE" only
+// Korvid.exe and take seconds rather than minutes; "selection" only the
+// large-selection benchmarks (a minute or two); "memory KORVID_EXE" only
 // the large-file benchmark, which takes many minutes.
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "selection") {
+        RunSelectionBenchmarks();
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "tools") {
         RunToolsBenchmarks();
         return 0;

@@ -5,6 +5,8 @@
 # as a user starts them, with the goals' ratios printed at the end.
 #   scripts/bench.sh           everything
 #   scripts/bench.sh launch    the launch benchmark only
+#   scripts/bench.sh selection Select All and Delete, Cut or Paste over it
+#                              in 1, 3 and 10 MB (a minute or two)
 #   scripts/bench.sh memory    the largest file loaded whole, with and without
 #                              the large-address flag, and a 100 MB file
 #                              (many minutes)
@@ -30,10 +32,15 @@ if [ "${1:-}" = memory ]; then
     scripts/wine-run.sh build/win/korvid_win_bench.exe memory "$(win_path build/win/Korvid.exe)"
     exit
 fi
+if [ "${1:-}" = selection ]; then
+    scripts/wine-run.sh build/win/korvid_win_bench.exe selection
+    exit
+fi
 if [ ! -f build/bench/build.ninja ]; then
     cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVID_SANITIZE=OFF >/dev/null
 fi
 cmake --build build/bench --target korvid_core_bench
 build/bench/korvid_core_bench
 scripts/wine-run.sh build/win/korvid_win_bench.exe "$(win_path build/win/Korvid.exe)"
+scripts/wine-run.sh build/win/korvid_win_bench.exe selection
 launch

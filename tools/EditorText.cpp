@@ -4,12 +4,14 @@
 #include "app/Bars.h"
 #include "app/Editor.h"
 #include "document/MemoryBudget.h"
+#include "document/DocumentState.h"
 #include "document/MemoryGuard.h"
 #include "resource.h"
 
 #include <richedit.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -72,26 +74,60 @@ DWORD CALLBACK StreamFromMemory(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LO
     return 0;
 }
 
-// The text goes into a new editor of the same kind; the old one is kept,
-// hidden, for the undo.
-void SwapInEditor(const TextEdit& edit) {
+// A fresh editor of the same kind takes the editor's place; the old one is
+// kept, hidden, for the undo. False when none could be made.
+bool StartFreshEditor() {
     DropUndoEditor();
     HWND old = app.editorWindow;
     CreateEditor(app.mainWindow);
     if (app.editorWindow == nullptr) {
         app.editorWindow = old;
-        return;
+        return false;
     }
     SetWindowLongPtrA(old, GWLP_ID, kKeptEditorId);
     ShowWindow(old, SW_HIDE);
     app.undoEditor = old;
     RelayoutMainWindow();
     ApplyFontGroup();
-    MemoryStream stream = {reinterpret_cast<const char*>(edit.text.data()),
-                           edit.text.size() * sizeof(char16_t), 0};
+    return true;
+}
+
+void StreamInto(HWND editor, UINT format, const void* bytes, size_t size) {
+    if (size == 0)
+        return;
+    MemoryStream stream = {static_cast<const char*>(bytes), size, 0};
     EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&stream), 0, StreamFromMemory};
-    SendMessageA(app.editorWindow, EM_STREAMIN, SF_TEXT | SF_UNICODE,
-                 reinterpret_cast<LPARAM>(&request));
+    SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&request));
+}
+
+DWORD CALLBACK StreamToString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buffer),
+                                                   static_cast<size_t>(size));
+    *done = size;
+    return 0;
+}
+
+// Rich Text of a part of the editor's text (the control ends it with a NUL).
+std::string RichTextOf(HWND editor, LONG from, LONG to) {
+    std::string rtf;
+    if (to <= from)
+        return rtf;
+    CHARRANGE range = {from, to};
+    SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamToString};
+    SendMessageA(editor, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&request));
+    while (!rtf.empty() && rtf.back() == '\0')
+        rtf.pop_back();
+    return rtf;
+}
+
+// The text goes into a new editor of the same kind; the old one is kept,
+// hidden, for the undo.
+void SwapInEditor(const TextEdit& edit) {
+    if (!StartFreshEditor())
+        return;
+    StreamInto(app.editorWindow, SF_TEXT | SF_UNICODE, edit.text.data(),
+               edit.text.size() * sizeof(char16_t));
     SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
 }
 
@@ -226,4 +262,100 @@ void DropUndoEditor() {
     if (app.undoEditor != nullptr && IsWindow(app.undoEditor))
         DestroyWindow(app.undoEditor);
     app.undoEditor = nullptr;
+}
+
+namespace {
+
+// The selection as positions in `text`.
+void SelectedSpan(HWND editor, const std::u16string& text, size_t* from, size_t* to) {
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    *to = range.cpMax < 0 ? text.size() : static_cast<size_t>(range.cpMax);
+    *to = *to < text.size() ? *to : text.size();
+    *from = static_cast<size_t>(range.cpMin < 0 ? 0 : range.cpMin);
+    *from = *from < *to ? *from : *to;
+}
+
+// `text` is the editor's text.
+void ReplaceInFreshEditor(std::u16string& text, const std::u16string& added,
+                          const std::function<void(HWND)>& insert) {
+    HWND old = app.editorWindow;
+    CHARRANGE range = {0, 0};
+    SendMessageA(old, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    size_t from = 0, to = 0;
+    SelectedSpan(old, text, &from, &to);
+    // The fresh editor holds the whole new text while the old one is kept.
+    TextCostMeter meter(EditorWraps(old), true);
+    meter.Feed(reinterpret_cast<const uint8_t*>(text.data()), from * sizeof(char16_t));
+    meter.Feed(reinterpret_cast<const uint8_t*>(added.data()), added.size() * sizeof(char16_t));
+    meter.Feed(reinterpret_cast<const uint8_t*>(text.data() + to),
+               (text.size() - to) * sizeof(char16_t));
+    if (!GrowthAllowed(meter.Cost()))
+        return;
+    LRESULT firstLine = SendMessageA(old, EM_GETFIRSTVISIBLELINE, 0, 0);
+    std::string before, after;
+    if (doc.richText) {
+        // Formats come along as Rich Text.
+        before = RichTextOf(old, 0, static_cast<LONG>(from));
+        after = RichTextOf(old, static_cast<LONG>(to), static_cast<LONG>(text.size()));
+        SendMessageA(old, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    if (!StartFreshEditor())
+        return;
+    HWND editor = app.editorWindow;
+    if (doc.richText) {
+        StreamInto(editor, SF_RTF, before.data(), before.size());
+        CHARRANGE end = {-1, -1};
+        SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+        StreamInto(editor, SF_RTF | SFF_SELECTION, after.data(), after.size());
+    } else {
+        text.erase(from, to - from);
+        StreamInto(editor, SF_TEXT | SF_UNICODE, text.data(), text.size() * sizeof(char16_t));
+    }
+    CHARRANGE caret = {static_cast<LONG>(from), static_cast<LONG>(from)};
+    SendMessageA(editor, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    if (insert)
+        insert(editor);
+    // The whole change is one step: the undo past it brings back the old editor.
+    SendMessageA(editor, EM_EMPTYUNDOBUFFER, 0, 0);
+    SendMessageA(editor, EM_SETMODIFY, TRUE, 0);
+    SendMessageA(editor, EM_LINESCROLL, 0, firstLine);
+    SendMessageA(editor, EM_SCROLLCARET, 0, 0);
+}
+
+} // namespace
+
+void ReplaceSelectionInFreshEditor(const std::u16string& added,
+                                   const std::function<void(HWND)>& insert) {
+    std::u16string text = ReadEditorText(app.editorWindow);
+    ReplaceInFreshEditor(text, added, insert);
+}
+
+bool ReplaceLargeSelection(const std::u16string& added, const std::function<void(HWND)>& insert) {
+    HWND editor = app.editorWindow;
+    if (editor == nullptr || (GetWindowLongA(editor, GWL_STYLE) & ES_READONLY) != 0)
+        return false;
+    // Cheap answers first: no more breaks than characters or lines.
+    CHARRANGE range = {0, 0};
+    SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    if (range.cpMax - range.cpMin <= static_cast<LONG>(kInPlaceBreaks))
+        return false;
+    LRESULT first = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMin);
+    LRESULT last = SendMessageA(editor, EM_EXLINEFROMCHAR, 0, range.cpMax);
+    if (last - first <= static_cast<LRESULT>(kInPlaceBreaks))
+        return false;
+    std::u16string text = ReadEditorText(editor);
+    size_t from = 0, to = 0, breaks = 0;
+    SelectedSpan(editor, text, &from, &to);
+    for (size_t i = from; i < to; ++i)
+        breaks += text[i] == u'\r';
+    if (breaks <= kInPlaceBreaks)
+        return false;
+    ReplaceInFreshEditor(text, added, insert);
+    return true;
+}
+
+void ClearSelection() {
+    if (app.editorWindow != nullptr && !ReplaceLargeSelection(std::u16string(), nullptr))
+        SendMessageA(app.editorWindow, WM_CLEAR, 0, 0);
 }

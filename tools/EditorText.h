@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The text with one CR per paragraph break, so that positions in it are the
@@ -38,6 +39,21 @@ void ApplyTextEdit(const std::u16string& oldText, const TextEdit& edit);
 bool EditFitsInMemory(const TextEdit& edit, bool wholeText);
 // Above this many paragraph breaks removed, an edit goes into a fresh editor.
 constexpr size_t kInPlaceBreaks = 2000;
+
+// Replaces the selection through a fresh editor, as a large edit does: the
+// text before and after it (Rich Text with its formats) goes into the fresh
+// editor, `insert` then puts the new text at the caret there, and the whole
+// change is one undo step. The text and `added` (what `insert` adds) must
+// fit in memory, or the user is told and nothing changes.
+void ReplaceSelectionInFreshEditor(const std::u16string& added,
+                                   const std::function<void(HWND)>& insert);
+// The same when the selection holds more than kInPlaceBreaks paragraph
+// breaks (the control takes time that grows with their square to remove
+// them) and the editor is not read only; returns whether the change was
+// taken here (made or refused).
+bool ReplaceLargeSelection(const std::u16string& added, const std::function<void(HWND)>& insert);
+// Deletes the selection (through a fresh editor when it is large).
+void ClearSelection();
 
 // Brings back the editor kept by the last large edit when the current one
 // has nothing left to undo; returns whether it did.

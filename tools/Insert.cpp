@@ -28,7 +28,11 @@ char* StoredText(int k) {
 }
 
 void ReplaceSelection(const char* text) {
-    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    auto put = [text](HWND editor) {
+        SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    };
+    if (!ReplaceLargeSelection(WidenText(text), put))
+        put(app.editorWindow);
     UpdateStatusBar();
 }
 
@@ -249,7 +253,7 @@ void CopyOrCut(WORD id) {
     }
     // A cut deletes only what reached the clipboard.
     if (id == IDM_CUT && copied) {
-        SendMessageA(editor, WM_CLEAR, 0, 0);
+        ClearSelection();
         UpdateStatusBar();
     }
 }
@@ -264,10 +268,16 @@ void PasteText() {
     bool hasText = ClipboardText(&text);
     if (hasText && !TextGrowthAllowed(editor, text.c_str(), text.size()))
         return;
+    // Over a large selection the paste goes into a fresh editor, if there
+    // is something to paste.
     if (doc.richText || settings.PureTextPaste == 0) {
-        SendMessageA(editor, WM_PASTE, 0, 0);
+        auto paste = [](HWND target) { SendMessageA(target, WM_PASTE, 0, 0); };
+        if (SendMessageA(editor, EM_CANPASTE, 0, 0) == 0 || !ReplaceLargeSelection(text, paste))
+            paste(editor);
     } else if (hasText && SendMessageA(editor, EM_CANPASTE, 0, 0) != 0) {
-        ReplaceSelectionText(editor, text.c_str());
+        auto put = [&text](HWND target) { ReplaceSelectionText(target, text.c_str()); };
+        if (!ReplaceLargeSelection(text, put))
+            put(editor);
     }
     UpdateStatusBar();
 }

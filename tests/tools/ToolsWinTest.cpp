@@ -50,6 +50,24 @@ class ToolsTest : public MainWindowTest {
         return text;
     }
     static int ItemCount() { return int(SendMessageA(labelsList, LVM_GETITEMCOUNT, 0, 0)); }
+    static void PutOnClipboard(const std::wstring& text) {
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
+        std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(WCHAR));
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        CloseClipboard();
+    }
+    static bool Refused(const std::function<void()>& action) {
+        std::string notice;
+        Answer(kAsk, IDOK, action, [&](HWND q) { notice = ItemText(q, IDC_NOTIFY_TEXT); });
+        return notice == "Not enough memory for this change. The text was left as it was.";
+    }
+    struct Budget {
+        explicit Budget(uint64_t bytes) { SetAvailableAddressSpaceForTest(bytes); }
+        ~Budget() { SetAvailableAddressSpaceForTest(0); }
+    };
 };
 
 TEST_F(ToolsTest, FindProposesTheSelectionStepsAndWrapsWhenAsked) {
@@ -115,45 +133,106 @@ TEST_F(ToolsTest, APlainCutDeletesWhatReachedTheClipboard) {
 // more than there is is refused with a notice and leaves the text as it
 // was; a small paste still goes in.
 TEST_F(ToolsTest, TextThatWouldNotFitInMemoryIsRefusedWithANotice) {
-    struct Budget {
-        Budget() { SetAvailableAddressSpaceForTest(300 * 1024 * 1024); }
-        ~Budget() { SetAvailableAddressSpaceForTest(0); }
-    } budget;
+    Budget budget(300 * 1024 * 1024);
     settings.PureTextPaste = 1;
-    auto putOnClipboard = [](const std::wstring& text) {
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(WCHAR));
-        std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(WCHAR));
-        GlobalUnlock(memory);
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-    };
-    auto refused = [](const std::function<void()>& action) {
-        std::string notice;
-        Answer(kAsk, IDOK, action, [&](HWND q) { notice = ItemText(q, IDC_NOTIFY_TEXT); });
-        return notice == "Not enough memory for this change. The text was left as it was.";
-    };
 
     std::string lines;
     for (int i = 0; i < 3000; ++i)
         lines += "x\r\n";
     SetText(lines.c_str());
     Select(0, 0);
-    putOnClipboard(std::wstring(100000, L'p'));
-    EXPECT_TRUE(refused([&] { Command(IDM_PASTE); }));
+    PutOnClipboard(std::wstring(100000, L'p'));
+    EXPECT_TRUE(Refused([&] { Command(IDM_PASTE); }));
     EXPECT_EQ(EditorText(), lines);
 
     std::u16string text = ReadEditorText(app.editorWindow);
-    EXPECT_TRUE(refused([&] {
+    EXPECT_TRUE(Refused([&] {
         ApplyTextEdit(text, ReplaceAllText(text, u"x", std::u16string(600, u'y'), false, false,
                                            SystemFolding()));
     }));
     EXPECT_EQ(EditorText(), lines);
 
-    putOnClipboard(L"ok");
+    PutOnClipboard(L"ok");
     Command(IDM_PASTE);
     EXPECT_EQ(EditorText(), "ok" + lines);
+}
+
+// Removing thousands of paragraphs in place takes the control time that
+// grows with their square: every way of replacing such a selection goes
+// through a fresh editor instead. It leaves the text around the selection
+// with the new text between, the caret after it, Rich Text formats and a
+// modified document; one undo brings back the old text and its selection.
+// A change whose new text would not fit in memory is refused.
+TEST_F(ToolsTest, ALargeSelectionIsReplacedThroughAFreshEditorAsOneStep) {
+    settings.OverwriteSelection = 1;
+    std::strcpy(settings.InsertTextB, "ins");
+    std::string text = "head";
+    for (int i = 0; i < 3000; ++i)
+        text += "x\r\n";
+    text += "tail";
+    const std::pair<LONG, LONG> selected(2, 6006); // the control counts a break as one
+    auto key = [](UINT message, WPARAM code) {
+        return [=] { SendMessageA(app.editorWindow, message, code, 0); };
+    };
+    const struct {
+        const char* name;
+        std::function<void()> act;
+        std::string put;
+        int rich; // also the paste through the control
+    } cases[] = {
+        {"Delete", [&] { Command(IDM_DELETE); }, "", 0},
+        {"Cut", [&] { Command(IDM_CUT); }, "", 1},
+        {"Delete key", key(WM_KEYDOWN, VK_DELETE), "", 0},
+        {"Backspace",
+         [&] {
+             key(WM_KEYDOWN, VK_BACK)();
+             key(WM_CHAR, '\b')();
+         },
+         "", 0},
+        {"typing", key(WM_CHAR, 'z'), "z", 0},
+        {"Paste", [&] { Command(IDM_PASTE); }, "pasted", 0},
+        {"Paste, Rich Text", [&] { Command(IDM_PASTE); }, "pasted", 1},
+        {"Insert Text",
+         [&] { Answer("Insert", IDC_INSERT_PASTE_A + 1, [&] { Command(IDM_INSERT_TEXT); }); },
+         "ins", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        doc.richText = c.rich;
+        settings.PureTextPaste = 1 - c.rich;
+        PutOnClipboard(L"pasted");
+        SetText(text);
+        Select(0, 4);
+        CHARFORMATA bold = {};
+        bold.cbSize = sizeof bold;
+        bold.dwMask = bold.dwEffects = CFM_BOLD;
+        SendMessageA(app.editorWindow, EM_SETCHARFORMAT, SCF_SELECTION,
+                     reinterpret_cast<LPARAM>(&bold));
+        Select(selected.first, selected.second);
+        SetModified(false);
+        c.act();
+        EXPECT_NE(app.undoEditor, nullptr);
+        EXPECT_EQ(EditorText(), "he" + c.put + "il");
+        LONG caret = 2 + static_cast<LONG>(c.put.size());
+        EXPECT_EQ(Selection(), std::make_pair(caret, caret));
+        EXPECT_TRUE(Modified());
+        if (c.rich) {
+            Select(0, 1);
+            CHARFORMATA format = {};
+            format.cbSize = sizeof format;
+            SendMessageA(app.editorWindow, EM_GETCHARFORMAT, SCF_SELECTION,
+                         reinterpret_cast<LPARAM>(&format));
+            EXPECT_TRUE(format.dwEffects & CFE_BOLD);
+        }
+        Command(IDM_UNDO);
+        EXPECT_EQ(EditorText(), text);
+        EXPECT_EQ(Selection(), selected);
+    }
+    Budget none(1);
+    SetText(text);
+    Select(selected.first, selected.second);
+    EXPECT_TRUE(Refused([&] { Command(IDM_DELETE); }));
+    EXPECT_EQ(EditorText(), text);
 }
 
 TEST_F(ToolsTest, TheInsertDialogPastesTheStoredText) {
