@@ -326,9 +326,9 @@ TEST_F(EditorTest, TheStatusFollowsTheCaretOnceInputRests) {
         SendMessageA(app.editorWindow, WM_LBUTTONUP, 0, point);
     };
     const std::pair<std::function<void()>, std::string> steps[] = {
-        {[&] { Key('X', 'x'), Key('Y', 'y'); }, "Ln 1 of 3, Cm 2 of 7"},
-        {[&] { click(12); }, "Ln 2 of 3, Cm 4 of 11"},
-        {[&] { Command(IDM_UNDO); }, "Ln 1 of 3, Cm 0 of 5"},
+        {[&] { click(10); }, "Ln 2 of 3, Cm 4 of 11"},
+        {[&] { Key('X', 'x'), Key('Y', 'y'); }, "Ln 2 of 3, Cm 6 of 13"},
+        {[&] { Command(IDM_UNDO); }, "Ln 2 of 3, Cm 4 of 11"},
     };
     for (const auto& step : steps) {
         step.first();
