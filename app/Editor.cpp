@@ -200,10 +200,15 @@ void OnKeyUp(WPARAM key) {
             app.ctrlDown = 0;
             break;
         }
+        UpdateStatusSoon();
+        break;
+    case VK_INSERT:
+        // "ins" or "ovr" at once: "De Ovr" must press the key back before
+        // the next character goes in.
         UpdateStatusBar();
         break;
     default:
-        UpdateStatusBar();
+        UpdateStatusSoon();
         break;
     }
 }
@@ -267,7 +272,7 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
         ShowContextMenu(window);
         break;
     case WM_LBUTTONUP:
-        UpdateStatusBar();
+        UpdateStatusSoon();
         break;
     case WM_MOUSEWHEEL:
         if (ZoomFontByWheel(window, wParam) != 0)
@@ -366,6 +371,29 @@ int ZoomFontByWheel(HWND, WPARAM wParam) {
 void SetStatusPart(int part, const char* text) {
     if (app.statusBar != nullptr)
         SendMessageA(app.statusBar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+}
+
+namespace {
+
+// Input has rested for this long: the user reads the status, not types.
+constexpr UINT kStatusRestMs = 50;
+
+void CALLBACK StatusRestTick(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    UpdateStatusBar();
+}
+
+} // namespace
+
+// The caret's line and column cost the control time in proportion to the
+// text before the caret (in a 10 MB document nearly as much again as the
+// key itself), so keys, clicks and selection changes only put the update
+// off; the timer's message comes once the queue is empty and no other
+// event has put it off again, and the status is then current.
+void UpdateStatusSoon() {
+    if (settings.StatusBarEnabled != 1 || app.mainWindow == nullptr)
+        return;
+    SetTimer(app.mainWindow, TIMER_STATUS_POSITION, kStatusRestMs, StatusRestTick);
 }
 
 void UpdateStatusBar() {

@@ -13,6 +13,8 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
 void ApplyFontGroup();
 int ZoomFontByWheel(HWND window, WPARAM wParam);
 void UpdateStatusBar();
+// The same once input rests: each call puts the update off again.
+void UpdateStatusSoon();
 int SelectionLength(HWND editor);
 void CollapseSelection(HWND editor);
 // WM_NOTIFY from the editor: EN_LINK and EN_SAVECLIPBOARD.

@@ -36,6 +36,11 @@ LRESULT OnNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     if (header->hwndFrom == app.editorWindow &&
         (header->code == EN_LINK || header->code == EN_SAVECLIPBOARD))
         return OnEditorNotify(window, header);
+    // Commands, drags and searches that move the caret.
+    if (header->hwndFrom == app.editorWindow && header->code == EN_SELCHANGE) {
+        UpdateStatusSoon();
+        return 0;
+    }
     return DefWindowProcA(window, WM_NOTIFY, wParam, lParam);
 }
 

@@ -11,6 +11,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -110,6 +111,7 @@ void RunDocumentBenchmarks(const char* korvidExe);
 void RunLargeFileBenchmarks(const char* korvidExe);
 void RunToolsBenchmarks();
 void RunSelectionBenchmarks();
+void RunTypingBenchmarks(int megabytes);
 
 // "tools" alone runs only the editing-tool benchmarks, which need no
 // Korvid.exe and take seconds rather than minutes; "selection" only the
@@ -122,6 +124,10 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::string(argv[1]) == "tools") {
         RunToolsBenchmarks();
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "typing") {
+        RunTypingBenchmarks(argc > 2 ? std::atoi(argv[2]) : 10);
         return 0;
     }
     if (argc > 2 && std::string(argv[1]) == "memory") {

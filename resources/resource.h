@@ -138,6 +138,7 @@
 #define IDC_INFO_PROGRESS 3011
 
 // Timers of the main window
+#define TIMER_STATUS_POSITION 10
 #define TIMER_AUTOSAVE 1
 #define TIMER_STATUS_MESSAGE 2
 // Timer of a notification dialog

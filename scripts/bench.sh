@@ -10,6 +10,9 @@
 #   scripts/bench.sh memory    the largest file loaded whole, with and without
 #                              the large-address flag, and a 100 MB file
 #                              (many minutes)
+#   scripts/bench.sh typing [MB]  a typed character's latency in a large
+#                              document (default 10 MB), status bar on and
+#                              off (minutes: the document loads first)
 #   KORVID_LAUNCH_RUNS         launches per case (default 7; medians)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -26,6 +29,10 @@ launch() {
 }
 if [ "${1:-}" = launch ]; then
     launch
+    exit
+fi
+if [ "${1:-}" = typing ]; then
+    scripts/wine-run.sh build/win/korvid_win_bench.exe typing "${2:-10}"
     exit
 fi
 if [ "${1:-}" = memory ]; then

@@ -12,6 +12,7 @@
 
 #include <shellapi.h>
 
+#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
@@ -306,6 +307,33 @@ TEST_F(EditorTest, TheStatusShowsLineColumnInsertAndModifiedOnce) {
         EXPECT_TRUE(PumpUntil([] { return (GetKeyState(VK_INSERT) & 1) == 0; }, 5000));
         UpdateStatusBar();
         EXPECT_EQ(Status(1), "ins");
+    }
+}
+
+// Keys, a click and a command that moves the caret: once input rests the
+// status shows where the caret is.
+TEST_F(EditorTest, TheStatusFollowsTheCaretOnceInputRests) {
+    CreateBars();
+    RelayoutMainWindow();
+    SetText("first\r\nsecond line\r\nthird");
+    Select(0, 0);
+    UpdateStatusBar();
+    auto click = [](LONG at) {
+        POINTL p = {};
+        SendMessageA(app.editorWindow, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&p), at);
+        LPARAM point = MAKELPARAM(p.x + 1, p.y + 2);
+        SendMessageA(app.editorWindow, WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageA(app.editorWindow, WM_LBUTTONUP, 0, point);
+    };
+    const std::pair<std::function<void()>, std::string> steps[] = {
+        {[&] { click(10); }, "Ln 2 of 3, Cm 4 of 11"},
+        {[&] { Key('X', 'x'), Key('Y', 'y'); }, "Ln 2 of 3, Cm 6 of 13"},
+        {[&] { Command(IDM_UNDO); }, "Ln 2 of 3, Cm 4 of 11"},
+    };
+    for (const auto& step : steps) {
+        step.first();
+        EXPECT_TRUE(PumpUntil([&] { return Status(0) == step.second; }, 3000))
+            << step.second << ", shown: " << Status(0);
     }
 }
 
