@@ -183,7 +183,8 @@ TEST_F(DocumentTest, PartialAndBinaryDocumentsAreNeverSavedOverTheirFiles) {
     Type("edit");
     ChooseFile("Save As", folder.File("big.txt"), [&] { Command(IDM_SAVE); });
     EXPECT_EQ(FileBytes(folder.File("big.txt")), original);
-    EXPECT_EQ(Status(), "Partly loaded: save it under another name");
+    EXPECT_EQ(Status().rfind("Partly loaded: save it under another name", 0), 0u)
+        << Status(); // ", Modified" may follow
     EXPECT_EQ(doc.readOnly, 1);
     ChooseFile("Save As", folder.File("part.txt"), [&] { Command(IDM_SAVE); });
     EXPECT_EQ(FileBytes(folder.File("part.txt")).size(), 8192u + 4u);
@@ -201,7 +202,8 @@ TEST_F(DocumentTest, PartialAndBinaryDocumentsAreNeverSavedOverTheirFiles) {
     Type("edit");
     ChooseFile("Save As", folder.File("bin.dat"), [&] { Command(IDM_SAVE); });
     EXPECT_EQ(FileBytes(folder.File("bin.dat")), binary);
-    EXPECT_EQ(Status(), "Binary content: save it under another name");
+    EXPECT_EQ(Status().rfind("Binary content: save it under another name", 0), 0u)
+        << Status(); // ", Modified" may follow
     ChooseFile("Save As", folder.File("copy.txt"), [&] { Command(IDM_SAVE); });
     EXPECT_EQ(FileBytes(folder.File("copy.txt")).find('\0'), std::string::npos);
     EXPECT_EQ(doc.binaryContent, 0);
@@ -232,7 +234,8 @@ TEST_F(DocumentTest, APartlyLoadedFileStaysGuardedThroughRebuildAndSwitch) {
     EXPECT_EQ(doc.partialLoaded, 1);
     Answer("Save As", IDCANCEL, [&] { Command(IDM_SAVE); });
     ChooseFile("Save As", folder.File("data.json"), [&] { Command(IDM_SAVE_AS); });
-    EXPECT_EQ(Status(), "Partly loaded: save it under another name");
+    EXPECT_EQ(Status().rfind("Partly loaded: save it under another name", 0), 0u)
+        << Status(); // ", Modified" may follow
     settings.AutoSaveMode = AutosaveOriginal;
     EXPECT_FALSE(DialogDuring(
         "Save As", [](HWND d) { PressDialogButton(d, IDCANCEL); },
