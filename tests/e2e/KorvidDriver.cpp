@@ -445,7 +445,8 @@ std::string KorvidApp::StatusMessage() const {
 
 void KorvidApp::WaitForStatus(const std::string& expected, DWORD timeoutMs) {
     std::string seen;
-    WaitFor([&] { return (seen = StatusMessage()) == expected; },
+    // The modified mark follows the message once the status catches up.
+    WaitFor([&] { return (seen = StatusMessage()) == expected || seen == expected + ", Modified"; },
             [&] { return "the status \"" + expected + "\"; it shows \"" + seen + "\""; },
             timeoutMs);
 }
