@@ -140,6 +140,8 @@
 // Timers of the main window
 #define TIMER_AUTOSAVE 1
 #define TIMER_STATUS_MESSAGE 2
+#define TIMER_RECOVERY_PAUSE 21
+#define TIMER_RECOVERY_STEADY 22
 // Timer of a notification dialog
 #define TIMER_NOTIFY_TIMEOUT 2
 
@@ -266,6 +268,7 @@
 #define IDC_MISC_OVR_SEL 1059
 #define IDC_MISC_PURE_TEXT 1080
 #define IDC_MISC_ESC_EXIT 1081
+#define IDC_MISC_RECOVERY 1082
 #define IDC_MISC_DEFAULTS 1610
 #define IDC_MISC_ABOUT 1929
 
