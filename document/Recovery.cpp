@@ -27,6 +27,11 @@ namespace {
 
 constexpr UINT kPauseMs = 3000;
 constexpr UINT kSteadyMs = 30000;
+// Once changes have gone on for kSteadyMs, the copy waits only for this
+// short lull: taking a large text out of the control holds the interface
+// thread for a moment (some 170 ms at 10 MB), which must not fall between
+// two keys.
+constexpr UINT kLullMs = 1000;
 constexpr const char* kFirstLine = "Korvid recovery copy 1";
 // A copy larger than this is no copy of ours: the editor cannot hold it.
 constexpr LONGLONG kLargestCopy = 1LL << 30;
@@ -36,10 +41,11 @@ struct RecoveryState {
     HANDLE lock;          // held, unshared, for the life of the process
     bool pending;         // changes the copy does not hold yet
     bool steadyArmed;
+    bool overdue;  // the steady time has passed: the next lull writes
     HANDLE writer; // the thread of the write under way, or null
 };
 
-RecoveryState recovery = {{0}, nullptr, false, false, nullptr};
+RecoveryState recovery = {{0}, nullptr, false, false, false, nullptr};
 
 struct WriteJob {
     std::string path;
@@ -287,6 +293,7 @@ bool StartWrite() {
     WriteJob* job = new WriteJob{recovery.copy, HeaderOf(time, text.size())};
     job->bytes += text;
     recovery.pending = false;
+    recovery.overdue = false;
     recovery.writer = CreateThread(nullptr, 0, WriteThread, job, 0, nullptr);
     if (recovery.writer == nullptr) {
         delete job;
@@ -301,6 +308,7 @@ void KillRecoveryTimers() {
     KillTimer(app.mainWindow, TIMER_RECOVERY_PAUSE);
     KillTimer(app.mainWindow, TIMER_RECOVERY_STEADY);
     recovery.steadyArmed = false;
+    recovery.overdue = false;
 }
 
 void CheckToolbarButton(WORD id, bool checked) {
@@ -365,7 +373,7 @@ void NoteRecoveryChange() {
     if (app.mainWindow == nullptr)
         return;
     recovery.pending = true;
-    SetTimer(app.mainWindow, TIMER_RECOVERY_PAUSE, kPauseMs, nullptr);
+    SetTimer(app.mainWindow, TIMER_RECOVERY_PAUSE, recovery.overdue ? kLullMs : kPauseMs, nullptr);
     if (!recovery.steadyArmed) {
         SetTimer(app.mainWindow, TIMER_RECOVERY_STEADY, kSteadyMs, nullptr);
         recovery.steadyArmed = true;
@@ -381,8 +389,10 @@ void OnRecoveryTimer(HWND window, UINT_PTR timerId) {
     } else if (timerId == TIMER_RECOVERY_STEADY) {
         KillTimer(window, TIMER_RECOVERY_STEADY);
         recovery.steadyArmed = false;
-        if (recovery.pending)
-            StartWrite();
+        if (recovery.pending) {
+            recovery.overdue = true;
+            SetTimer(window, TIMER_RECOVERY_PAUSE, kLullMs, nullptr);
+        }
     }
 }
 

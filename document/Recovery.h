@@ -1,7 +1,8 @@
 // The recovery copy of unsaved text. While the document has unsaved
 // changes, a copy of its text waits in the data folder ("Recover-<n>.kvr"),
-// written a few seconds after the last change and at least every 30 seconds
-// while changes go on, through the never-destroy write of a save. Each
+// written three seconds after the last change and, while changes go on, at
+// the first one-second lull after 30 seconds, through the never-destroy
+// write of a save, on a thread of its own. Each
 // running process owns one copy and holds its lock file ("Recover-<n>.kvl")
 // open, unshared, for as long as it lives; a copy whose lock can be taken
 // has lost its owner and is offered back at the next start.
