@@ -9,6 +9,7 @@
 #include "document/DocumentState.h"
 #include "document/Lifecycle.h"
 #include "document/Monitor.h"
+#include "document/Recovery.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -89,6 +90,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         return OnSize(window, wParam, lParam);
     case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE && lParam != 0 &&
+            reinterpret_cast<HWND>(lParam) == app.editorWindow) {
+            NoteRecoveryChange();
+            return 0;
+        }
         return DispatchCommand(window, wParam);
     case WM_SETFOCUS:
         if (app.editorWindow != nullptr)

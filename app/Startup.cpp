@@ -13,6 +13,7 @@
 #include "document/Lifecycle.h"
 #include "document/MemoryGuard.h"
 #include "document/Load.h"
+#include "document/Recovery.h"
 #include "document/Save.h"
 #include "resource.h"
 #include "settings/SettingsFile.h"
@@ -108,6 +109,7 @@ HWND CreateMainWindow() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    EndRecovery(); // a clean close
     ExitProcess(0);
 }
 
@@ -276,6 +278,9 @@ void CompleteStartup(HWND window) {
     HANDLE thread = CreateThread(nullptr, 0, StartupThread, nullptr, 0, nullptr);
     if (thread != nullptr)
         CloseHandle(thread);
+    // Text a process that ended without closing left behind is offered
+    // once the window is ready; "/s" and "/x" ended above.
+    OfferRecoveryCopies(window);
 }
 
 DWORD WINAPI StartupThread(LPVOID) {

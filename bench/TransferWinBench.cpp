@@ -3,7 +3,11 @@
 // the time from starting Korvid.exe to its main window.
 #include "BenchSupport.h"
 #include "app/AppState.h"
+#include "app/Editor.h"
+#include "document/DocumentState.h"
 #include "document/Load.h"
+#include "document/Recovery.h"
+#include "resource.h"
 #include "document/Save.h"
 #include "settings/SettingsFile.h"
 #include "text/TextRoutines.h"
@@ -13,6 +17,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,6 +88,73 @@ void BenchTransfer(const std::string& folder) {
     }
 }
 
+DWORD CALLBACK FromString(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* source = reinterpret_cast<std::pair<const std::string*, std::size_t>*>(cookie);
+    std::size_t n = std::min(source->first->size() - source->second, std::size_t(wanted));
+    std::memcpy(buffer, source->first->data() + source->second, n);
+    source->second += n;
+    *got = static_cast<LONG>(n);
+    return 0;
+}
+
+// Median and worst of 40 typed characters, each sent and waited for.
+std::pair<double, double> Keystrokes(HWND editor) {
+    std::vector<double> times;
+    for (int i = 0; i < 40; ++i) {
+        double start = bench::NowMs();
+        SendMessageA(editor, WM_CHAR, 'x', 1);
+        times.push_back(bench::NowMs() - start);
+    }
+    return {bench::Median(times), *std::max_element(times.begin(), times.end())};
+}
+
+// The copy of unsaved text: the part the interface thread spends taking
+// the text out of the control, the whole copy (taken and written), and
+// typing while the write goes on against typing without one.
+void BenchRecoveryCopy(const std::string& folder) {
+    LoadLibraryA("RichEd20.dll");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KorvidRecoveryBench";
+    RegisterClassA(&wc);
+    TextCopy(folder.c_str(), app.dataFolder);
+    app.wordWrap = 0;
+    app.mainWindow = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                     0, 800, 600, nullptr, nullptr, wc.hInstance, nullptr);
+    std::vector<std::size_t> sizes = {1};
+    if (std::getenv("KORVID_BENCH_SKIP_10MB") == nullptr)
+        sizes.push_back(10);
+    for (std::size_t mb : sizes) {
+        std::string text;
+        const char* line = "The quick brown fox jumps over the lazy dog; 0123456789.\r\n";
+        while (text.size() < mb * 1000000)
+            text += line;
+        CreateEditor(app.mainWindow);
+        MoveWindow(app.editorWindow, 0, 0, 780, 560, TRUE);
+        std::pair<const std::string*, std::size_t> source = {&text, 0};
+        EDITSTREAM request = {reinterpret_cast<DWORD_PTR>(&source), 0, FromString};
+        SendMessageA(app.editorWindow, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&request));
+        SendMessageA(app.editorWindow, EM_SETMODIFY, TRUE, 0);
+        UpdateWindow(app.editorWindow);
+        auto idle = Keystrokes(app.editorWindow);
+        double start = bench::NowMs();
+        OnRecoveryTimer(app.mainWindow, TIMER_RECOVERY_PAUSE); // the pause after typing
+        double taken = bench::NowMs() - start;
+        auto during = Keystrokes(app.editorWindow);
+        double whole = MedianMs(3, [] { WriteRecoveryCopyNow(); });
+        std::printf("recovery copy %2zu MB: interface thread %6.1f ms, whole copy %7.1f ms; "
+                    "a key: idle %5.2f / %5.2f ms, during the write %5.2f / %5.2f ms "
+                    "(median / worst)\n",
+                    mb, taken, whole, idle.first, idle.second, during.first, during.second);
+        EndRecovery();
+        DestroyWindow(app.editorWindow);
+        app.editorWindow = nullptr;
+    }
+    DestroyWindow(app.mainWindow);
+    app.mainWindow = nullptr;
+}
+
 void BenchStartup(const char* exe) {
     double ms = MedianMs(5, [exe] {
         STARTUPINFOA si = {};
@@ -130,6 +203,10 @@ int main(int argc, char** argv) {
         RunTypingBenchmarks(argc > 2 ? std::atoi(argv[2]) : 10);
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "recovery") {
+        BenchRecoveryCopy(Folder());
+        return 0;
+    }
     if (argc > 2 && std::string(argv[1]) == "memory") {
         RunLargeFileBenchmarks(argv[2]);
         return 0;
@@ -137,6 +214,7 @@ int main(int argc, char** argv) {
     std::string folder = Folder();
     BenchSettings(folder);
     BenchTransfer(folder);
+    BenchRecoveryCopy(folder);
     if (argc > 1) {
         BenchStartup(argv[1]);
         RunDocumentBenchmarks(argv[1]);

@@ -5,6 +5,7 @@
 #include "document/DocumentNames.h"
 #include "document/DocumentState.h"
 #include "document/Notify.h"
+#include "document/Recovery.h"
 #include "document/Save.h"
 #include "resource.h"
 #include "settings/SettingsRecord.h"
@@ -123,6 +124,8 @@ void OnMainTimer(HWND window, UINT_PTR timerId) {
         AutosaveTick(window);
     else if (timerId == TIMER_STATUS_MESSAGE)
         StatusExpiryTick();
+    else
+        OnRecoveryTimer(window, timerId);
 }
 
 void ClearAutosaveHint() { autosave.hintDeclined = 0; }

@@ -8,6 +8,7 @@
 #include "document/DocumentState.h"
 #include "document/Monitor.h"
 #include "document/Notify.h"
+#include "document/Recovery.h"
 #include "document/Save.h"
 #include "resource.h"
 #include "settings/SettingsRecord.h"
@@ -43,6 +44,7 @@ int ConfirmDiscard() {
     case AnswerFirst:
         return SaveDocument();
     case AnswerThird:
+        RemoveRecoveryCopy(); // the user let the changes go
         return 0;
     default:
         return 1; // "Abort Close", Escape, or no answer at all
@@ -52,6 +54,7 @@ int ConfirmDiscard() {
 void NewDocument() {
     if (ConfirmDiscard() != 0)
         return;
+    RemoveRecoveryCopy();
     DropUndoEditor();
     SetWindowTextA(app.editorWindow, "");
     doc.hasFileName = 0;
@@ -88,6 +91,7 @@ void OpenDocument() {
     // The old watch ends first: it must not ask about a file while another
     // one is loading.
     StopFileMonitor();
+    RemoveRecoveryCopy(); // the text it held is saved or given up
     doc.openingFile = 1;
     FormatChoice choice = ChooseFormatForFile(settings, doc.fileName);
     doc.richText = choice.richText;

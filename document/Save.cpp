@@ -9,6 +9,7 @@
 #include "document/Load.h"
 #include "document/Monitor.h"
 #include "document/Notify.h"
+#include "document/Recovery.h"
 #include "settings/SettingsRecord.h"
 #include "text/TextRoutines.h"
 
@@ -162,6 +163,7 @@ void ReportSaved(HWND editor, const char* path) {
     AppendFileFlags(doc.statusText);
     SendMessageA(editor, EM_SETMODIFY, FALSE, 0);
     app.modifiedShown = 0;
+    RemoveRecoveryCopy(); // the file holds the text now
     UpdateStatusBar();
 }
 

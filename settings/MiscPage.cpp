@@ -77,6 +77,8 @@ const ControlTooltip kMiscTooltips[] = {
     {IDC_MISC_ESC_EXIT, "Close window when ESC is pressed"},
     {IDC_MISC_AUDIO, "Make the default sound whenever a notification is shown"},
     {IDC_MISC_DE_OVR, "Automatically turn off Overwrite"},
+    {IDC_MISC_RECOVERY, "Keep a copy of unsaved text in the data folder, offered back if Korvid "
+                        "ends without closing"},
     {IDC_MISC_DIRECTORY, "Directory where Korvid will look first to save and load files"},
     {IDC_MISC_CHOOSE_DIRECTORY, "Select Default Dir"},
     {IDC_MISC_TIME_MODE, "Format for the Insert Time function"},
@@ -100,6 +102,7 @@ void LoadMiscPage(HWND page) {
         SetCheck(page, box.id, settings.*box.field);
     for (const FlagBox& box : kMiscLaterFlags)
         SetCheck(page, box.id, settings.*box.field);
+    SetCheck(page, IDC_MISC_RECOVERY, settings.NoRecoveryCopies == 0);
     SetDlgItemTextA(page, IDC_MISC_DIRECTORY, settings.DefaultDirectory);
     SetDlgItemTextA(page, IDC_MISC_PRINT, settings.PrintProgram);
     SetDlgItemTextA(page, IDC_MISC_SUFFIX, settings.PrintParameter);
@@ -122,6 +125,7 @@ void StoreMiscPage(HWND page) {
     ReadText(page, IDC_MISC_DIRECTORY, settings.DefaultDirectory);
     for (const FlagBox& box : kMiscLaterFlags)
         settings.*box.field = CheckOf(page, box.id);
+    settings.NoRecoveryCopies = CheckOf(page, IDC_MISC_RECOVERY) != 0 ? 0 : 1;
     settings.PartialLoadSize = NumberField(NumberOf(page, IDC_MISC_PARTIAL_SIZE));
 }
 

@@ -134,6 +134,7 @@ void RestoreDefaultsInto(SettingsRecord& r, const MachineDefaults& machine) {
     r.AutoSaveNewFiles = 1;
     r.AutoSaveKeepTrying = 0;
     r.AssocAutoRefresh = 0;
+    r.NoRecoveryCopies = 0;
     r.TitleFullPath = 0;
     r.ToolbarSearchButtons = 1;
     r.FontGroup1Auto = 1;

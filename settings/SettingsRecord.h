@@ -72,7 +72,10 @@ struct SettingsRecord {
     int32_t AutoSaveNewFiles;
     int32_t AutoSaveKeepTrying;
     int32_t AssocAutoRefresh;
-    uint8_t Reserved1[60];
+    uint8_t Reserved1[56];
+    // Copies of unsaved text are kept unless this is set: files written
+    // before the switch hold zero here.
+    int32_t NoRecoveryCopies;
     PackedWindowPlacement WindowPlacement;
     int32_t TitleFullPath;
     int32_t ToolbarSearchButtons;
@@ -195,6 +198,7 @@ KORVID_FIELD_AT(AutoSaveNewFiles, 3586);
 KORVID_FIELD_AT(AutoSaveKeepTrying, 3590);
 KORVID_FIELD_AT(AssocAutoRefresh, 3594);
 KORVID_FIELD_AT(Reserved1, 3598);
+KORVID_FIELD_AT(NoRecoveryCopies, 3654);
 KORVID_FIELD_AT(WindowPlacement, 3658);
 KORVID_FIELD_AT(TitleFullPath, 3702);
 KORVID_FIELD_AT(ToolbarSearchButtons, 3706);

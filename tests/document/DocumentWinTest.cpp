@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 
 #include "document/Load.h"
+#include "document/Recovery.h"
 #include "document/Save.h"
 
 #include <cstdlib>
@@ -378,4 +379,91 @@ TEST_F(DocumentTest, TheRichTextSwitch) {
     std::string plain = FileBytes(folder.File("src.txt"));
     EXPECT_EQ(plain.rfind("\xFF\xFE{\0\\\0r\0t\0f\0", 0), 0u);
     EXPECT_EQ(plain.find('\r'), std::string::npos);
+}
+
+// The copy of unsaved text brings the document back under its own name and
+// in its own format, where the usual save then writes it, and goes once the
+// text is saved or given up. Only a copy whose owner is gone is offered; a
+// partly loaded original stays guarded; a copy that cannot be read stays.
+TEST_F(DocumentTest, TheRecoveryCopyPutsTheDocumentBackAndGoesWhenNoLongerNeeded) {
+    struct Case {
+        const char* name;
+        std::string bytes, saved; // "" for Rich Text
+    };
+    const Case cases[] = {
+        {"plain.txt", "caf\xE9\r\nend", "caf\xE9\r\nend+"},
+        {"lf.txt", "one\ntwo", "one\ntwo+"},
+        {"wide.txt", "\xFF\xFE" + Wide("w\xE9\r\nx"), "\xFF\xFE" + Wide("w\xE9\r\nx+")},
+        {"utf8.txt", "\xEF\xBB\xBF\xE2\x82\xAC\r\n", "\xEF\xBB\xBF\xE2\x82\xAC\r\n+"},
+        {"notes.rtf", "{\\rtf1\\ansi Hello \\b bold\\b0\\par\n}", ""}};
+    auto typeAndCopy = [&] {
+        Select(-1, -1);
+        Type("+");
+        EXPECT_TRUE(WriteRecoveryCopyNow());
+        return OwnRecoveryCopy();
+    };
+    auto recover = [&](const std::string& copy) { // as a new process would
+        std::memset(&doc, 0, sizeof doc);
+        doc.lineBreaks = -1;
+        SetText("");
+        ASSERT_TRUE(RecoverFromCopy(copy.c_str()));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenWith(c.name, c.bytes);
+        const std::string copy = typeAndCopy(), shown = EditorText();
+        const DocumentState before = doc;
+        ASSERT_NE(copy, "");
+        recover(copy);
+        EXPECT_EQ(EditorText(), shown);
+        EXPECT_TRUE(Modified());
+        EXPECT_EQ(Title(), c.name);
+        EXPECT_EQ(std::vector<int>({doc.richText, doc.unicodeText, doc.utf8Text, doc.lineBreaks}),
+                  std::vector<int>(
+                      {before.richText, before.unicodeText, before.utf8Text, before.lineBreaks}));
+        ASSERT_EQ(SaveDocument(), 0);
+        std::string file = FileBytes(folder.File(c.name));
+        EXPECT_EQ(c.saved.empty() ? file.substr(0, 5) : file, c.saved.empty() ? "{\\rtf" : c.saved);
+        EXPECT_FALSE(FileExists(copy)) << "a save removes the copy";
+    }
+    // Opening another document and abandoning changes remove it too.
+    std::string copy = typeAndCopy();
+    OpenWith("other.txt", "o");
+    EXPECT_FALSE(FileExists(copy));
+    copy = typeAndCopy();
+    Answer(kAsk, IDC_NOTIFY_THIRD, [&] { EXPECT_EQ(ConfirmDiscard(), 0); });
+    EXPECT_FALSE(FileExists(copy));
+
+    const std::string big(20000, 'p');
+    PartlyLoad("big.txt", big);
+    copy = typeAndCopy();
+    const std::string shown = EditorText(), offered = folder.File("Recover-77.kvr");
+    ASSERT_TRUE(WriteWholeFile(offered, FileBytes(copy)));
+    Answer(kAsk, IDC_NOTIFY_THIRD, [&] { EXPECT_EQ(ConfirmDiscard(), 0); });
+    HANDLE owner = CreateFileA(folder.File("Recover-77.kvl").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    EXPECT_FALSE(DialogDuring(
+        kAsk, [](HWND q) { PressDialogButton(q, IDOK); },
+        [&] { OfferRecoveryCopies(app.mainWindow); }))
+        << "a copy whose owner runs is not offered";
+    CloseHandle(owner);
+    std::string message;
+    Answer(
+        kAsk, IDOK, [&] { OfferRecoveryCopies(app.mainWindow); },
+        [&](HWND q) { message = ItemText(q, IDC_NOTIFY_TEXT); });
+    EXPECT_NE(message.find(folder.File("big.txt")), std::string::npos) << message;
+    EXPECT_EQ(EditorText(), shown);
+    EXPECT_EQ(doc.partialLoaded, 1);
+    EXPECT_EQ(SaveDocumentFile(app.editorWindow, doc.fileName), 1);
+    EXPECT_EQ(FileBytes(folder.File("big.txt")), big);
+    EXPECT_EQ(OwnRecoveryCopy(), offered);
+    EndRecovery();
+    EXPECT_FALSE(FileExists(offered));
+
+    ASSERT_TRUE(WriteWholeFile(offered, "Korvid recovery copy 1\r\nsize=9\r\n\r\ncut"));
+    Answer(
+        kAsk, IDOK, [&] { OfferRecoveryCopies(app.mainWindow); },
+        [&](HWND q) { message = ItemText(q, IDC_NOTIFY_TEXT); });
+    EXPECT_NE(message.find("cannot be read"), std::string::npos) << message;
+    EXPECT_TRUE(FileExists(offered)) << "an unreadable copy is kept";
 }

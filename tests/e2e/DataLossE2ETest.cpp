@@ -205,3 +205,100 @@ TEST(DataLossE2E, ASaveToAFullDiskLeavesTheOldFileWhole) {
     DeleteFileA(path.c_str());
     RemoveDirectoryA(folder.c_str());
 }
+
+namespace {
+
+// The recovery copies in the program's data folder.
+std::vector<std::string> RecoveryCopies(const KorvidApp& app) {
+    std::vector<std::string> copies;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((app.ProgramFolder() + "Recover-*.kvr").c_str(), &entry);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &entry))
+        copies.push_back(app.ProgramFolder() + entry.cFileName);
+    FindClose(find);
+    return copies;
+}
+
+void EndAsACrashWould(KorvidApp& app) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, app.ProcessId());
+    ASSERT_NE(process, nullptr);
+    TerminateProcess(process, 9);
+    CloseHandle(process);
+    app.WaitForExit();
+}
+
+} // namespace
+
+// Text typed into a document outlives a process that ends without closing:
+// a second Korvid running beside the first is not offered it; the next
+// start offers it, "Ask me later" keeps it, "Recover unsaved text" brings
+// back what was there at the pause and Save writes it to the file; "Discard
+// it" removes a copy.
+TEST(DataLossE2E, UnsavedTextComesBackAfterTheProcessEnds) {
+    KorvidApp app;
+    const std::string path = app.ProgramFolder() + "notes.txt";
+    WriteTextFile(path, "first line\r\n");
+    app.Start(Quote(path));
+    app.WaitForEditor();
+    app.PressKeys("ctrl+End");
+    app.TypeText("typed, never saved");
+    const std::string typed = "first line\r\ntyped, never saved";
+    app.WaitForEditorText(typed);
+    app.WaitUntil([&] { return RecoveryCopies(app).size() == 1; }, "the recovery copy", 20000);
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION second{};
+    std::string exe = app.ProgramFolder() + "Korvid.exe", line = Quote(exe);
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               app.ProgramFolder().c_str(), &startup, &second));
+    HWND secondMain = nullptr;
+    app.WaitUntil(
+        [&] {
+            secondMain = FindTopWindow(second.dwProcessId, "KorvidBox");
+            return secondMain != nullptr &&
+                   FindWindowExA(secondMain, nullptr, "RichEdit20A", nullptr) != nullptr;
+        },
+        "the second Korvid's editor", kStartTimeout);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(secondMain, WM_NULL, 0, 0, SMTO_NORMAL, kUiTimeout, &result);
+    bool offered = false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 1000 && !offered; Sleep(20))
+        offered = FindTopWindow(second.dwProcessId, "#32770", kNotifyCaption) != nullptr;
+    EXPECT_FALSE(offered) << "the second Korvid was offered the first one's copy";
+    TerminateProcess(second.hProcess, 0);
+    WaitForSingleObject(second.hProcess, kExitTimeout);
+    CloseHandle(second.hProcess);
+    CloseHandle(second.hThread);
+
+    EndAsACrashWould(app);
+    app.Start();
+    Notification offer = app.WaitForNotification(kStartTimeout);
+    EXPECT_NE(offer.message.find("notes.txt"), std::string::npos) << offer.message;
+    EXPECT_EQ(offer.ButtonText(kFirst), "Recover unsaved text");
+    EXPECT_EQ(offer.ButtonText(kSecond), "Ask me later");
+    EXPECT_EQ(offer.ButtonText(kThird), "Discard it");
+    app.Answer(offer, kSecond);
+    app.WaitForEditorText("");
+    EXPECT_EQ(RecoveryCopies(app).size(), 1u) << "\"Ask me later\" keeps the copy";
+    app.Close();
+    app.WaitForExit();
+
+    app.Start();
+    app.Answer(app.WaitForNotification(kStartTimeout), kFirst);
+    app.WaitForEditorText(typed);
+    EXPECT_EQ(app.Title(), "notes.txt");
+    app.PressKeys("ctrl+s");
+    app.WaitForStatus("Saved at " + std::to_string(typed.size()) + " bytes");
+    EXPECT_TRUE(ReadFileBytes(path) == ToBytes(typed));
+    app.WaitUntil([&] { return RecoveryCopies(app).empty(); }, "the copy removed by the save");
+
+    app.TypeText(" more");
+    app.WaitUntil([&] { return RecoveryCopies(app).size() == 1; }, "a new copy", 20000);
+    EndAsACrashWould(app);
+    app.Start();
+    app.Answer(app.WaitForNotification(kStartTimeout), kThird);
+    app.WaitForEditorText("");
+    EXPECT_TRUE(RecoveryCopies(app).empty()) << "\"Discard it\" removes the copy";
+    EXPECT_TRUE(ReadFileBytes(path) == ToBytes(typed));
+}

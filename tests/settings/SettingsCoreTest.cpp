@@ -84,7 +84,9 @@ TEST(SettingsDefaults, RestoreKeepsTheKeptFields) {
     // Run buttons, Insert texts and the Run "Special" choices; the reserved
     // bytes and the window placement; association states and custom types.
     EXPECT_TRUE(SameBytes(&r, &before, KORVID_SPAN(RunFileA, ToolbarRunButtons)));
-    EXPECT_TRUE(SameBytes(&r, &before, KORVID_SPAN(Reserved1, TitleFullPath)));
+    EXPECT_TRUE(SameBytes(&r, &before, KORVID_SPAN(Reserved1, NoRecoveryCopies)));
+    EXPECT_TRUE(SameBytes(&r, &before, KORVID_SPAN(WindowPlacement, TitleFullPath)));
+    EXPECT_EQ(+r.NoRecoveryCopies, 0);
     EXPECT_EQ(+r.WindowHeight, +before.WindowHeight);
     EXPECT_EQ(+r.ToolbarIndentButtons, +before.ToolbarIndentButtons);
     EXPECT_TRUE(SameBytes(&r, &before, KORVID_SPAN(AssocTypeStates, PureTextPaste)));
