@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,21 @@ inline std::string ReadBytes(const std::string& path) {
         bytes.append(piece, done);
     CloseHandle(file);
     return bytes;
+}
+
+// A text streamed into a rich-edit control (EM_STREAMIN's callback).
+struct Source {
+    const std::string* text;
+    size_t done;
+};
+
+inline DWORD CALLBACK FromSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
+    auto* source = reinterpret_cast<Source*>(cookie);
+    size_t n = std::min(source->text->size() - source->done, static_cast<size_t>(wanted));
+    std::memcpy(buffer, source->text->data() + source->done, n);
+    source->done += n;
+    *got = static_cast<LONG>(n);
+    return 0;
 }
 
 } // namespace bench

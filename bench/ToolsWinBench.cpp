@@ -44,8 +44,10 @@ void RunToolsBenchmarks();
 
 namespace {
 
+using bench::FromSource;
 using bench::Median;
 using bench::NowMs;
+using bench::Source;
 
 constexpr int kLines = 50000; // of 19 characters and CR LF: 1,050,000 bytes
 constexpr int kNaiveHits = 200;
@@ -64,20 +66,6 @@ bool Pump(const std::function<bool()>& done, double timeoutMs = 10000) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     return true;
-}
-
-struct Source {
-    const std::string* text;
-    size_t done;
-};
-
-DWORD CALLBACK FromSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
-    auto* source = reinterpret_cast<Source*>(cookie);
-    size_t n = std::min(source->text->size() - source->done, static_cast<size_t>(wanted));
-    std::memcpy(buffer, source->text->data() + source->done, n);
-    source->done += n;
-    *got = static_cast<LONG>(n);
-    return 0;
 }
 
 // The editor's bare size is 10 px wide, which would wrap every word onto a

@@ -36,8 +36,10 @@ void RunTypingBenchmarks(int megabytes);
 
 namespace {
 
+using bench::FromSource;
 using bench::Median;
 using bench::NowMs;
+using bench::Source;
 
 constexpr int kKeys = 40;
 
@@ -61,20 +63,6 @@ bool PumpFor(
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     return true;
-}
-
-struct Source {
-    const std::string* text;
-    size_t done;
-};
-
-DWORD CALLBACK FromSource(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* got) {
-    auto* source = reinterpret_cast<Source*>(cookie);
-    size_t n = std::min(source->text->size() - source->done, static_cast<size_t>(wanted));
-    std::memcpy(buffer, source->text->data() + source->done, n);
-    source->done += n;
-    *got = static_cast<LONG>(n);
-    return 0;
 }
 
 std::string Document(size_t bytes) {
