@@ -301,4 +301,15 @@ TEST(DataLossE2E, UnsavedTextComesBackAfterTheProcessEnds) {
     app.WaitForEditorText("");
     EXPECT_TRUE(RecoveryCopies(app).empty()) << "\"Discard it\" removes the copy";
     EXPECT_TRUE(ReadFileBytes(path) == ToBytes(typed));
+
+    // A new document comes back as a new document.
+    EXPECT_EQ(app.Title(), "Untitled");
+    app.TypeText("never named");
+    app.WaitUntil([&] { return RecoveryCopies(app).size() == 1; }, "the untitled copy", 20000);
+    EndAsACrashWould(app);
+    app.Start();
+    app.Answer(app.WaitForNotification(kStartTimeout), kFirst);
+    app.WaitForEditorText("never named");
+    EXPECT_EQ(app.Title(), "Untitled");
+    EXPECT_NE(app.Send(app.Editor(), EM_GETMODIFY, 0, 0), 0);
 }
