@@ -7,7 +7,9 @@
 // marker never ran); after a save, the file holds what the editor showed in
 // the document's encoding and break style; after Word Wrap, no text was
 // lost; on New, Open and exit, the close check asked about unsaved edits;
-// after a restart, the document shows its file.
+// after a restart, the document shows its file; after the program was ended
+// as a crash would with unsaved edits, the next start offers them back
+// exactly as the editor held them.
 //   korvid_soak.exe [--steps N] [--seed S]... [--all-forms] [--basic] [--no-links]
 // --all-forms fails unless the seeds together loaded and saved every encoding
 // and break style; --basic leaves out the large file, the toggle and the
@@ -29,6 +31,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 using namespace korvid_e2e;
@@ -442,6 +445,15 @@ class Soak {
         std::string title = TextOf(window);
         if (title == kNotifyCaption) {
             Notification note = app_.ReadNotification(window);
+            if (note.ButtonText(IDOK) == "Recover unsaved text") {
+                if (!expectOffer_)
+                    Fail("the start offered a recovery copy though nothing was left unsaved: \"" +
+                         note.message + "\"");
+                Log("  recover the unsaved text");
+                expectOffer_ = false;
+                app_.Answer(note, IDOK);
+                return true;
+            }
             // A link is never opened: the marker program must not run.
             std::vector<int> choices;
             bool link = false;
@@ -633,6 +645,7 @@ class Soak {
         for (const auto& file : ListFolder(app_.ProgramFolder())) {
             auto known = programFiles_.find(file.first);
             if (file.first != kSettingsFileName && file.first != "Tmp" &&
+                file.first.rfind("Recover-", 0) != 0 && // the copy of unsaved text
                 (known == programFiles_.end() || known->second != file.second))
                 Fail("a file appeared or changed in the program folder: " + file.first);
         }
@@ -721,8 +734,58 @@ class Soak {
         reloadsWorkingFile_ = false;
         while (AnswerOne()) {
         }
-        reopenName_ = kDocName;
-        CheckReopened();
+        if (!killedText_) {
+            reopenName_ = kDocName;
+            return CheckReopened();
+        }
+        // Ended as a crash would with unsaved text: the copy brings it back.
+        app_.WaitUntil([&] { return !expectOffer_ || AnswerOne(); }, "the offer of the copy");
+        Barrier(false); // the recovery puts a new editor in place
+        if (Text() != *killedText_ || app_.Title() != killedTitle_ ||
+            app_.Send(app_.Editor(), EM_GETMODIFY, 0, 0) == 0)
+            Fail("the recovered document is not what the editor held when the program ended: " +
+                 Difference(*killedText_, Text(), "recovered") + ", title \"" + app_.Title() +
+                 "\"");
+        killedText_.reset();
+    }
+
+    // Ends the program as a crash would. With unsaved edits it types one
+    // more letter and waits for the recovery copy written after it.
+    void Kill() {
+        NoteBefore();
+        bool unsaved = app_.Send(app_.Editor(), EM_GETMODIFY, 0, 0) != 0;
+        Log(unsaved ? "end the program once its copy is written" : "end the program");
+        if (unsaved) {
+            // A change of its own, so that the copy waited for holds it.
+            app_.TypeText("k");
+            Barrier(true);
+            FILETIME since{};
+            GetSystemTimeAsFileTime(&since);
+            // The copy may carry an earlier owner's name: a recovered one.
+            const std::string copies = app_.ProgramFolder() + "Recover-*.kvr";
+            app_.WaitUntil(
+                [&] {
+                    WIN32_FIND_DATAA found{};
+                    HANDLE find = FindFirstFileA(copies.c_str(), &found);
+                    bool fresh = false;
+                    for (BOOL more = find != INVALID_HANDLE_VALUE; more && !fresh;
+                         more = FindNextFileA(find, &found))
+                        fresh = CompareFileTime(&found.ftLastWriteTime, &since) > 0;
+                    FindClose(find);
+                    return fresh;
+                },
+                "the recovery copy", 20000);
+            killedText_ = Text();
+            killedTitle_ = app_.Title();
+            expectOffer_ = true;
+        }
+        HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, app_.ProcessId());
+        if (!process || !TerminateProcess(process, 9))
+            Fail("the program cannot be ended");
+        CloseHandle(process);
+        app_.WaitForExit();
+        CheckFiles();
+        Restart();
     }
 
     void Keys(const std::string& keys) {
@@ -920,6 +983,7 @@ class Soak {
              [&] { undone_ = true, Command(rng_.Percent(50) ? IDM_UNDO : IDM_REDO, "undo/redo"); }},
             {8, [&] { Command(IDM_DEDOUBLE, "de-double"); }},
             {2, [&] { Exit(); }},
+            {basic_ ? 0 : 3, [&] { Kill(); }},
             {10, [&] { Command(rng_.Percent(50) ? IDM_INDENT : IDM_OUTDENT, "indent/outdent"); }}};
         int roll = 0; // over the weights' sum: every step can come
         for (const auto& step : steps)
@@ -968,6 +1032,9 @@ class Soak {
     int refusedReplace_ = 0;            // "No" to the replace question in this settle
     int started_ = 0, fileDialogs_ = 0; // the step of the last start; dialogs confirmed since
     Resources baseline_;
+    std::optional<std::wstring> killedText_; // the editor's text when Kill ended the program
+    std::string killedTitle_;
+    bool expectOffer_ = false; // the next start offers the copy
 };
 
 } // namespace
