@@ -29,8 +29,8 @@ constexpr UINT kPauseMs = 3000;
 constexpr UINT kSteadyMs = 30000;
 // Once changes have gone on for kSteadyMs, the copy waits only for this
 // short lull: taking a large text out of the control holds the interface
-// thread for a moment (some 170 ms at 10 MB), which must not fall between
-// two keys.
+// thread for a moment (some 170 ms at 10 MB), which should not fall between
+// two keys. Without a lull it is written after a second kSteadyMs.
 constexpr UINT kLullMs = 1000;
 constexpr const char* kFirstLine = "Korvid recovery copy 1";
 // A copy larger than this is no copy of ours: the editor cannot hold it.
@@ -389,7 +389,11 @@ void OnRecoveryTimer(HWND window, UINT_PTR timerId) {
     } else if (timerId == TIMER_RECOVERY_STEADY) {
         KillTimer(window, TIMER_RECOVERY_STEADY);
         recovery.steadyArmed = false;
-        if (recovery.pending) {
+        // A second period of changes without a lull writes the copy anyway:
+        // unsaved text is never more than two periods old.
+        if (recovery.pending && recovery.overdue)
+            StartWrite();
+        else if (recovery.pending) {
             recovery.overdue = true;
             SetTimer(window, TIMER_RECOVERY_PAUSE, kLullMs, nullptr);
         }

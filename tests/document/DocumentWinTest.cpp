@@ -433,6 +433,15 @@ TEST_F(DocumentTest, TheRecoveryCopyPutsTheDocumentBackAndGoesWhenNoLongerNeeded
     copy = typeAndCopy();
     Answer(kAsk, IDC_NOTIFY_THIRD, [&] { EXPECT_EQ(ConfirmDiscard(), 0); });
     EXPECT_FALSE(FileExists(copy));
+    // Changes that never leave a lull are copied after a second period.
+    Type("~");
+    NoteRecoveryChange();
+    SendMessageA(app.mainWindow, WM_TIMER, TIMER_RECOVERY_STEADY, 0);
+    KillTimer(app.mainWindow, TIMER_RECOVERY_PAUSE); // no lull comes
+    SendMessageA(app.mainWindow, WM_TIMER, TIMER_RECOVERY_STEADY, 0);
+    for (DWORD start = GetTickCount(); !FileExists(copy) && GetTickCount() - start < 5000;)
+        Sleep(10); // the write's own thread; no messages, so no lull either
+    EXPECT_TRUE(FileExists(copy));
 
     const std::string big(20000, 'p');
     PartlyLoad("big.txt", big);
