@@ -238,6 +238,15 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     switch (message) {
     case WM_KEYDOWN: {
         swallowBackspaceChar = false;
+        // Shift+Delete and Shift+Insert are Cut and Paste, taken the way
+        // Ctrl+X and Ctrl+V are (a large selection through a fresh editor).
+        if ((wParam == VK_DELETE || wParam == VK_INSERT) && KeyHeld(VK_SHIFT) &&
+            !KeyHeld(VK_CONTROL) && !KeyHeld(VK_MENU)) {
+            if (wParam == VK_INSERT && settings.OverwriteSelection == 0)
+                CollapseSelection(window);
+            PostCommand(wParam == VK_DELETE ? IDM_CUT : IDM_PASTE);
+            return 0;
+        }
         if (KeyClearsLargeSelection(wParam)) {
             swallowBackspaceChar = wParam == VK_BACK;
             return 0;

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Startup.h"
+#include "tools/EditorText.h"
 #include "tools/RunInfoCore.h"
 
 #include <richedit.h>
@@ -72,6 +73,11 @@ void InsertListEntry(int entry) {
     InsertTextEntry* list = app.insertTextList;
     if (entry < 1 || entry > count || list == nullptr || app.editorWindow == nullptr)
         return;
-    SendMessageA(app.editorWindow, EM_REPLACESEL, TRUE,
-                 reinterpret_cast<LPARAM>(list[entry - 1].text));
+    const char* text = list[entry - 1].text;
+    auto put = [text](HWND editor) {
+        SendMessageA(editor, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    };
+    // A large selection goes through a fresh editor, as Insert Text's does.
+    if (!ReplaceLargeSelection(WidenText(text), put))
+        put(app.editorWindow);
 }

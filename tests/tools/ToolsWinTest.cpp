@@ -174,6 +174,20 @@ TEST_F(ToolsTest, ALargeSelectionIsReplacedThroughAFreshEditorAsOneStep) {
     auto key = [](UINT message, WPARAM code) {
         return [=] { SendMessageA(app.editorWindow, message, code, 0); };
     };
+    auto shifted = [](WPARAM code) { // posts its command
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageA(app.editorWindow, WM_KEYDOWN, code, 0);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&msg);
+    };
+    InsertTextEntry listed[1] = {{"listed"}};
+    app.insertTextList = listed;
+    app.insertTextCount = 1;
     const struct {
         const char* name;
         std::function<void()> act;
@@ -195,6 +209,9 @@ TEST_F(ToolsTest, ALargeSelectionIsReplacedThroughAFreshEditorAsOneStep) {
         {"Insert Text",
          [&] { Answer("Insert", IDC_INSERT_PASTE_A + 1, [&] { Command(IDM_INSERT_TEXT); }); },
          "ins", 0},
+        {"an Insert Text list entry", [&] { Command(IDM_INSERT_LIST_BASE + 1); }, "listed", 0},
+        {"Shift+Delete", [&] { shifted(VK_DELETE); }, "", 0},
+        {"Shift+Insert", [&] { shifted(VK_INSERT); }, "pasted", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,6 +245,8 @@ TEST_F(ToolsTest, ALargeSelectionIsReplacedThroughAFreshEditorAsOneStep) {
         EXPECT_EQ(EditorText(), text);
         EXPECT_EQ(Selection(), selected);
     }
+    app.insertTextList = nullptr;
+    app.insertTextCount = 0;
     Budget none(1);
     SetText(text);
     Select(selected.first, selected.second);
