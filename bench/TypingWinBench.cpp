@@ -133,30 +133,13 @@ void Row(const char* what, const Case& c) {
 
 } // namespace
 
+void OpenBenchWindow(); // ToolsWinBench.cpp
+
 void RunTypingBenchmarks(int megabytes) {
-    LoadLibraryA("RichEd20.dll");
     InitCommonControls();
-    WNDCLASSA wc = {0,       MainWindowProc, 0,       0,       GetModuleHandleA(nullptr),
-                    nullptr, nullptr,        nullptr, nullptr, "KorvidTypingBench"};
-    RegisterClassA(&wc);
-    std::memset(&settings, 0, sizeof settings);
-    std::memset(&app, 0, sizeof app);
-    std::memset(&doc, 0, sizeof doc);
-    autosave = {0, 0, 1};
-    ResetNotifyState();
-    GetTempPathA(MAX_PATH, app.dataFolder);
-    TextAppend(app.dataFolder, "korvid-typingbench\\");
-    CreateDirectoryA(app.dataFolder, nullptr);
-    TextCopy(app.dataFolder, app.programFolder);
-    RestoreDefaultSettings();
+    OpenBenchWindow();
     settings.StatusBarEnabled = 1;
     settings.ToolbarEnabled = 0;
-    app.wordWrap = 1;
-    app.mainWindow =
-        CreateWindowExA(0, "KorvidTypingBench", "Untitled", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                        800, 600, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    MSG msg;
-    PeekMessageA(&msg, app.mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE);
     SetForegroundWindow(app.mainWindow);
     CreateBars();
     CreateEditor(app.mainWindow);
