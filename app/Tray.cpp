@@ -36,7 +36,7 @@ namespace {
 const char kTrayTip[] = KORVID_NAME_AND_VERSION;
 
 // The shell reads the record in its version-2 size; later fields are left out.
-static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is 488 bytes");
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V2_SIZE == 488, "the tray record is 488 bytes");
 
 NOTIFYICONDATAA lastRecord;
 DWORD lastOperation = NIM_DELETE;

@@ -19,28 +19,30 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 bash scripts/setup.sh
 bash scripts/build.sh win
-cmake --build build/win --target korvid_launch_bench korvid_launch_probe Korvid_trace
+source scripts/wine-env.sh
+tree="$(korvid_win_tree)"
+cmake --build "$tree" --target korvid_launch_bench korvid_launch_probe Korvid_trace
 # Wine's drive Z: is the Linux root.
 win_path() { echo "Z:$root/$1" | tr '/' '\\'; }
 launch() {
-    KORVID_TRACE_EXE="$(win_path build/win/Korvid_trace.exe)" \
-        scripts/wine-run.sh build/win/korvid_launch_bench.exe "$(win_path build/win/Korvid.exe)" \
-        "$(win_path build/win/korvid_launch_probe.exe)" "${KORVID_LAUNCH_RUNS:-7}"
+    KORVID_TRACE_EXE="$(win_path $tree/Korvid_trace.exe)" \
+        scripts/wine-run.sh $tree/korvid_launch_bench.exe "$(win_path $tree/Korvid.exe)" \
+        "$(win_path $tree/korvid_launch_probe.exe)" "${KORVID_LAUNCH_RUNS:-7}"
 }
 if [ "${1:-}" = launch ]; then
     launch
     exit
 fi
 if [ "${1:-}" = typing ]; then
-    scripts/wine-run.sh build/win/korvid_win_bench.exe typing "${2:-10}"
+    scripts/wine-run.sh $tree/korvid_win_bench.exe typing "${2:-10}"
     exit
 fi
 if [ "${1:-}" = memory ]; then
-    scripts/wine-run.sh build/win/korvid_win_bench.exe memory "$(win_path build/win/Korvid.exe)"
+    scripts/wine-run.sh $tree/korvid_win_bench.exe memory "$(win_path $tree/Korvid.exe)"
     exit
 fi
 if [ "${1:-}" = selection ]; then
-    scripts/wine-run.sh build/win/korvid_win_bench.exe selection
+    scripts/wine-run.sh $tree/korvid_win_bench.exe selection
     exit
 fi
 if [ ! -f build/bench/build.ninja ]; then
@@ -48,6 +50,6 @@ if [ ! -f build/bench/build.ninja ]; then
 fi
 cmake --build build/bench --target korvid_core_bench
 build/bench/korvid_core_bench
-scripts/wine-run.sh build/win/korvid_win_bench.exe "$(win_path build/win/Korvid.exe)"
-scripts/wine-run.sh build/win/korvid_win_bench.exe selection
+scripts/wine-run.sh $tree/korvid_win_bench.exe "$(win_path $tree/Korvid.exe)"
+scripts/wine-run.sh $tree/korvid_win_bench.exe selection
 launch

@@ -12,13 +12,13 @@ document="$(winepath -w "$root/samples/Welcome.txt" 2>/dev/null || echo "Z:${roo
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     korvid_make_prefix
-    exec wine "$root/build/win/Korvid.exe" "$document"
+    exec wine "$root/$(korvid_win_tree)/Korvid.exe" "$document"
 fi
 
 korvid_start_display
 trap 'wineserver -k >/dev/null 2>&1 || true; kill "${KORVID_XVFB_PID:-}" 2>/dev/null || true' EXIT
 korvid_make_prefix
-wine "$root/build/win/Korvid.exe" "$document" &
+wine "$root/$(korvid_win_tree)/Korvid.exe" "$document" &
 for _ in $(seq 1 150); do
     if xdotool search --classname korvid.exe >/dev/null 2>&1; then break; fi
     sleep 0.2

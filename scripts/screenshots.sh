@@ -20,7 +20,8 @@ trap 'wineserver -k >/dev/null 2>&1 || true; [ -n "$xvfb_pid" ] && kill "$xvfb_p
 korvid_make_prefix
 
 mkdir -p "$work/prog"
-cp build/win/Korvid.exe build/win/ToolBar.bmp "$work/prog/"
+tree="$(korvid_win_tree)"
+cp "$tree/Korvid.exe" "$tree/ToolBar.bmp" "$work/prog/"
 cp samples/Welcome.txt "$work/prog/Welcome.txt"
 program="$(winepath -w "$work/prog/Korvid.exe")"
 document="$(winepath -w "$work/prog/Welcome.txt")"

@@ -34,4 +34,17 @@ if [ "${#missing[@]}" -gt 0 ] || [ "$need_i386" = 1 ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   fi
 fi
+# A kernel without IA-32 emulation runs no 32-bit programs, 32-bit Wine
+# included: the Windows tests are then built for 64-bit Windows as well and
+# run under 64-bit Wine.
+if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+  extra=()
+  for p in wine64 g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || extra+=("$p")
+  done
+  if [ "${#extra[@]}" -gt 0 ]; then
+    echo "setup: no 32-bit programs run here; installing ${extra[*]}"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${extra[@]}" >/dev/null
+  fi
+fi
 echo "setup: all packages present"

@@ -43,9 +43,10 @@ cleanup() {
 trap cleanup EXIT
 korvid_make_prefix
 
-export KORVID_EXE="$root/build/win/Korvid.exe"
+tree="$(korvid_win_tree)"
+export KORVID_EXE="$root/$tree/Korvid.exe"
 status=0
 for seed in "${seeds[@]}"; do
-    wine build/win/korvid_soak.exe --steps "$steps" --seed "$seed" "${flags[@]}" || status=1
+    wine "$tree/korvid_soak.exe" --steps "$steps" --seed "$seed" "${flags[@]}" || status=1
 done
 exit $status

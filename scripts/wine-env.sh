@@ -1,13 +1,50 @@
 # Sourced by the scripts that run Windows programs: a 32-bit Wine prefix made
 # once and shared by every test of a run, and a virtual X display when there
-# is no usable one.
+# is no usable one. On a machine whose kernel runs no 32-bit programs (IA-32
+# emulation switched off) 32-bit Wine cannot start: there the prefix is a
+# 64-bit one, `wine` runs the 64-bit loader, and the Windows tests run from
+# the 64-bit tree build/win64 (see korvid_win_tree).
 #   KORVID_WINEPREFIX  prefix to use (default: build/wineprefix in the tree)
 #   DISPLAY            used as it is when a display answers there; otherwise
 #                      korvid_start_display starts Xvfb on a free display,
 #                      exports DISPLAY and KORVID_XVFB_PID (the caller kills it)
 
 KORVID_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEARCH=win32
+
+# True when this machine runs 32-bit x86 programs.
+korvid_runs_32bit() {
+    /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+# The Windows tree whose programs run here: build/win (32-bit, the program
+# as shipped) or, without 32-bit programs, build/win64.
+korvid_win_tree() {
+    if korvid_runs_32bit; then echo build/win; else echo build/win64; fi
+}
+
+if korvid_runs_32bit; then
+    export WINEARCH=win32
+else
+    export WINEARCH=win64
+    # The `wine` command prefers the 32-bit loader whenever it is installed;
+    # these stand-ins name the 64-bit one.
+    korvid_wine64_bin="$KORVID_ROOT/build/wine64-bin"
+    if [ ! -x "$korvid_wine64_bin/wineboot" ]; then
+        mkdir -p "$korvid_wine64_bin"
+        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+            >"$korvid_wine64_bin/wine"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wineserver64 -p0 "$@"\n' >"$korvid_wine64_bin/wineserver"
+        for tool in wineboot winepath; do
+            printf '#!/bin/sh\nexec "%s/wine" %s.exe "$@"\n' "$korvid_wine64_bin" "$tool" \
+                >"$korvid_wine64_bin/$tool"
+        done
+        chmod +x "$korvid_wine64_bin"/*
+    fi
+    case ":$PATH:" in
+    *":$korvid_wine64_bin:"*) ;;
+    *) export PATH="$korvid_wine64_bin:$PATH" ;;
+    esac
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEPREFIX="${KORVID_WINEPREFIX:-$KORVID_ROOT/build/wineprefix}"
@@ -58,7 +95,7 @@ korvid_make_prefix() {
     local version
     # The recipe's own number follows the Wine version, so a prefix made by
     # an older recipe is made again.
-    version="$(wine --version 2>/dev/null || echo unknown) recipe 2"
+    version="$(wine --version 2>/dev/null || echo unknown) $WINEARCH recipe 2"
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock -w 300 9 || { echo "wine-env: prefix lock timed out" >&2; exit 1; }
