@@ -23,9 +23,11 @@ struct DocumentState {
     // The line-break style of the loaded plain text (LineBreakStyle), written
     // back by every save; -1 until a break has been seen.
     int lineBreaks;
-    // The file began with the UTF-8 mark: the control read it as UTF-8, and
-    // saves write the mark and UTF-8 again.
+    // The file is UTF-8: it began with the UTF-8 mark (`utf8Mark`), or it
+    // is valid UTF-8 with characters beyond ASCII. Saves write UTF-8 again,
+    // with the mark only where the file had it.
     int utf8Text;
+    int utf8Mark;
     // The file held NUL characters, shown as stand-ins: written over its
     // file the document would change those bytes, so it is read-only and is
     // saved under another name only.

@@ -74,65 +74,6 @@ void LineBreakWriter::Finish(std::string& out) {
     }
 }
 
-void Utf8Writer::Encode(uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-}
-
-// A lone surrogate is written as its own code, so nothing is lost.
-void Utf8Writer::Unit(uint16_t unit, std::string& out) {
-    if (highSurrogate_ != 0) {
-        uint16_t high = highSurrogate_;
-        highSurrogate_ = 0;
-        if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            Encode(0x10000 + ((static_cast<uint32_t>(high) - 0xD800) << 10) + (unit - 0xDC00), out);
-            return;
-        }
-        Encode(high, out);
-    }
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        highSurrogate_ = unit;
-        return;
-    }
-    Encode(unit, out);
-}
-
-void Utf8Writer::Feed(const uint8_t* data, std::size_t size, std::string& out) {
-    std::size_t i = 0;
-    if (hasOddByte_ && size > 0) {
-        hasOddByte_ = false;
-        Unit(static_cast<uint16_t>(oddByte_ | (data[0] << 8)), out);
-        i = 1;
-    }
-    for (; i + 2 <= size; i += 2)
-        Unit(static_cast<uint16_t>(data[i] | (data[i + 1] << 8)), out);
-    if (i < size) {
-        hasOddByte_ = true;
-        oddByte_ = data[i];
-    }
-}
-
-void Utf8Writer::Finish(std::string& out) {
-    if (highSurrogate_ != 0) {
-        Encode(highSurrogate_, out);
-        highSurrogate_ = 0;
-    }
-    hasOddByte_ = false;
-}
-
 std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn,
                                  bool controlsToo) {
     auto replaced = [controlsToo](unsigned c) {

@@ -33,21 +33,6 @@ class LineBreakWriter {
     uint8_t oddByte_ = 0;
 };
 
-// Turns UTF-16 LE bytes arriving in pieces of any size into UTF-8; a
-// surrogate pair or a unit split between pieces is joined first.
-class Utf8Writer {
-  public:
-    void Feed(const uint8_t* data, std::size_t size, std::string& out);
-    void Finish(std::string& out);
-
-  private:
-    void Unit(uint16_t unit, std::string& out);
-    static void Encode(uint32_t code, std::string& out);
-    uint16_t highSurrogate_ = 0;
-    bool hasOddByte_ = false;
-    uint8_t oddByte_ = 0;
-};
-
 // The editor cannot hold a NUL character: each one (a zero byte, or a zero
 // UTF-16 unit at an even offset when `wide`) becomes `standIn` in place.
 // With `controlsToo` (a text already shown as binary content) so does every

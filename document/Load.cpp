@@ -9,6 +9,7 @@
 #include "document/MemoryGuard.h"
 #include "document/Notify.h"
 #include "document/Save.h"
+#include "document/Utf8.h"
 #include "resource.h"
 #include "settings/SettingsRecord.h"
 #include "text/TextRoutines.h"
@@ -17,34 +18,89 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <string>
+
 namespace {
 
 constexpr DWORD kProgressAfterMs = 5000;
 
 struct LoadStream {
-    HANDLE file;
-    bool unicode;
-    bool plain; // not Rich Text: NUL characters are replaced
-    uint16_t standIn;
-    uint64_t threshold;
-    bool atEnd;
-    BYTE held[2];
-    LONG heldCount;
+    LoadStream(bool wraps, bool wide) : cost(wraps, wide) {}
+    HANDLE file = INVALID_HANDLE_VALUE;
+    bool unicode = false; // the control is given UTF-16
+    bool plain = false;   // not Rich Text: NUL characters are replaced
+    uint16_t standIn = 0;
+    uint64_t threshold = 0;
+    bool atEnd = false;
+    BYTE held[2] = {0, 0};
+    LONG heldCount = 0;
     // Only the start of the file is read (up to `threshold`).
-    bool partial;
+    bool partial = false;
     // The editor's own text coming back (a rebuild, the Rich Text switch):
     // taken whole, never cut, never offered for cancelling, and its
     // characters are not turned into stand-ins.
-    bool quiet;
+    bool quiet = false;
     // What the control will need for the text taken so far, against the
     // address space free when the stream began.
     TextCostMeter cost;
-    uint64_t available;
-    uint64_t taken; // bytes handed to the control
+    uint64_t available = 0;
+    uint64_t taken = 0; // bytes handed to the control
+    // A UTF-8 file is read here and handed over as UTF-16; otherwise null.
+    Utf8Reader* utf8 = nullptr;
+    std::string decoded;
+    std::string raw;
+    std::size_t decodedAt = 0; // `decoded` up to here is handed over
+    bool fileDone = false;
+    uint64_t fileRead = 0;  // bytes of the file read so far
+    uint64_t fileTaken = 0; // bytes of the file whose text the control holds
 };
 
 // The last stream stopped because the rest would not fit in memory.
 bool stoppedForMemory = false;
+
+// UTF-8 read from the file as UTF-16, at most `want` bytes of it. Each
+// byte read gives at most two bytes of UTF-16, and a sequence held from the
+// last read at most six more, so with the control's usual requests what is
+// read is handed over whole; a small request gets the rest next time.
+// Partial loading reads up to `threshold` bytes of the file; a character
+// cut there is left out.
+LONG ReadDecoded(LoadStream* s, LPBYTE buffer, LONG want) {
+    std::string& out = s->decoded;
+    out.erase(0, s->decodedAt);
+    s->decodedAt = 0;
+    while (out.empty() && !s->fileDone) {
+        uint64_t room = want >= 16 ? static_cast<uint64_t>(want - 8) / 2 : 1;
+        if (s->partial)
+            room = std::min(room, s->threshold - std::min(s->threshold, s->fileRead));
+        s->raw.resize(static_cast<std::size_t>(room));
+        DWORD read = 0;
+        if (room == 0 || !ReadFile(s->file, &s->raw[0], static_cast<DWORD>(room), &read, nullptr) ||
+            read == 0) {
+            s->fileDone = true;
+            if (!s->partial)
+                s->utf8->Finish(&out);
+        } else {
+            s->fileRead += read;
+            s->utf8->Feed(reinterpret_cast<const uint8_t*>(s->raw.data()), read, &out);
+        }
+    }
+    s->decodedAt = std::min(out.size(), static_cast<std::size_t>(want) & ~std::size_t{1});
+    CopyMemory(buffer, out.data(), s->decodedAt);
+    s->atEnd = s->fileDone && s->decodedAt == out.size();
+    return static_cast<LONG>(s->decodedAt);
+}
+
+// Bytes of the file the text still waiting in the stream came from: UTF-16
+// `units` not yet handed over, as UTF-8.
+uint64_t Utf8Length(const BYTE* units, std::size_t size) {
+    uint64_t length = 0;
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        unsigned u = units[i] | (units[i + 1] << 8);
+        length += u < 0x80 ? 1 : u < 0x800 ? 2 : (u & 0xFC00) == 0xDC00 ? 1 : 3; // a pair: 3 + 1
+    }
+    return length;
+}
 
 // Fills `buffer` with up to `want` bytes: bytes held back last time first,
 // then the file.
@@ -53,6 +109,8 @@ LONG ReadInto(LoadStream* s, LPBYTE buffer, LONG want) {
     for (; n < s->heldCount && n < want; ++n)
         buffer[n] = s->held[n];
     s->heldCount = 0;
+    if (s->utf8 != nullptr)
+        return n + ReadDecoded(s, buffer + n, want - n);
     while (n < want && !s->atEnd) {
         DWORD read = 0;
         if (!ReadFile(s->file, buffer + n, static_cast<DWORD>(want - n), &read, nullptr) ||
@@ -127,6 +185,45 @@ void StartProgressQuestion() {
     doc.loadStartTick = 0;
 }
 
+// What the bytes 0x80 to 0xFF show as in the ANSI code page: a UTF-8 file
+// with a stray byte shows that byte as 8-bit text would.
+const uint16_t* AnsiCharacters() {
+    static uint16_t table[128];
+    if (table[0] == 0)
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            char c = static_cast<char>(b);
+            WCHAR w = 0;
+            table[b - 0x80] = MultiByteToWideChar(CP_ACP, 0, &c, 1, &w, 1) == 1 && w != 0
+                                  ? static_cast<uint16_t>(w)
+                                  : static_cast<uint16_t>(b);
+        }
+    return table;
+}
+
+// A file without a mark is read as UTF-8 when its bytes are valid UTF-8
+// with at least one character beyond ASCII: all of them when it is loaded
+// whole, the `limit` bytes that will be read when only its start is. Pure
+// ASCII and anything else stay 8-bit text. The file is read from its start;
+// the file pointer is left there.
+bool ReadsAsUtf8(HANDLE file, uint64_t limit, bool whole) {
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    Utf8Reader check;
+    std::string chunk(1 << 16, '\0');
+    uint64_t left = limit;
+    while (left > 0 && check.Valid()) {
+        DWORD read = 0;
+        DWORD want = static_cast<DWORD>(std::min<uint64_t>(chunk.size(), left));
+        if (!ReadFile(file, &chunk[0], want, &read, nullptr) || read == 0)
+            break;
+        check.Feed(reinterpret_cast<const uint8_t*>(chunk.data()), read, nullptr);
+        left -= read;
+    }
+    if (whole)
+        check.Finish(nullptr);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    return check.Valid() && check.MultiByte();
+}
+
 bool OpenForLoading(const char* path, HANDLE* file) {
     *file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -181,12 +278,21 @@ bool HandOver(LoadStream* s, LPBYTE buffer, LONG* got) {
         stoppedForMemory = true;
         doc.partialLoaded = 1;
         doc.readOnly = 1;
-        doc.documentBytes = s->taken;
+        doc.documentBytes = s->fileTaken;
         *got = 0;
         return false;
     }
     s->cost = next;
     s->taken += static_cast<uint64_t>(*got);
+    if (s->utf8 == nullptr)
+        s->fileTaken = s->taken;
+    else
+        s->fileTaken = s->fileRead - s->utf8->Pending() -
+                       Utf8Length(s->held, static_cast<std::size_t>(s->heldCount)) -
+                       Utf8Length(reinterpret_cast<const BYTE*>(s->decoded.data()) + s->decodedAt,
+                                  s->decoded.size() - s->decodedAt);
+    if (s->utf8 != nullptr && s->partial)
+        doc.documentBytes = s->fileTaken;
     NoteLineBreaks(s, buffer, *got);
     return true;
 }
@@ -228,7 +334,7 @@ DWORD CALLBACK StreamInChunk(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG*
     }
 
     LONG want = wanted;
-    if (s->partial) {
+    if (s->partial && s->utf8 == nullptr) {
         if (doc.documentBytes + static_cast<uint64_t>(wanted) > s->threshold) {
             if (doc.documentBytes != 0)
                 return 1;
@@ -266,6 +372,8 @@ void AppendBounded(char* text, const char* flag) {
 void AppendFileFlags(char* text) {
     if (doc.unicodeText)
         AppendBounded(text, ", Unicode");
+    else if (doc.utf8Text)
+        AppendBounded(text, ", UTF-8");
     if (doc.binaryContent)
         AppendBounded(text, ", binary content shown, read only");
     else if (doc.readOnly)
@@ -333,35 +441,42 @@ int LoadDocumentFile(HWND editor, const char* path) {
     DWORD read = 0;
     ReadFile(file, mark, 3, &read, nullptr);
     const bool unicode = read >= 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    const bool utf8Mark = read == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
     // A quiet load takes the editor's own text back from the working file,
     // in whatever form the document has now (Rich Text is always 8-bit): the
-    // document keeps the encoding and the line-break style of its file. The
-    // control itself reads a text that starts with the UTF-8 mark as UTF-8;
-    // the save then has to write UTF-8 back.
+    // document keeps the encoding and the line-break style of its file. A
+    // UTF-8 file, with its mark or without, is read here and given to the
+    // control as UTF-16; the save writes UTF-8 back, the mark only where
+    // the file had it.
     if (!quiet) {
         doc.unicodeText = unicode;
+        doc.utf8Mark = !doc.richText && utf8Mark;
         doc.utf8Text =
-            !doc.richText && read == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
+            doc.utf8Mark || (!doc.richText && !unicode &&
+                             ReadsAsUtf8(file, partial ? threshold : UINT64_MAX, !partial));
     }
+    Utf8Reader reader(AnsiCharacters());
+    const bool utf8 = doc.utf8Text && !doc.unicodeText && !doc.richText;
+    const bool wide = unicode || utf8;
+    const DWORD skip = unicode ? 2 : utf8 && utf8Mark && doc.utf8Mark ? 3 : 0;
     const int lineBreaks = doc.lineBreaks;
-    SetFilePointer(file, unicode ? 2 : 0, nullptr, FILE_BEGIN);
+    SetFilePointer(file, static_cast<LONG>(skip), nullptr, FILE_BEGIN);
 
     UINT format = doc.richText ? SF_RTF : SF_TEXT;
-    if (unicode)
+    if (wide)
         format |= SF_UNICODE;
-    LoadStream stream = {file,
-                         unicode,
-                         doc.richText == 0,
-                         NulStandIn(unicode),
-                         threshold,
-                         false,
-                         {0, 0},
-                         0,
-                         partial,
-                         quiet,
-                         TextCostMeter(EditorWraps(editor), unicode),
-                         0,
-                         0};
+    LoadStream stream(EditorWraps(editor), wide);
+    stream.file = file;
+    stream.unicode = wide;
+    stream.plain = doc.richText == 0;
+    stream.standIn = NulStandIn(wide);
+    stream.threshold = threshold;
+    stream.partial = partial;
+    stream.quiet = quiet;
+    if (utf8) {
+        stream.utf8 = &reader;
+        stream.fileRead = skip;
+    }
     doc.lineBreaks = -1;
     doc.loadCancelled = 0;
     DWORD now = GetTickCount();
@@ -376,7 +491,7 @@ int LoadDocumentFile(HWND editor, const char* path) {
     // A cancelled load holds only the start of the file, like a partial one.
     if (doc.loadCancelled) {
         if (!partial)
-            doc.documentBytes = stream.taken;
+            doc.documentBytes = stream.fileTaken;
         doc.partialLoaded = 1;
     }
     if (DocumentLacksItsFile())

@@ -174,6 +174,7 @@ std::string HeaderOf(const char* time, std::size_t size) {
     AddLine(header, "rich", std::to_string(doc.richText));
     AddLine(header, "unicode", std::to_string(doc.unicodeText));
     AddLine(header, "utf8", std::to_string(doc.utf8Text));
+    AddLine(header, "utf8mark", std::to_string(doc.utf8Mark));
     AddLine(header, "breaks", std::to_string(doc.lineBreaks));
     AddLine(header, "partial", std::to_string(doc.partialLoaded));
     AddLine(header, "binary", std::to_string(doc.binaryContent));
@@ -202,7 +203,7 @@ bool NumberOf(const std::string& text, long long& value) {
 
 bool ParseHeader(const std::string& header, RecoveryHeader& h, std::size_t& size) {
     std::memset(&h, 0, sizeof h);
-    bool haveSize = false, haveName = false;
+    bool haveSize = false, haveName = false, haveMark = false;
     std::size_t at = 0, end = header.find("\r\n");
     if (header.compare(0, end, kFirstLine) != 0)
         return false;
@@ -215,6 +216,7 @@ bool ParseHeader(const std::string& header, RecoveryHeader& h, std::size_t& size
         if (equals == std::string::npos)
             return false;
         std::string key = line.substr(0, equals), value = line.substr(equals + 1);
+        haveMark = haveMark || key == "utf8mark";
         long long number = 0;
         if (key == "name") {
             if (value.size() >= sizeof h.fileName)
@@ -236,6 +238,8 @@ bool ParseHeader(const std::string& header, RecoveryHeader& h, std::size_t& size
                 h.unicodeText = flag != 0;
             else if (key == "utf8")
                 h.utf8Text = flag != 0;
+            else if (key == "utf8mark")
+                h.utf8Mark = flag != 0;
             else if (key == "breaks")
                 h.lineBreaks = flag >= -1 && flag <= 2 ? flag : -1;
             else if (key == "partial")
@@ -246,6 +250,10 @@ bool ParseHeader(const std::string& header, RecoveryHeader& h, std::size_t& size
                 h.readOnly = flag != 0;
         }
     }
+    // Copies written before UTF-8 without the mark was read had the mark
+    // whenever they were UTF-8.
+    if (!haveMark)
+        h.utf8Mark = h.utf8Text;
     return haveSize && haveName;
 }
 
@@ -469,6 +477,7 @@ bool RecoverFromCopy(const char* path) {
     doc.richText = h.richText;
     doc.unicodeText = h.unicodeText;
     doc.utf8Text = h.utf8Text;
+    doc.utf8Mark = h.utf8Mark;
     doc.lineBreaks = h.lineBreaks;
     // A document that lacks part of its file stays guarded: the save still
     // refuses to write it over that file.

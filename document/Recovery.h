@@ -19,6 +19,7 @@ struct RecoveryHeader {
     int richText;       // the text is Rich Text; otherwise UTF-16 LE
     int unicodeText;
     int utf8Text;
+    int utf8Mark;
     int lineBreaks;
     int partialLoaded;
     int binaryContent;

@@ -10,6 +10,7 @@
 #include "document/Monitor.h"
 #include "document/Notify.h"
 #include "document/Recovery.h"
+#include "document/Utf8.h"
 #include "settings/SettingsRecord.h"
 #include "text/TextRoutines.h"
 
@@ -267,7 +268,7 @@ int SaveDocumentFile(HWND editor, const char* path) {
             format |= SF_UNICODE;
         if (utf16)
             ok = WriteAll(file, kUnicodeMark, 2);
-        else if (utf8)
+        else if (utf8 && doc.utf8Mark)
             ok = WriteAll(file, kUtf8Mark, 3);
         LineBreakWriter breaks(static_cast<LineBreakStyle>(doc.lineBreaks), wide);
         Utf8Writer encoder;

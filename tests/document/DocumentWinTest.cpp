@@ -54,7 +54,8 @@ TEST_F(DocumentTest, EveryEncodingAndBreakStyleRoundTripsAcrossEveryRequestBound
     };
     const Encoding encodings[] = {{"", 1, "caf\xE9 \xFC\xDF ", ""},
                                   {"\xFF\xFE", 2, "wide text ", ", Unicode"},
-                                  {"\xEF\xBB\xBF", 1, "caf\xC3\xA9 \xE2\x82\xAC ", ""}};
+                                  {"\xEF\xBB\xBF", 1, "caf\xC3\xA9 \xE2\x82\xAC ", ", UTF-8"},
+                                  {"", 1, "\xF0\x9F\x98\x80 caf\xC3\xA9 \xE2\x82\xAC ", ", UTF-8"}};
     for (const Encoding& e : encodings)
         for (std::string brk : {"\r\n", "\n", "\r"})
             for (int at = 4093; at <= 4097; ++at) {
@@ -85,6 +86,53 @@ TEST_F(DocumentTest, EveryEncodingAndBreakStyleRoundTripsAcrossEveryRequestBound
     Type("\ry");
     EXPECT_EQ(SaveDocument(), 0);
     EXPECT_EQ(FileBytes(folder.File("lf.txt")), "x\ny");
+}
+
+// UTF-8 without a mark, as word lists and most files of other systems are
+// written: shown as its characters, saved as its own bytes, and an edit
+// changes only the bytes it touches. Whether a file is UTF-8 is decided
+// from all of it, or from what is read of a partly loaded one.
+TEST_F(DocumentTest, Utf8WithoutAMarkShowsItsCharactersAndKeepsItsBytes) {
+    auto wideText = [] {
+        std::wstring text(GetWindowTextLengthA(app.editorWindow) * 2 + 2, L'\0');
+        GETTEXTEX get = {static_cast<DWORD>(text.size() * 2), GT_DEFAULT, 1200, nullptr, nullptr};
+        text.resize(SendMessageA(app.editorWindow, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&get),
+                                 reinterpret_cast<LPARAM>(&text[0])));
+        return text;
+    };
+    std::string words = "na\xC3\xAFve\n";
+    for (int i = 0; i < 2000; ++i)
+        words += "word" + std::to_string(i) + "\n";
+    words += "\xC3\x85ngstr\xC3\xB6m\n\xC3\x85ngstr\xC3\xB6ms\nzebra\n";
+    OpenWith("words", words);
+    EXPECT_EQ(Status(), "Opened at " + std::to_string(words.size()) + " bytes, UTF-8");
+    EXPECT_NE(wideText().find(L"\r\u00C5ngstr\u00F6m\r\u00C5ngstr\u00F6ms\r"), std::wstring::npos);
+    SetModified(true);
+    ASSERT_EQ(SaveDocument(), 0);
+    EXPECT_EQ(FileBytes(folder.File("words")), words);
+    Select(0, 5); // "naive" with its diaeresis
+    Type("plain");
+    Select(-1, -1);
+    SETTEXTEX add = {ST_SELECTION, 1200};
+    SendMessageA(app.editorWindow, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&add),
+                 reinterpret_cast<LPARAM>(L"Z\u00FCrich"));
+    ASSERT_EQ(SaveDocument(), 0);
+    EXPECT_EQ(FileBytes(folder.File("words")), "plain" + words.substr(6) + "Z\xC3\xBCrich");
+
+    // Valid at the start, a stray byte late on: 8-bit text when read whole,
+    // UTF-8 when only the start is read, which stops short of a character
+    // cut at the end of what is read.
+    std::string mixed = std::string(9998, 'x') + "\xE2\x82\xAC" + std::string(3000, 'y');
+    mixed.replace(5, 2, "\xC3\xA9");
+    mixed += "caf\xE9";
+    OpenWith("mixed.txt", mixed);
+    EXPECT_EQ(Status(), "Opened at " + std::to_string(mixed.size()) + " bytes");
+    EXPECT_EQ(EditorText().substr(0, 8), "xxxxx\xC3\xA9x");
+    PartlyLoad("mixed.txt", mixed);
+    EXPECT_EQ(Status(), "Partially Opened at 9998 bytes of " + std::to_string(mixed.size()) +
+                            " bytes, UTF-8, File is Read Only");
+    EXPECT_EQ(wideText().substr(0, 7), L"xxxxx\u00E9x");
+    EXPECT_EQ(wideText().size(), 9997u);
 }
 
 TEST_F(DocumentTest, ASaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
@@ -395,6 +443,7 @@ TEST_F(DocumentTest, TheRecoveryCopyPutsTheDocumentBackAndGoesWhenNoLongerNeeded
         {"lf.txt", "one\ntwo", "one\ntwo+"},
         {"wide.txt", "\xFF\xFE" + Wide("w\xE9\r\nx"), "\xFF\xFE" + Wide("w\xE9\r\nx+")},
         {"utf8.txt", "\xEF\xBB\xBF\xE2\x82\xAC\r\n", "\xEF\xBB\xBF\xE2\x82\xAC\r\n+"},
+        {"bare8.txt", "\xE2\x82\xAC\n", "\xE2\x82\xAC\n+"},
         {"notes.rtf", "{\\rtf1\\ansi Hello \\b bold\\b0\\par\n}", ""}};
     auto typeAndCopy = [&] {
         Select(-1, -1);
@@ -418,9 +467,10 @@ TEST_F(DocumentTest, TheRecoveryCopyPutsTheDocumentBackAndGoesWhenNoLongerNeeded
         EXPECT_EQ(EditorText(), shown);
         EXPECT_TRUE(Modified());
         EXPECT_EQ(Title(), c.name);
-        EXPECT_EQ(std::vector<int>({doc.richText, doc.unicodeText, doc.utf8Text, doc.lineBreaks}),
-                  std::vector<int>(
-                      {before.richText, before.unicodeText, before.utf8Text, before.lineBreaks}));
+        EXPECT_EQ(std::vector<int>(
+                      {doc.richText, doc.unicodeText, doc.utf8Text, doc.utf8Mark, doc.lineBreaks}),
+                  std::vector<int>({before.richText, before.unicodeText, before.utf8Text,
+                                    before.utf8Mark, before.lineBreaks}));
         ASSERT_EQ(SaveDocument(), 0);
         std::string file = FileBytes(folder.File(c.name));
         EXPECT_EQ(c.saved.empty() ? file.substr(0, 5) : file, c.saved.empty() ? "{\\rtf" : c.saved);

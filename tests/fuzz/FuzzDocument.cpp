@@ -1,10 +1,12 @@
 // The document's names and bytes against plain std::string rules, inside the
 // program's buffers: title, extension, folder, first-line and autosave copy
 // names, the format choice; the break style found, the NUL stand-ins, and the
-// save-time break and UTF-8 writers whatever the pieces.
+// save-time break and UTF-8 writers whatever the pieces; which texts read
+// as UTF-8, and how.
 #include "FuzzSupport.h"
 #include "document/DocumentNames.h"
 #include "document/LineBreaks.h"
+#include "document/Utf8.h"
 
 namespace {
 
@@ -203,6 +205,80 @@ void Breaks(Input& in) {
                          Write(Utf8Writer(), bytes, sizes) == expected));
 }
 
+// A plain decoder: at each byte, a whole sequence of the length its lead
+// byte gives, with the shortest form of a code that is no surrogate and at
+// most U+10FFFF; otherwise that byte alone, as 0xF700 + byte.
+struct Decoded {
+    std::vector<uint16_t> units;
+    bool valid = true, multiByte = false;
+};
+Decoded Utf8ReferenceDecode(const std::string& bytes) {
+    Decoded d;
+    for (size_t i = 0; i < bytes.size();) {
+        uint8_t lead = static_cast<uint8_t>(bytes[i]);
+        size_t n = lead < 0x80       ? 1
+                   : lead >> 5 == 6  ? 2
+                   : lead >> 4 == 14 ? 3
+                   : lead >> 3 == 30 ? 4
+                                     : 0;
+        uint32_t code = n == 1 ? lead : lead & (0xFF >> (n + 1));
+        bool ok = n > 0 && i + n <= bytes.size();
+        for (size_t k = 1; ok && k < n; ++k) {
+            uint8_t c = static_cast<uint8_t>(bytes[i + k]);
+            ok = (c & 0xC0) == 0x80;
+            code = code << 6 | (c & 0x3F);
+        }
+        const uint32_t shortest[5] = {0, 0, 0x80, 0x800, 0x10000};
+        ok = ok && code >= shortest[n] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!ok) {
+            d.units.push_back(static_cast<uint16_t>(0xF700 + lead));
+            d.valid = false;
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            d.units.push_back(static_cast<uint16_t>(0xD800 + ((code - 0x10000) >> 10)));
+            code = 0xDC00 + ((code - 0x10000) & 0x3FF);
+        }
+        d.units.push_back(static_cast<uint16_t>(code));
+        d.multiByte = d.multiByte || n > 1;
+        i += n;
+    }
+    return d;
+}
+
+// UTF-8 detection and reading against the plain decoder, whatever the
+// pieces; the start of a text counts as valid when some ending makes the
+// whole valid, as a partly read file must.
+void Utf8(Input& in) {
+    std::string sizes = in.Text(8), bytes = in.Rest();
+    uint16_t fallback[128];
+    for (int b = 0; b < 128; ++b)
+        fallback[b] = static_cast<uint16_t>(0xF780 + b);
+    Utf8Reader reader(fallback), check;
+    std::string wide;
+    const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    for (size_t at = 0, k = 0; at < bytes.size(); ++k) {
+        uint8_t step = sizes.empty() ? 0 : uint8_t(sizes[k % sizes.size()]);
+        size_t piece = std::min(bytes.size() - at, size_t{1} + step % 32);
+        reader.Feed(data + at, piece, &wide);
+        check.Feed(data + at, piece, nullptr);
+        at += piece;
+    }
+    bool validStart = false;
+    for (const char* ending : {"", "\x80", "\xA0\x80", "\x90\x80\x80", "\x80\x80", "\x80\x80\x80"})
+        validStart = validStart || Utf8ReferenceDecode(bytes + ending).valid;
+    FUZZ_CHECK(reader.Valid() == validStart && check.Valid() == validStart);
+    reader.Finish(&wide);
+    check.Finish(nullptr);
+    Decoded expected = Utf8ReferenceDecode(bytes);
+    FUZZ_CHECK(reader.Valid() == expected.valid && check.Valid() == expected.valid);
+    FUZZ_CHECK(reader.MultiByte() == expected.multiByte && check.MultiByte() == expected.multiByte);
+    FUZZ_CHECK(Units(wide, true) == expected.units && wide.size() == 2 * expected.units.size());
+    // Valid UTF-8 read and written back is the same bytes.
+    FUZZ_CHECK(!expected.valid || Write(Utf8Writer(), wide, sizes) == bytes);
+}
+
 } // namespace
 
-FUZZ_TESTS(Names, Format, Backup, Breaks)
+FUZZ_TESTS(Names, Format, Backup, Breaks, Utf8)
