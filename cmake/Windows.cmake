@@ -92,9 +92,9 @@ target_link_libraries(korvid_soak PRIVATE ${KORVID_WIN_LIBS} psapi)
 target_link_options(korvid_soak PRIVATE ${KORVID_STATIC_LINK})
 target_compile_definitions(korvid_soak PRIVATE NOMINMAX _WIN32_WINNT=0x0600)
 add_dependencies(korvid_soak Korvid korvid_run_probe)
-# Three short seeds that together load and save every encoding and
+# Four short seeds that together load and save every encoding and
 # line-break style; the run fails unless each was checked.
-add_test(NAME soak COMMAND korvid_soak --steps 150 --seed 1 --seed 3 --seed 8 --all-forms)
+add_test(NAME soak COMMAND korvid_soak --steps 150 --seed 1 --seed 2 --seed 3 --seed 8 --all-forms)
 set_tests_properties(soak PROPERTIES TIMEOUT 300
   ENVIRONMENT "KORVID_EXE=$<TARGET_FILE:Korvid>")
 

@@ -120,8 +120,8 @@ Resources Measure(DWORD pid) {
     return r;
 }
 
-enum Encoding { Ansi, Utf8, Utf16 };
-const char* const kEncodingNames[] = {"8-bit", "UTF-8", "UTF-16"};
+enum Encoding { Ansi, Utf8, Utf16, Utf8Bare, kEncodings };
+const char* const kEncodingNames[] = {"8-bit", "UTF-8", "UTF-16", "UTF-8 without mark"};
 const char* const kBreakNames[] = {"CR LF", "LF", "CR"};
 const wchar_t* const kBreaks[] = {L"\r\n", L"\n", L"\r"};
 
@@ -157,7 +157,7 @@ Bytes Encode(const std::wstring& text, const Form& form) {
     }
     if (form.encoding == Utf8)
         out = {0xEF, 0xBB, 0xBF};
-    UINT page = form.encoding == Utf8 ? CP_UTF8 : CP_ACP;
+    UINT page = form.encoding == Ansi ? CP_ACP : CP_UTF8;
     int n = WideCharToMultiByte(page, 0, converted.data(), static_cast<int>(converted.size()),
                                 nullptr, 0, nullptr, nullptr);
     std::string narrow(static_cast<size_t>(n), '\0');
@@ -168,16 +168,21 @@ Bytes Encode(const std::wstring& text, const Form& form) {
     return out;
 }
 
-// The form a load finds in a file: its mark and its first line break (none:
-// CR LF).
+// The form a load finds in a file: its mark, or valid UTF-8 beyond ASCII,
+// and its first line break (none: CR LF).
 Form DetectForm(const Bytes& file) {
     Form form;
     size_t at = 0, step = 1;
+    const char* bytes = reinterpret_cast<const char*>(file.data());
+    const int size = static_cast<int>(file.size());
     if (file.size() >= 2 && file[0] == 0xFF && file[1] == 0xFE) {
         form.encoding = Utf16;
         at = step = 2;
     } else if (file.size() >= 3 && file[0] == 0xEF && file[1] == 0xBB && file[2] == 0xBF) {
         form.encoding = Utf8;
+    } else if (std::any_of(file.begin(), file.end(), [](uint8_t b) { return b >= 0x80; }) &&
+               MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, size, nullptr, 0) > 0) {
+        form.encoding = Utf8Bare;
     }
     for (; at + step <= file.size(); at += step) {
         if ((file[at] != '\n' && file[at] != '\r') || (step == 2 && file[at + 1] != 0))
@@ -197,7 +202,7 @@ std::wstring Decode(const Bytes& file, const Form& form) {
             wide += static_cast<wchar_t>(file[i] | (file[i + 1] << 8));
     } else {
         size_t skip = form.encoding == Utf8 ? 3 : 0;
-        UINT page = form.encoding == Utf8 ? CP_UTF8 : CP_ACP;
+        UINT page = form.encoding == Ansi ? CP_ACP : CP_UTF8;
         const char* data = reinterpret_cast<const char*>(file.data()) + skip;
         int size = static_cast<int>(file.size() - skip);
         wide.assign(static_cast<size_t>(MultiByteToWideChar(page, 0, data, size, nullptr, 0)), 0);
@@ -265,16 +270,20 @@ class Soak {
         decoyPath_ = docsFolder_ + kDecoyName;
         // The document's form follows the seed; the large file (a JSON text, so
         // it starts with "{") has the next encoding and break style.
-        form_.encoding = static_cast<Encoding>(seed_ % 3);
+        // Each text has a character beyond ASCII, so that UTF-8 without a
+        // mark is told from 8-bit text.
+        form_.encoding = static_cast<Encoding>(seed_ % kEncodings);
         form_.breaks = static_cast<int>((seed_ / 3) % 3);
-        Form bigForm{static_cast<Encoding>((form_.encoding + 1) % 3), (form_.breaks + 1) % 3};
-        pool_[kDocName] = Encode(L"first line\r\nsecond line with words\r\n\r\nthe end", form_);
+        Form bigForm{static_cast<Encoding>((form_.encoding + 1) % kEncodings),
+                     (form_.breaks + 1) % 3};
+        pool_[kDocName] =
+            Encode(L"first line\r\nsecond line with w\u00F6rds\r\n\r\nthe end", form_);
         std::wstring big = L"{\r\n";
         for (int line = 0; line < 600; ++line)
             big +=
                 L"  \"line " + std::to_wstring(line) + L"\": \"some words for a large file\",\r\n";
         if (!basic_)
-            pool_[kBigName] = Encode(big + L"  \"end\": 0\r\n}\r\n", bigForm);
+            pool_[kBigName] = Encode(big + L"  \"\u00E9nd\": 0\r\n}\r\n", bigForm);
         for (const auto& file : pool_)
             WriteFileBytes(docsFolder_ + file.first, file.second);
         decoyBytes_ = ToBytes("decoy\r\n");
@@ -1071,7 +1080,8 @@ int main(int argc, char** argv) {
         for (int form : checkedBreaks[saved])
             forms += std::string(", ") + kBreakNames[form];
         std::printf("korvid soak: %s checked:%s\n", saved ? "saves" : "loads", forms.c_str());
-        every = every && checkedEncodings[saved].size() == 3 && checkedBreaks[saved].size() == 3;
+        every = every && checkedEncodings[saved].size() == kEncodings &&
+                checkedBreaks[saved].size() == 3;
     }
     if (allForms && !every) {
         std::printf("korvid soak: FAILED: the seeds did not load and save every encoding and "
