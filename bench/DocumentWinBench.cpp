@@ -8,7 +8,9 @@
 //   (c) save: IDM_SAVE to "Saved at ", against EM_STREAMOUT into a new
 //       file that then replaces the old one (MoveFileEx);
 //   (d) memory: the working set gained by opening the document, Korvid's
-//       process against this process with the bare control.
+//       process against this process with the bare control;
+//   (e), (f) UTF-8: open and save a text with an accented letter a line as
+//       UTF-8 without a mark, against the same text as 8-bit.
 // Times are medians of several runs, all in one process run; compare the
 // ratios, the machine is noisy. RunDocumentBenchmarks prints one table.
 // KORVID_BENCH_SKIP_10MB set to anything skips the 10 MB cases (about two
@@ -462,6 +464,51 @@ void BenchDocument(const std::string& exe, const std::string& folder, size_t siz
                     "MB"});
 }
 
+// (e) and (f): a text with one accented letter a line, as UTF-8 without a
+// mark (read through the program's own UTF-8 check and reader) against the
+// same text as 8-bit, which the control reads itself.
+void BenchUtf8(const std::string& exe, const std::string& folder, size_t size, int runs,
+               std::vector<Row>& rows) {
+    std::string label = std::to_string(size / 1000000) + " MB";
+    std::string path = folder + "doc.txt";
+    Korvid korvid(exe, folder + "prog\");
+    if (!korvid.MakeDefaultSettings() ||
+        !korvid.SetSettingsFields({{kPartialLoadMode, kModeOff}})) {
+        std::printf("Korvid.exe did not write its settings; UTF-8 benchmark skipped\n");
+        return;
+    }
+    std::string eightBit = PlainText(size), utf8;
+    utf8.reserve(size + size / 50);
+    for (char c : eightBit)
+        utf8 += c == 'q' ? std::string("\xC3\xA9") : std::string(1, c); // each "q" an e-acute
+    for (char& c : eightBit)
+        c = c == 'q' ? '\xE9' : c;
+    WriteBytes(path, "x\r\n");
+    if (!korvid.Start("\"" + path + "\"") || korvid.WaitForStatus("Opened at ", NowMs()) < 0) {
+        std::printf("Korvid.exe did not open %s\n", path.c_str());
+        return;
+    }
+    double times[2][2] = {}; // [UTF-8, 8-bit][open, save]
+    for (int form = 0; form < 2; ++form) {
+        WriteBytes(path, form == 0 ? utf8 : eightBit);
+        std::vector<double> opens, saves;
+        for (int i = 0; i < runs; ++i)
+            opens.push_back(korvid.CommandToStatus(kCmdReload, "Opened at "));
+        for (int i = 0; i < runs; ++i)
+            saves.push_back(korvid.CommandToStatus(kCmdSave, "Saved at "));
+        times[form][0] = Median(opens);
+        times[form][1] = Median(saves);
+        Progress(std::string(form == 0 ? "UTF-8" : "8-bit") + " " + label + " opened in " +
+                 std::to_string(times[form][0]) + " ms, saved in " +
+                 std::to_string(times[form][1]) + " ms");
+    }
+    korvid.End();
+    rows.push_back({"(e) open " + label + " UTF-8 (baseline: as 8-bit)", times[0][0], times[1][0],
+                    "ms"});
+    rows.push_back({"(f) save " + label + " UTF-8 (baseline: as 8-bit)", times[0][1], times[1][1],
+                    "ms"});
+}
+
 // (b): the start of a 4 GB file against a whole 1,000,000-byte file.
 void BenchPartialLoad(const std::string& exe, const std::string& folder, int runs,
                       std::vector<Row>& rows) {
@@ -595,6 +642,8 @@ void RunDocumentBenchmarks(const char* korvidExe) {
     if (std::getenv("KORVID_BENCH_SKIP_10MB") == nullptr)
         BenchDocument(korvidExe, folder, 10000000, 3, true, rows);
     BenchPartialLoad(korvidExe, folder, 5, rows);
+    BenchUtf8(korvidExe, folder, std::getenv("KORVID_BENCH_SKIP_10MB") ? 1000000 : 10000000, 3,
+              rows);
     PrintTable(rows);
     DeleteFileA((folder + "doc.txt").c_str());
     DeleteFileA((folder + "whole.txt").c_str());

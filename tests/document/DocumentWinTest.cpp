@@ -139,6 +139,10 @@ TEST_F(DocumentTest, Utf8WithoutAMarkShowsItsCharactersAndKeepsItsBytes) {
                             " bytes, UTF-8, File is Read Only");
     EXPECT_EQ(wideText().substr(0, 7), L"xxxxx\u00E9x");
     EXPECT_EQ(wideText().size(), 9997u);
+    // The mark is no character of the text.
+    OpenWith("marked.txt", "\xEF\xBB\xBF"
+                           "caf\xC3\xA9");
+    EXPECT_EQ(wideText(), L"caf\u00E9");
 }
 
 TEST_F(DocumentTest, ASaveReplacesTheOldFileWholeOrLeavesItAsItWas) {
