@@ -471,7 +471,7 @@ void BenchUtf8(const std::string& exe, const std::string& folder, size_t size, i
                std::vector<Row>& rows) {
     std::string label = std::to_string(size / 1000000) + " MB";
     std::string path = folder + "doc.txt";
-    Korvid korvid(exe, folder + "prog\");
+    Korvid korvid(exe, folder + "prog\\");
     if (!korvid.MakeDefaultSettings() ||
         !korvid.SetSettingsFields({{kPartialLoadMode, kModeOff}})) {
         std::printf("Korvid.exe did not write its settings; UTF-8 benchmark skipped\n");
