@@ -39,6 +39,7 @@
 #include <vector>
 
 void RunDocumentBenchmarks(const char* korvidExe);
+void RunUtf8Benchmarks(const char* korvidExe, int megabytes);
 void RunLargeFileBenchmarks(const char* korvidExe);
 
 namespace {
@@ -503,10 +504,10 @@ void BenchUtf8(const std::string& exe, const std::string& folder, size_t size, i
                  std::to_string(times[form][1]) + " ms");
     }
     korvid.End();
-    rows.push_back({"(e) open " + label + " UTF-8 (baseline: as 8-bit)", times[0][0], times[1][0],
-                    "ms"});
-    rows.push_back({"(f) save " + label + " UTF-8 (baseline: as 8-bit)", times[0][1], times[1][1],
-                    "ms"});
+    rows.push_back(
+        {"(e) open " + label + " UTF-8 (baseline: as 8-bit)", times[0][0], times[1][0], "ms"});
+    rows.push_back(
+        {"(f) save " + label + " UTF-8 (baseline: as 8-bit)", times[0][1], times[1][1], "ms"});
 }
 
 // (b): the start of a 4 GB file against a whole 1,000,000-byte file.
@@ -628,6 +629,13 @@ void RunLargeFileBenchmarks(const char* korvidExe) {
                 answers ? "the program runs and answers" : "THE PROGRAM DID NOT SURVIVE",
                 status.c_str());
     std::fflush(stdout);
+}
+
+void RunUtf8Benchmarks(const char* korvidExe, int megabytes) {
+    std::vector<Row> rows;
+    BenchUtf8(korvidExe, BenchFolder(), static_cast<size_t>(megabytes) * 1000000, 3, rows);
+    PrintTable(rows);
+    DeleteFileA((BenchFolder() + "doc.txt").c_str());
 }
 
 void RunDocumentBenchmarks(const char* korvidExe) {

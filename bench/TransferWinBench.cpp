@@ -68,6 +68,7 @@ void BenchSettings(const std::string& folder) {
 
 void BenchTransfer(const std::string& folder) {
     LoadLibraryA("RichEd20.dll");
+    settings.PartialLoadMode = 0; // whole, without the large-file question
     for (std::size_t kb : {256, 1024, 2048}) {
         std::string in = folder + "in.txt", out = folder + "out.txt";
         WriteText(in, kb * 1024);
@@ -181,6 +182,7 @@ void BenchStartup(const char* exe) {
 } // namespace
 
 void RunDocumentBenchmarks(const char* korvidExe);
+void RunUtf8Benchmarks(const char* korvidExe, int megabytes);
 void RunLargeFileBenchmarks(const char* korvidExe);
 void RunToolsBenchmarks();
 void RunSelectionBenchmarks();
@@ -205,6 +207,10 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::string(argv[1]) == "recovery") {
         BenchRecoveryCopy(Folder());
+        return 0;
+    }
+    if (argc > 2 && std::string(argv[1]) == "utf8") {
+        RunUtf8Benchmarks(argv[2], argc > 3 ? std::atoi(argv[3]) : 10);
         return 0;
     }
     if (argc > 2 && std::string(argv[1]) == "memory") {

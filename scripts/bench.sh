@@ -10,6 +10,8 @@
 #   scripts/bench.sh memory    the largest file loaded whole, with and without
 #                              the large-address flag, and a 100 MB file
 #                              (many minutes)
+#   scripts/bench.sh utf8 [MB]    open and save a UTF-8 text (default 10 MB)
+#                              against the same text as 8-bit
 #   scripts/bench.sh typing [MB]  a typed character's latency in a large
 #                              document (default 10 MB), status bar on and
 #                              off (minutes: the document loads first)
@@ -39,6 +41,10 @@ if [ "${1:-}" = typing ]; then
 fi
 if [ "${1:-}" = memory ]; then
     scripts/wine-run.sh $tree/korvid_win_bench.exe memory "$(win_path $tree/Korvid.exe)"
+    exit
+fi
+if [ "${1:-}" = utf8 ]; then
+    scripts/wine-run.sh $tree/korvid_win_bench.exe utf8 "$(win_path $tree/Korvid.exe)" "${2:-10}"
     exit
 fi
 if [ "${1:-}" = selection ]; then
