@@ -44,21 +44,10 @@ void LineBreakWriter::Feed(const uint8_t* data, std::size_t size, std::string& o
         out.append(reinterpret_cast<const char*>(data), size);
         return;
     }
-    std::size_t i = 0;
     if (wide_) {
-        if (hasOddByte_ && size > 0) {
-            hasOddByte_ = false;
-            Unit(static_cast<uint16_t>(oddByte_ | (data[0] << 8)), out);
-            i = 1;
-        }
-        for (; i + 2 <= size; i += 2)
-            Unit(static_cast<uint16_t>(data[i] | (data[i + 1] << 8)), out);
-        if (i < size) {
-            hasOddByte_ = true;
-            oddByte_ = data[i];
-        }
+        units_.Feed(data, size, [&](uint16_t unit) { Unit(unit, out); });
     } else {
-        for (; i < size; ++i)
+        for (std::size_t i = 0; i < size; ++i)
             Unit(data[i], out);
     }
 }
@@ -68,10 +57,9 @@ void LineBreakWriter::Finish(std::string& out) {
         pendingCr_ = false;
         Put('\r', out);
     }
-    if (hasOddByte_) {
-        hasOddByte_ = false;
-        out.push_back(static_cast<char>(oddByte_));
-    }
+    uint8_t odd = 0;
+    if (units_.TakeOddByte(&odd))
+        out.push_back(static_cast<char>(odd));
 }
 
 std::size_t ReplaceNulCharacters(uint8_t* data, std::size_t size, bool wide, uint16_t standIn,

@@ -119,18 +119,7 @@ void Utf8Writer::Unit(uint16_t unit, std::string& out) {
 }
 
 void Utf8Writer::Feed(const uint8_t* data, std::size_t size, std::string& out) {
-    std::size_t i = 0;
-    if (hasOddByte_ && size > 0) {
-        hasOddByte_ = false;
-        Unit(static_cast<uint16_t>(oddByte_ | (data[0] << 8)), out);
-        i = 1;
-    }
-    for (; i + 2 <= size; i += 2)
-        Unit(static_cast<uint16_t>(data[i] | (data[i + 1] << 8)), out);
-    if (i < size) {
-        hasOddByte_ = true;
-        oddByte_ = data[i];
-    }
+    units_.Feed(data, size, [&](uint16_t unit) { Unit(unit, out); });
 }
 
 void Utf8Writer::Finish(std::string& out) {
@@ -138,5 +127,6 @@ void Utf8Writer::Finish(std::string& out) {
         Encode(highSurrogate_, out);
         highSurrogate_ = 0;
     }
-    hasOddByte_ = false;
+    uint8_t odd = 0;
+    units_.TakeOddByte(&odd); // half a unit is no character
 }

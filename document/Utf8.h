@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "document/LineBreaks.h"
+
 // Reads UTF-8 arriving in pieces of any size as UTF-16 LE. A sequence split
 // between pieces waits for the rest. A byte that is not part of a valid
 // sequence (a stray continuation, an overlong form, a surrogate, a code
@@ -51,6 +53,5 @@ class Utf8Writer {
     void Unit(uint16_t unit, std::string& out);
     static void Encode(uint32_t code, std::string& out);
     uint16_t highSurrogate_ = 0;
-    bool hasOddByte_ = false;
-    uint8_t oddByte_ = 0;
+    WideUnits units_;
 };
