@@ -17,7 +17,15 @@
 ; installer added. The user's own folder Tavish\Korvid (settings, the
 ; file-type backup, autosave copies) is left as it is.
 
-Unicode true
+!ifdef AMD64
+  ; A 64-bit installer of the 64-bit build, made only for the package test on
+  ; a machine that runs no 32-bit programs (scripts/package.sh).
+  Target amd64-unicode
+  !define PROGRAM_FOLDER "$PROGRAMFILES64\Korvid"
+!else
+  Unicode true
+  !define PROGRAM_FOLDER "$PROGRAMFILES\Korvid"
+!endif
 !include "Sections.nsh"
 !include "FileFunc.nsh"
 
@@ -40,7 +48,7 @@ Unicode true
 
 Name "Korvid ${VERSION}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Korvid"
+InstallDir "${PROGRAM_FOLDER}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ShowInstDetails show

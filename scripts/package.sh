@@ -13,6 +13,10 @@
 # (scripts/setup.sh) and builds the Release Korvid.exe (scripts/build.sh win)
 # first. Without help/ReadMe.htm both packages are made without it, with a
 # warning.
+#   KORVID_PACKAGE_TREE=build/win64  packages the 64-bit build instead, with a
+#                                  64-bit installer, into build/package64: the
+#                                  package test where 32-bit programs cannot
+#                                  run (see scripts/wine-env.sh)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -26,11 +30,17 @@ fi
 bash scripts/setup.sh
 bash scripts/build.sh win
 
+tree="${KORVID_PACKAGE_TREE:-build/win}"
 out="$root/build/package"
+nsis_defines=()
+if [ "$tree" != build/win ]; then
+    out="$root/build/package64"
+    nsis_defines+=(-DAMD64)
+fi
 stage="$out/stage"
 rm -rf "$out"
 mkdir -p "$stage"
-cp build/win/Korvid.exe resources/ToolBar.bmp samples/KorvWord.txt "$stage/"
+cp "$tree/Korvid.exe" resources/ToolBar.bmp samples/KorvWord.txt "$stage/"
 readme=1
 if [ -f help/ReadMe.htm ]; then
     cp help/ReadMe.htm "$stage/"
@@ -50,7 +60,7 @@ with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
 PY
 )
 
-nsis_defines=(-DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$setup_name")
+nsis_defines+=(-DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$out/$setup_name")
 [ "$readme" = 1 ] && nsis_defines+=(-DHAVE_README)
 makensis -V2 -WX "${nsis_defines[@]}" installer/Korvid.nsi
 

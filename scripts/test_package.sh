@@ -18,12 +18,18 @@ set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-bash scripts/package.sh >/dev/null || { echo "package: scripts/package.sh failed" >&2; exit 1; }
-version="$(sed -n 's/^#define KORVID_VERSION_TEXT "\(.*\)"$/\1/p' resources/version.h)"
-setup="$root/build/package/Korvid-$version-setup.exe"
-zip="$root/build/package/Korvid-$version-portable.zip"
-
 source scripts/wine-env.sh
+# Where 32-bit programs cannot run, the same checks run on a 64-bit package
+# of the 64-bit build.
+tree="$(korvid_win_tree)"
+packages="$root/build/package"
+[ "$tree" = build/win ] || packages="$root/build/package64"
+KORVID_PACKAGE_TREE="$tree" bash scripts/package.sh >/dev/null ||
+    { echo "package: scripts/package.sh failed" >&2; exit 1; }
+version="$(sed -n 's/^#define KORVID_VERSION_TEXT "\(.*\)"$/\1/p' resources/version.h)"
+setup="$packages/Korvid-$version-setup.exe"
+zip="$packages/Korvid-$version-portable.zip"
+
 korvid_start_display || exit 1
 own_xvfb="${KORVID_XVFB_PID:-}"
 korvid_make_prefix || exit 1
@@ -170,24 +176,6 @@ check "the installer and the zip were made" test -s "$setup" -a -s "$zip"
 txt_class="$(reg_value 'HKCR\.txt' /ve)"
 korvid_keys_before="$(korvid_keys)"
 check "the classes can be read" test "$korvid_keys_before" != "the classes could not be exported"
-unpack_zip() {
-    echo "-- portable zip"
-    portable="$work/portable"
-    mkdir -p "$portable"
-    python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$portable"
-    check "the zip holds the program files and no DefSet.txt" same_listing "$portable" "$portable_files"
-    check "the zip's Korvid.exe is the one just built" cmp -s "$portable/Korvid.exe" build/win/Korvid.exe
-}
-
-# The packages hold the 32-bit program: where 32-bit programs cannot run,
-# only what needs no run is checked.
-if ! korvid_runs_32bit; then
-    check "the installer was made" test -s "$setup"
-    unpack_zip
-    echo "package: installing and starting the 32-bit program skipped: this machine runs no 32-bit programs"
-    [ "$failures" = 0 ] || exit 1
-    exit 0
-fi
 
 user_settings_before=0
 [ -e "$data_dir/Korvid.Dat" ] && user_settings_before=1
@@ -197,7 +185,7 @@ echo "-- install"
 check "the silent install ends" run_setup /S
 check "Program Files\\Korvid holds the program files" same_listing "$install_dir" "$expected_files"
 check "DefSet.txt is empty" test -f "$install_dir/DefSet.txt" -a ! -s "$install_dir/DefSet.txt"
-check "Korvid.exe is the one just built" cmp -s "$install_dir/Korvid.exe" build/win/Korvid.exe
+check "Korvid.exe is the one just built" cmp -s "$install_dir/Korvid.exe" "$tree/Korvid.exe"
 check "the Start-menu shortcut is there" test -f "$shortcut"
 check "the Uninstall key shows Korvid $version" test "$(reg_value "$uninstall_key" DisplayName)" = "Korvid $version"
 check "the uninstaller in the key is the installed one" \
@@ -236,7 +224,12 @@ if [ "$user_settings_before" = 0 ]; then
     rm -f "$data_dir/Korvid.Dat" "$data_dir/KvRgBack.dat"
 fi
 
-unpack_zip
+echo "-- portable zip"
+portable="$work/portable"
+mkdir -p "$portable"
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$portable"
+check "the zip holds the program files and no DefSet.txt" same_listing "$portable" "$portable_files"
+check "the zip's Korvid.exe is the one just built" cmp -s "$portable/Korvid.exe" "$tree/Korvid.exe"
 printf 'A note for the portable Korvid.\r\n' >"$work/portable-note.txt"
 settings_in_data_before=0
 [ -e "$data_dir/Korvid.Dat" ] && settings_in_data_before=1
