@@ -44,7 +44,10 @@ if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   done
   if [ "${#extra[@]}" -gt 0 ]; then
     echo "setup: no 32-bit programs run here; installing ${extra[*]}"
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${extra[@]}" >/dev/null
+    install_extra() {
+      DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${extra[@]}" >/dev/null
+    }
+    install_extra || { $SUDO apt-get update -qq && install_extra; }
   fi
 fi
 echo "setup: all packages present"
