@@ -32,8 +32,11 @@ struct AppState {
     HWND statusBar;
     int toolbarHeight;
     int statusHeight;
-    // The toolbar image strip, loaded once and kept for the life of the process.
-    HBITMAP toolbarBitmap;
+    // The toolbar image strips of 16, 24 and 32 pixels, each loaded when
+    // first needed and kept for the life of the process.
+    HBITMAP toolbarStrips[3];
+    // The DPI the main window is drawn for: its monitor's, 96 at 100 %.
+    int dpi;
     int clientWidth;
     int clientHeight;
     int wordWrap;

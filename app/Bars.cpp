@@ -1,7 +1,9 @@
 #include "app/Bars.h"
 
 #include "app/AppState.h"
+#include "app/Dpi.h"
 #include "app/Editor.h"
+#include "app/Geometry.h"
 #include "app/Startup.h"
 #include "app/Tray.h"
 #include "document/DocumentState.h"
@@ -89,13 +91,23 @@ TBBUTTON MakeButton(int image, WORD command, BYTE style) {
     return b;
 }
 
-// The strip is looked for beside the program first, then in the current
+// The strips of images, by size: "ToolBar.bmp" holds the 16-pixel images
+// every toolbar needs, the others the images for larger screen scales.
+constexpr int kStripSizes[3] = {16, 24, 32};
+constexpr const char* kStripNames[3] = {"ToolBar.bmp", "ToolBar24.bmp", "ToolBar32.bmp"};
+constexpr int kImageCount = 29;
+// Pixels of this grey are the background of the images.
+constexpr COLORREF kStripBackground = RGB(192, 192, 192);
+// The separators' width at 96 dpi.
+constexpr int kSeparatorWidth = 8;
+
+// A strip is looked for beside the program first, then in the current
 // folder, so a program started by a file association (whose current folder
 // is the document's) still finds it.
-HBITMAP LoadToolbarStrip() {
+HBITMAP LoadToolbarStrip(const char* name) {
     const UINT flags = LR_LOADFROMFILE | LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS;
     char path[kPathSize];
-    if (MakePath(app.programFolder, "ToolBar.bmp", path)) {
+    if (MakePath(app.programFolder, name, path)) {
         HANDLE image = LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, flags);
         if (image != nullptr)
             return static_cast<HBITMAP>(image);
@@ -108,9 +120,87 @@ HBITMAP LoadToolbarStrip() {
         return nullptr;
     if (current[n - 1] != '\\')
         TextAppend(current, "\\");
-    if (!MakePath(current, "ToolBar.bmp", path))
+    if (!MakePath(current, name, path))
         return nullptr;
     return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, flags));
+}
+
+// The toolbar's images for `dpi`, from the largest strip that is there and
+// no larger than the scale asks for: a missing larger strip leaves smaller
+// images, never none. Sets `size` to the images' size.
+HIMAGELIST MakeToolbarImages(int dpi, int* size) {
+    const int wanted = ToolbarImageSize(dpi);
+    for (int i = 2; i >= 0; --i) {
+        if (kStripSizes[i] > wanted)
+            continue;
+        if (app.toolbarStrips[i] == nullptr)
+            app.toolbarStrips[i] = LoadToolbarStrip(kStripNames[i]);
+        BITMAP strip = {};
+        if (app.toolbarStrips[i] == nullptr ||
+            GetObjectA(app.toolbarStrips[i], sizeof strip, &strip) == 0 ||
+            strip.bmHeight != kStripSizes[i] || strip.bmWidth < kStripSizes[i] * kImageCount)
+            continue;
+        HIMAGELIST images = ImageList_Create(kStripSizes[i], kStripSizes[i], ILC_COLOR24 | ILC_MASK,
+                                             kImageCount, 0);
+        if (images == nullptr)
+            return nullptr;
+        ImageList_AddMasked(images, app.toolbarStrips[i], kStripBackground);
+        *size = kStripSizes[i];
+        return images;
+    }
+    return nullptr;
+}
+
+// Gives the toolbar the images, buttons and separators of the main
+// window's DPI. Returns false, changing nothing, when no strip is there.
+bool ScaleToolbar() {
+    int size = 0;
+    HIMAGELIST images = MakeToolbarImages(app.dpi, &size);
+    if (images == nullptr)
+        return false;
+    HIMAGELIST old = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(app.toolBar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images)));
+    if (old != nullptr && old != images)
+        ImageList_Destroy(old);
+    // The toolbar's own padding around an image, scaled with it.
+    SendMessageA(app.toolBar, TB_SETBUTTONSIZE, 0, MAKELPARAM(size + Scaled(7), size + Scaled(6)));
+    int count = static_cast<int>(SendMessageA(app.toolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button = {};
+        SendMessageA(app.toolBar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        if ((button.fsStyle & TBSTYLE_SEP) == 0)
+            continue;
+        // A separator's image number is its width; 0 is the toolbar's own.
+        TBBUTTONINFOA info = {};
+        info.cbSize = sizeof info;
+        info.dwMask = TBIF_BYINDEX | TBIF_IMAGE;
+        info.iImage = Scaled(kSeparatorWidth) == kSeparatorWidth ? 0 : Scaled(kSeparatorWidth);
+        SendMessageA(app.toolBar, TB_SETBUTTONINFOA, i, reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessageA(app.toolBar, TB_AUTOSIZE, 0, 0);
+    RECT r;
+    GetClientRect(app.toolBar, &r);
+    app.toolbarHeight = r.bottom - r.top + 2;
+    return true;
+}
+
+// The status bar's font for the main window's DPI; the bar's height
+// follows its font.
+void ScaleStatusBar() {
+    static HFONT font;
+    HFONT made = CreateStatusFont(app.dpi > 0 ? app.dpi : SystemDpi());
+    if (made == nullptr && font == nullptr)
+        return; // the default font, at the scale it was made for
+    SendMessageA(app.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
+    if (font != nullptr)
+        DeleteObject(font);
+    font = made;
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(app.mainWindow, &client);
+    SendMessageA(app.statusBar, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    RECT r;
+    GetClientRect(app.statusBar, &r);
+    app.statusHeight = r.bottom - r.top;
 }
 
 void ReportMissingToolbar() {
@@ -152,14 +242,6 @@ const char* ToolbarTooltip(WORD command) {
     return nullptr;
 }
 
-void StatusPartEdges(int clientWidth, int edges[4]) {
-    unsigned u = static_cast<unsigned>(clientWidth) / 7u;
-    edges[0] = static_cast<int>(2 * u);
-    edges[1] = static_cast<int>(u <= 50 ? 3 * u : 2 * u + 50);
-    edges[2] = static_cast<int>(4 * u);
-    edges[3] = -1;
-}
-
 void CreateBars() {
     if (settings.StatusBarEnabled) {
         TextCopy(KORVID_NAME_AND_VERSION, doc.statusText);
@@ -171,26 +253,24 @@ void CreateBars() {
 }
 
 void CreateToolbar() {
-    if (app.toolbarBitmap == nullptr)
-        app.toolbarBitmap = LoadToolbarStrip();
-    if (app.toolbarBitmap == nullptr) {
+    TBBUTTON buttons[kToolbarButtonsMax];
+    int count = ToolbarButtonsFor(settings, buttons);
+    // The images come with the scale (ScaleToolbar); the buttons are made
+    // without any.
+    app.toolBar =
+        CreateToolbarEx(app.mainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
+                        IDC_TOOLBAR, 0, nullptr, 0, buttons, count, 0, 0, 16, 16, sizeof(TBBUTTON));
+    if (app.toolBar == nullptr)
+        return;
+    if (!ScaleToolbar()) {
+        DestroyWindow(app.toolBar);
+        app.toolBar = nullptr;
         ReportMissingToolbar();
         return;
     }
-    TBBUTTON buttons[kToolbarButtonsMax];
-    int count = ToolbarButtonsFor(settings, buttons);
-    app.toolBar =
-        CreateToolbarEx(app.mainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
-                        IDC_TOOLBAR, 29, nullptr, reinterpret_cast<UINT_PTR>(app.toolbarBitmap),
-                        buttons, count, 0, 0, 16, 16, sizeof(TBBUTTON));
-    if (app.toolBar == nullptr)
-        return;
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_ON_TOP, MAKELONG(settings.StayOnTop == 1, 0));
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_RICH_TEXT, MAKELONG(doc.richText == 1, 0));
     SendMessageA(app.toolBar, TB_CHECKBUTTON, IDM_WORD_WRAP, MAKELONG(app.wordWrap == 1, 0));
-    RECT r;
-    GetClientRect(app.toolBar, &r);
-    app.toolbarHeight = r.bottom - r.top + 2;
 }
 
 void CreateStatusBar() {
@@ -201,14 +281,22 @@ void CreateStatusBar() {
     RECT r;
     GetClientRect(app.statusBar, &r);
     app.statusHeight = r.bottom - r.top;
+    ScaleStatusBar();
     SetStatusParts();
+}
+
+void ScaleBars() {
+    if (app.toolBar != nullptr)
+        ScaleToolbar();
+    if (app.statusBar != nullptr)
+        ScaleStatusBar();
 }
 
 void SetStatusParts() {
     if (app.statusBar == nullptr)
         return;
-    int edges[4];
-    StatusPartEdges(app.clientWidth, edges);
+    int32_t edges[4];
+    StatusPartEdges(app.clientWidth, app.dpi > 0 ? app.dpi : SystemDpi(), edges);
     SendMessageA(app.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     SetStatusPart(3, doc.statusText);
 }

@@ -12,6 +12,9 @@ void CreateToolbar();
 void CreateStatusBar();
 void SetStatusParts();
 void LayoutMainWindow(WPARAM sizeType, int width, int height);
+// Sizes the bars for the main window's DPI: the toolbar's images, buttons
+// and separators, the status bar's font, and both heights.
+void ScaleBars();
 // Lays the window out again at its current client size.
 void RelayoutMainWindow();
 // Where the editor goes in the main window's client area, below the
@@ -27,5 +30,3 @@ constexpr int kToolbarButtonsMax = 64;
 int ToolbarButtonsFor(const SettingsRecord& record, TBBUTTON* out);
 // The tooltip of a command's button, or nullptr.
 const char* ToolbarTooltip(WORD command);
-// The right edges of the four status parts for a client width.
-void StatusPartEdges(int clientWidth, int edges[4]);

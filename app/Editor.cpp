@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Bars.h"
 #include "app/ContextMenu.h"
+#include "app/Dpi.h"
 #include "app/LinkRules.h"
 #include "document/DocumentState.h"
 #include "document/Notify.h"
@@ -55,8 +56,19 @@ HWND CreateEditor(HWND parent) {
     else
         SendMessageA(editor, EM_SETOPTIONS, ECOOP_AND, ~static_cast<LPARAM>(ECO_SELECTIONBAR));
     SendMessageA(editor, EM_AUTOURLDETECT, settings.UrlHighlight != 0 ? TRUE : FALSE, 0);
+    if (parent == app.mainWindow && app.dpi > 0 && app.dpi != SystemDpi())
+        ScaleEditor(editor);
     SetFocus(editor);
     return editor;
+}
+
+void ScaleEditor(HWND editor) {
+    if (editor == nullptr)
+        return;
+    int dpi = app.dpi > 0 ? app.dpi : SystemDpi();
+    // 0 / 0 is no zoom at all.
+    bool same = dpi == SystemDpi();
+    SendMessageA(editor, EM_SETZOOM, same ? 0 : dpi, same ? 0 : SystemDpi());
 }
 
 namespace {

@@ -9,6 +9,10 @@
 #include <string>
 
 HWND CreateEditor(HWND parent);
+// Draws the editor's text for the main window's DPI: the control measures
+// character sizes at the system's DPI, so on a screen of another scale it
+// is zoomed by the ratio of the two.
+void ScaleEditor(HWND editor);
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void ApplyFontGroup();
 int ZoomFontByWheel(HWND window, WPARAM wParam);

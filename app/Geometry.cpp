@@ -69,3 +69,30 @@ PixelRect FitIntoArea(const PixelRect& rect, const PixelRect& area) {
     return {static_cast<int32_t>(left), static_cast<int32_t>(top),
             static_cast<int32_t>(left + width), static_cast<int32_t>(top + height)};
 }
+
+int32_t ScaleToDpi(int32_t pixels, int32_t dpi) {
+    if (dpi <= 0 || dpi == kBaseDpi)
+        return pixels;
+    int64_t product = static_cast<int64_t>(pixels) * dpi;
+    int64_t half = product < 0 ? -kBaseDpi / 2 : kBaseDpi / 2;
+    int64_t scaled = (product + half) / kBaseDpi;
+    if (scaled > INT32_MAX)
+        return INT32_MAX;
+    if (scaled < INT32_MIN)
+        return INT32_MIN;
+    return static_cast<int32_t>(scaled);
+}
+
+int32_t ToolbarImageSize(int32_t dpi) {
+    int32_t wanted = ScaleToDpi(16, dpi);
+    return wanted >= 32 ? 32 : (wanted >= 24 ? 24 : 16);
+}
+
+void StatusPartEdges(int32_t clientWidth, int32_t dpi, int32_t edges[4]) {
+    uint32_t u = static_cast<uint32_t>(clientWidth) / 7u;
+    uint32_t cap = static_cast<uint32_t>(ScaleToDpi(50, dpi));
+    edges[0] = static_cast<int32_t>(2 * u);
+    edges[1] = static_cast<int32_t>(u <= cap ? 3 * u : 2 * u + cap);
+    edges[2] = static_cast<int32_t>(4 * u);
+    edges[3] = -1;
+}

@@ -28,3 +28,21 @@ uint32_t SavedPlacementShow(uint32_t length, uint32_t recordSize, uint32_t showC
 // `rect` moved, and shrunk where it is larger, so that all of it lies in
 // `area` (a screen's work area).
 PixelRect FitIntoArea(const PixelRect& rect, const PixelRect& area);
+
+// The screen scale everything in the program is drawn for at 100 %.
+constexpr int32_t kBaseDpi = 96;
+
+// `pixels` at 96 dpi as many pixels at `dpi`, rounded to the nearest (half
+// away from zero, as MulDiv does). A `dpi` of 0 or less, which no screen
+// reports, leaves the size as it is.
+int32_t ScaleToDpi(int32_t pixels, int32_t dpi);
+
+// The size of the toolbar's images at `dpi`: 16, 24 or 32, the largest not
+// larger than 16 pixels scaled, so the images never come out of a strip
+// stretched.
+int32_t ToolbarImageSize(int32_t dpi);
+
+// The right edges of the four status bar parts for a client width: parts
+// of a seventh of the width, where the second part never grows past 50
+// pixels scaled to `dpi`; the last part runs to the right end (-1).
+void StatusPartEdges(int32_t clientWidth, int32_t dpi, int32_t edges[4]);

@@ -54,6 +54,11 @@ KORVID_LATE("comctl32.dll", HWND, nullptr, CreateToolbarEx, 52,
             (HWND a, DWORD b, UINT c, int d, HINSTANCE e, UINT_PTR f, LPCTBBUTTON g, int h, int i,
              int j, int k, int l, UINT m),
             (a, b, c, d, e, f, g, h, i, j, k, l, m))
+KORVID_LATE("comctl32.dll", int, -1, ImageList_AddMasked, 12, (HIMAGELIST a, HBITMAP b, COLORREF c),
+            (a, b, c))
+KORVID_LATE("comctl32.dll", HIMAGELIST, nullptr, ImageList_Create, 20,
+            (int a, int b, UINT c, int d, int e), (a, b, c, d, e))
+KORVID_LATE("comctl32.dll", BOOL, FALSE, ImageList_Destroy, 4, (HIMAGELIST a), (a))
 KORVID_LATE("comctl32.dll", BOOL, FALSE, InitCommonControlsEx, 4, (const INITCOMMONCONTROLSEX* a),
             (a))
 KORVID_LATE("comctl32.dll", INT_PTR, -1, PropertySheetA, 4, (LPCPROPSHEETHEADERA a), (a))

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Bars.h"
 #include "app/Commands.h"
+#include "app/Dpi.h"
 #include "app/Editor.h"
 #include "app/Tray.h"
 #include "document/Autosave.h"
@@ -112,7 +113,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     case WM_CREATE:
+        app.dpi = WindowDpi(window);
         PostMessageA(window, WM_COMMAND, IDM_STARTUP, 0);
+        return 0;
+    case WM_DPICHANGED:
+        OnMainWindowDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_CLOSE:
         return OnClose();

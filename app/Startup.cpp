@@ -3,6 +3,7 @@
 #include "app/Bars.h"
 #include "app/CommandLine.h"
 #include "app/Editor.h"
+#include "app/Dpi.h"
 #include "app/Geometry.h"
 #include "app/MainWindow.h"
 #include "app/Trace.h"
@@ -172,10 +173,9 @@ void InitApplication() {
         ExitProcess(0);
     appRecord->instance = GetModuleHandleA(nullptr);
     SetUpFolders(1, appRecord);
-    appRecord->smallIcon = static_cast<HICON>(
-        LoadImageA(appRecord->instance, MAKEINTRESOURCEA(IDI_KORVID), IMAGE_ICON, 16, 16, 0));
-    appRecord->largeIcon = static_cast<HICON>(
-        LoadImageA(appRecord->instance, MAKEINTRESOURCEA(IDI_KORVID), IMAGE_ICON, 32, 32, 0));
+    // The sizes the screen's scale asks for: 16 and 32 at 100 %.
+    appRecord->smallIcon = LoadProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    appRecord->largeIcon = LoadProgramIcon(GetSystemMetrics(SM_CXICON));
     KORVID_TRACE_POINT("icons");
 
     RegisterMainClass();

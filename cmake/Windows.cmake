@@ -32,11 +32,15 @@ file(GLOB KORVID_ICONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/icons/*.i
 set_source_files_properties(resources/Korvid.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/SettingsPages.rc;${CMAKE_SOURCE_DIR}/resources/Korvid.ico;${KORVID_ICONS}")
 target_include_directories(Korvid PRIVATE ${CMAKE_SOURCE_DIR}/resources)
-# The toolbar strip, the sample user lists and the help page are looked for
+# The toolbar strips, the sample user lists and the help page are looked for
 # beside the program.
 add_custom_command(TARGET Korvid POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar.bmp
           $<TARGET_FILE_DIR:Korvid>/ToolBar.bmp
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar24.bmp
+          $<TARGET_FILE_DIR:Korvid>/ToolBar24.bmp
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/ToolBar32.bmp
+          $<TARGET_FILE_DIR:Korvid>/ToolBar32.bmp
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/samples/KorvWord.txt
           $<TARGET_FILE_DIR:Korvid>/KorvWord.txt
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/help/ReadMe.htm

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/Dpi.h"
+#include "app/Geometry.h"
 #include "resource.h"
 
 // One record for the whole process; each open dialog works from its own copy
@@ -194,8 +196,10 @@ OpenNotification* RegisterDialog(HWND dialog) {
         false};
     DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &open->thread,
                     SYNCHRONIZE, FALSE, 0);
-    open->bigFont = CreateNotifyFont(kBigFontHeight);
-    open->smallFont = CreateNotifyFont(kSmallFontHeight);
+    // The heights are pixels at 96 dpi, scaled to the dialog's screen.
+    const int dpi = WindowDpi(dialog);
+    open->bigFont = CreateNotifyFont(ScaleToDpi(kBigFontHeight, dpi));
+    open->smallFont = CreateNotifyFont(ScaleToDpi(kSmallFontHeight, dpi));
     {
         std::lock_guard<std::mutex> guard(notifyLock);
         open->request = pendingRequest ? *pendingRequest : CaptureSharedRequest();

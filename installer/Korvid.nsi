@@ -2,7 +2,8 @@
 ;   makensis -DVERSION=1.9 -DSTAGE=<folder with the files> -DOUTFILE=<setup.exe>
 ;            [-DHAVE_README] installer/Korvid.nsi
 ;
-; Installs Korvid.exe, ToolBar.bmp, KorvWord.txt and ReadMe.htm to
+; Installs Korvid.exe, the toolbar strips (ToolBar.bmp, ToolBar24.bmp and
+; ToolBar32.bmp), KorvWord.txt and ReadMe.htm to
 ; $PROGRAMFILES\Korvid with an empty DefSet.txt (so the settings go to the
 ; user's application-data folder Tavish\Korvid), a Start-menu shortcut and
 ; an uninstaller registered in Add/Remove Programs.
@@ -66,6 +67,8 @@ Section "Korvid (required)" SecProgram
   SetOutPath "$INSTDIR"
   File "${STAGE}\Korvid.exe"
   File "${STAGE}\ToolBar.bmp"
+  File "${STAGE}\ToolBar24.bmp"
+  File "${STAGE}\ToolBar32.bmp"
   File "${STAGE}\KorvWord.txt"
 !ifdef HAVE_README
   File "${STAGE}\ReadMe.htm"
@@ -177,6 +180,8 @@ Section "Uninstall"
   !insertmacro DeleteOwnClass log
   Delete "$INSTDIR\Korvid.exe"
   Delete "$INSTDIR\ToolBar.bmp"
+  Delete "$INSTDIR\ToolBar24.bmp"
+  Delete "$INSTDIR\ToolBar32.bmp"
   Delete "$INSTDIR\KorvWord.txt"
   Delete "$INSTDIR\ReadMe.htm"
   Delete "$INSTDIR\DefSet.txt"

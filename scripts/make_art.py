@@ -3,8 +3,11 @@
 
     make_art.py [OUTPUT_FOLDER]
 
-Writes Korvid.ico (16 x 16 and 32 x 32, 32-bit with an AND mask),
-ToolBar.bmp (a 24-bit strip of 16 x 16 images) and the document icons
+Writes Korvid.ico (every size icon.txt draws, 32-bit with an AND mask), the
+toolbar strips ToolBar.bmp, ToolBar24.bmp and ToolBar32.bmp (24-bit strips of
+16, 24 and 32 pixel images, from toolbar.txt, toolbar-24.txt and
+toolbar-32.txt: the larger images are drawn apart, for larger screen scales,
+never scaled from the small ones) and the document icons
 icons/<name>.ico into OUTPUT_FOLDER, by default resources/. The output depends
 on nothing but the grids, so the committed binaries can be checked by
 building them again (scripts/check_art.sh).
@@ -244,7 +247,7 @@ def build_documents(path):
     return outputs
 
 
-def build_toolbar(path):
+def build_toolbar(path, size=16):
     art = read_art(path)
     palette, images = art.palette, art.images
     names = [name for name, _ in images]
@@ -256,13 +259,13 @@ def build_toolbar(path):
     if clashes:
         raise ArtError(f"palette entries {clashes} would vanish as background")
     for name, rows in images:
-        check_size(name, rows, 16)
+        check_size(name, rows, size)
         check_chars(name, rows, palette)
 
     def pixel(x, y):
-        return palette[images[x // 16][1][y][x % 16]]
+        return palette[images[x // size][1][y][x % size]]
 
-    return bmp_24(16 * len(images), 16, pixel)
+    return bmp_24(size * len(images), size, pixel)
 
 
 def main(argv):
@@ -271,6 +274,8 @@ def main(argv):
         outputs = {
             "Korvid.ico": build_icon(os.path.join(ART, "icon.txt")),
             "ToolBar.bmp": build_toolbar(os.path.join(ART, "toolbar.txt")),
+            "ToolBar24.bmp": build_toolbar(os.path.join(ART, "toolbar-24.txt"), 24),
+            "ToolBar32.bmp": build_toolbar(os.path.join(ART, "toolbar-32.txt"), 32),
         }
         documents = build_documents(os.path.join(ART, "documents.txt"))
     except ArtError as error:

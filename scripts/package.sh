@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the two packages of Korvid in build/package/, in one command:
 #   bash scripts/package.sh
-#   Korvid-<version>-portable.zip  Korvid.exe, ToolBar.bmp, KorvWord.txt and
+#   Korvid-<version>-portable.zip  Korvid.exe, the toolbar strips, KorvWord.txt and
 #                                  ReadMe.htm; no DefSet.txt, so the settings
 #                                  stay beside the program
 #   Korvid-<version>-setup.exe     the NSIS installer (installer/Korvid.nsi):
@@ -40,7 +40,8 @@ fi
 stage="$out/stage"
 rm -rf "$out"
 mkdir -p "$stage"
-cp "$tree/Korvid.exe" resources/ToolBar.bmp samples/KorvWord.txt "$stage/"
+cp "$tree/Korvid.exe" resources/ToolBar.bmp resources/ToolBar24.bmp resources/ToolBar32.bmp \
+    samples/KorvWord.txt "$stage/"
 readme=1
 if [ -f help/ReadMe.htm ]; then
     cp help/ReadMe.htm "$stage/"

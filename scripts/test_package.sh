@@ -70,11 +70,11 @@ install_dir="$drive_c/Program Files/Korvid"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Korvid.lnk"
 data_dir="$drive_c/users/$(id -un)/AppData/Roaming/Tavish/Korvid"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvid'
-expected_files="DefSet.txt KorvWord.txt Korvid.exe ToolBar.bmp Uninstall.exe"
-portable_files="KorvWord.txt Korvid.exe ToolBar.bmp"
+expected_files="DefSet.txt KorvWord.txt Korvid.exe ToolBar.bmp ToolBar24.bmp ToolBar32.bmp Uninstall.exe"
+portable_files="KorvWord.txt Korvid.exe ToolBar.bmp ToolBar24.bmp ToolBar32.bmp"
 if [ -f help/ReadMe.htm ]; then
-    expected_files="DefSet.txt KorvWord.txt Korvid.exe ReadMe.htm ToolBar.bmp Uninstall.exe"
-    portable_files="KorvWord.txt Korvid.exe ReadMe.htm ToolBar.bmp"
+    expected_files="DefSet.txt KorvWord.txt Korvid.exe ReadMe.htm ToolBar.bmp ToolBar24.bmp ToolBar32.bmp Uninstall.exe"
+    portable_files="KorvWord.txt Korvid.exe ReadMe.htm ToolBar.bmp ToolBar24.bmp ToolBar32.bmp"
 fi
 
 key_exists() { wine reg query "$1" </dev/null >/dev/null 2>&1; }

@@ -54,14 +54,15 @@ korvid_display_works() {
 }
 
 # Starts Xvfb unless a display already answers. Xvfb picks a free display
-# number itself (-displayfd), so parallel runs never race for one.
+# number itself (-displayfd), so parallel runs never race for one. The
+# screen is KORVID_SCREEN pixels (default 1280x1024).
 korvid_start_display() {
     if korvid_display_works; then
         return 0
     fi
     local numberfile
     numberfile="$(mktemp /tmp/korvid-xvfb-XXXXXX)"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 "${KORVID_SCREEN:-1280x1024}x24" -nolisten tcp \
         3>"$numberfile" </dev/null >/dev/null 2>&1 &
     export KORVID_XVFB_PID=$!
     local i number=""

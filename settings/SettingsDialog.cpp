@@ -1,6 +1,8 @@
 #include "settings/SettingsDialog.h"
 
 #include "app/AppState.h"
+#include "app/Dpi.h"
+#include "app/Geometry.h"
 #include "document/Load.h"
 #include "resource.h"
 #include "version.h"
@@ -299,8 +301,12 @@ INT_PTR AnswerPageProtocol(HWND page, LPARAM lParam, void (*load)(HWND), void (*
 }
 
 int ChooseGroupFont(HWND owner, COLORREF textColour, PackedLogFont* font) {
+    // A group's height is kept in pixels at 96 dpi, so a settings file
+    // means the same size on every screen; the chooser measures in pixels
+    // of this screen.
     LOGFONTA chosen;
     memcpy(&chosen, font, sizeof chosen);
+    chosen.lfHeight = ScaleToDpi(chosen.lfHeight, SystemDpi());
     CHOOSEFONTA request = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = owner;
@@ -310,6 +316,7 @@ int ChooseGroupFont(HWND owner, COLORREF textColour, PackedLogFont* font) {
     request.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     if (!ChooseFontA(&request))
         return 0;
+    chosen.lfHeight = MulDiv(chosen.lfHeight, kBaseDpi, SystemDpi());
     memcpy(font, &chosen, sizeof chosen);
     return 1;
 }

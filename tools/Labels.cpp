@@ -1,7 +1,9 @@
 #include "tools/Tools.h"
 
 #include "app/AppState.h"
+#include "app/Dpi.h"
 #include "app/Editor.h"
+#include "app/Geometry.h"
 #include "document/DocumentState.h"
 #include "document/Notify.h"
 #include "resource.h"
@@ -27,11 +29,14 @@ struct LabelsText {
     std::u16string folded;
 };
 
-void AddColumn(int index, const char* title, int width) {
+// The columns' widths at 96 dpi.
+constexpr int kColumnWidths[3] = {200, 80, 80};
+
+void AddColumn(int index, const char* title, int dpi) {
     LVCOLUMNA column = {};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = const_cast<char*>(title);
-    column.cx = width;
+    column.cx = ScaleToDpi(kColumnWidths[index], dpi);
     SendMessageA(labelsList, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }
 
@@ -121,9 +126,21 @@ void CreateLabelsList(HWND window) {
         nullptr);
     SendMessageA(labelsList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
-    AddColumn(0, "Name", 200);
-    AddColumn(1, "Type", 80);
-    AddColumn(2, "Character", 80);
+    const int dpi = WindowDpi(window);
+    AddColumn(0, "Name", dpi);
+    AddColumn(1, "Type", dpi);
+    AddColumn(2, "Character", dpi);
+}
+
+// A move to a screen of another scale: the columns take their widths at
+// the new scale and the window the rectangle the system proposes.
+void OnLabelsDpiChanged(HWND window, int dpi, const RECT* proposed) {
+    if (labelsList != nullptr) {
+        for (int i = 0; i < 3; ++i)
+            SendMessageA(labelsList, LVM_SETCOLUMNWIDTH, i, ScaleToDpi(kColumnWidths[i], dpi));
+    }
+    SetWindowPos(window, nullptr, proposed->left, proposed->top, proposed->right - proposed->left,
+                 proposed->bottom - proposed->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 } // namespace
@@ -141,6 +158,9 @@ LRESULT CALLBACK LabelsWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_SIZE:
         if (labelsList != nullptr)
             MoveWindow(labelsList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_DPICHANGED:
+        OnLabelsDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_TIMER:
         if (wParam != TIMER_LABELS_FILL)
@@ -211,8 +231,20 @@ void ShowLabelsWindow(HWND) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = kLabelsClass;
     RegisterClassExA(&windowClass); // may still be registered from the last opening
-    HWND window = CreateWindowExA(0, kLabelsClass, "Labels Found", WS_OVERLAPPEDWINDOW, 100, 100,
-                                  400, 800, nullptr, nullptr, instance, nullptr);
+    // 400 x 800 at 96 dpi, scaled to the main window's screen; a scaled
+    // window is kept on that screen's work area.
+    const int dpi = app.mainWindow != nullptr ? WindowDpi(app.mainWindow) : SystemDpi();
+    PixelRect place = {100, 100, 100 + ScaleToDpi(400, dpi), 100 + ScaleToDpi(800, dpi)};
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof screen;
+    if (dpi != kBaseDpi &&
+        GetMonitorInfoA(MonitorFromWindow(app.mainWindow, MONITOR_DEFAULTTOPRIMARY), &screen)) {
+        const RECT& work = screen.rcWork;
+        place = FitIntoArea(place, {work.left, work.top, work.right, work.bottom});
+    }
+    HWND window = CreateWindowExA(0, kLabelsClass, "Labels Found", WS_OVERLAPPEDWINDOW, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
+                                  nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return;
     ShowWindow(window, SW_SHOW);

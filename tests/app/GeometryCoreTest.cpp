@@ -47,3 +47,43 @@ TEST(SavedPlacement, AWindowLandsInsideTheWorkArea) {
     for (const Case& c : cases)
         EXPECT_EQ(corners(FitIntoArea(c.rect, c.area)), corners(c.expected));
 }
+
+TEST(ScreenScale, SizesScaleRoundedAndTheToolbarNeverStretchesItsImages) {
+    struct Case {
+        int32_t pixels, dpi, scaled;
+    } cases[] = {
+        {50, 96, 50},
+        {50, 144, 75},
+        {7, 144, 11}, // 10.5 rounds up
+        {-13, 144, -20},
+        {20, 120, 25},
+        {200, 192, 400},
+        {80, 0, 80},
+        {INT32_MAX, 192, INT32_MAX},
+        {INT32_MIN, 192, INT32_MIN},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ScaleToDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+    // 100, 125, 150, 175, 200 and 300 %.
+    const int32_t dpis[] = {96, 120, 144, 168, 192, 288, 72};
+    const int32_t sizes[] = {16, 16, 24, 24, 32, 32, 16};
+    for (size_t i = 0; i < sizeof dpis / sizeof dpis[0]; ++i)
+        EXPECT_EQ(ToolbarImageSize(dpis[i]), sizes[i]) << dpis[i];
+}
+
+TEST(ScreenScale, TheSecondStatusPartStopsAtFiftyPixelsScaled) {
+    struct Case {
+        int32_t width, dpi;
+        std::vector<int32_t> edges;
+    } cases[] = {
+        {700, 96, {200, 250, 400, -1}},   {280, 96, {80, 120, 160, -1}},
+        {1050, 144, {300, 375, 600, -1}}, {420, 144, {120, 180, 240, -1}},
+        {1400, 192, {400, 500, 800, -1}}, {700, 192, {200, 300, 400, -1}},
+        {0, 144, {0, 0, 0, -1}},
+    };
+    for (const Case& c : cases) {
+        int32_t edges[4];
+        StatusPartEdges(c.width, c.dpi, edges);
+        EXPECT_EQ(std::vector<int32_t>(edges, edges + 4), c.edges) << c.width << " at " << c.dpi;
+    }
+}

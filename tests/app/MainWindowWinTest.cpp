@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/Commands.h"
+#include "app/Dpi.h"
 #include "app/ContextMenu.h"
 #include "app/Startup.h"
 #include "app/Tray.h"
@@ -172,7 +173,7 @@ TEST_F(WindowTest, TheEditorLiesBetweenTheBarsAndTheStripIsFoundBesideTheDocumen
     ASSERT_TRUE(SetCurrentDirectoryA(documents.path().c_str()));
     DestroyWindow(app.toolBar);
     app.toolBar = nullptr;
-    app.toolbarBitmap = nullptr;
+    app.toolbarStrips[0] = nullptr;
     CreateBars();
     EXPECT_EQ(app.toolBar, nullptr);
     EXPECT_EQ(+settings.ToolbarEnabled, 0);
@@ -183,6 +184,98 @@ TEST_F(WindowTest, TheEditorLiesBetweenTheBarsAndTheStripIsFoundBesideTheDocumen
     CreateBars();
     SetCurrentDirectoryA(current);
     EXPECT_NE(app.toolBar, nullptr);
+}
+
+// A move to a screen of another scale: the window takes the proposed
+// rectangle, the toolbar the images of that scale (the largest strip there
+// is), buttons and separators grow with them, the status bar's font,
+// height and second part follow, the editor zooms its text and lies
+// between the bars. Back at 96 dpi all is as it was.
+TEST_F(WindowTest, AChangeOfScaleLaysTheWindowOutAgainAtTheProposedRectangle) {
+    CopyStrip("ToolBar24.bmp");
+    CreateBarsWithStrip();
+    MoveWindow(app.mainWindow, 0, 0, 1000, 600, TRUE);
+    ASSERT_EQ(app.dpi, 96) << "the tests run at 100 %";
+    auto buttonSize = [] {
+        return static_cast<DWORD>(SendMessageA(app.toolBar, TB_GETBUTTONSIZE, 0, 0));
+    };
+    auto imageSize = [] {
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(
+            reinterpret_cast<HIMAGELIST>(SendMessageA(app.toolBar, TB_GETIMAGELIST, 0, 0)), &cx,
+            &cy);
+        return cx == cy ? cx : -1;
+    };
+    auto separatorWidth = [] {
+        RECT r = {};
+        SendMessageA(app.toolBar, TB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&r));
+        return r.right - r.left;
+    };
+    const DWORD size96 = buttonSize();
+    const int toolbar96 = app.toolbarHeight, status96 = app.statusHeight;
+    const int separator96 = separatorWidth();
+    EXPECT_EQ(size96, static_cast<DWORD>(MAKELONG(23, 22)));
+    EXPECT_EQ(imageSize(), 16);
+
+    struct Step {
+        int dpi, image, cap;
+        bool withLargest;
+    } steps[] = {{144, 24, 75, false},
+                 {192, 24, 100, false},
+                 {96, 16, 50, false},
+                 {192, 32, 100, true},
+                 {96, 16, 50, true}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.dpi);
+        if (step.withLargest)
+            CopyStrip("ToolBar32.bmp");
+        // Wide enough that the second part reaches its cap.
+        const RECT proposed = {step.dpi / 4, 40, step.dpi / 4 + 1000, 40 + 400 + step.dpi};
+        SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
+                     reinterpret_cast<LPARAM>(&proposed));
+        RECT window, client, editor;
+        GetWindowRect(app.mainWindow, &window);
+        EXPECT_TRUE(EqualRect(&window, &proposed));
+
+        EXPECT_EQ(imageSize(), step.image);
+        // The toolbar's padding of 7 x 6 pixels, scaled.
+        EXPECT_EQ(LOWORD(buttonSize()), step.image + (7 * step.dpi + 48) / 96);
+        EXPECT_EQ(HIWORD(buttonSize()), step.image + 6 * step.dpi / 96);
+        RECT toolbar;
+        GetClientRect(app.toolBar, &toolbar);
+        EXPECT_EQ(app.toolbarHeight, toolbar.bottom + 2);
+        EXPECT_GE(app.toolbarHeight, HIWORD(buttonSize()));
+
+        GetClientRect(app.mainWindow, &client);
+        int parts[4] = {};
+        ASSERT_EQ(SendMessageA(app.statusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(parts)), 4);
+        const int u = client.right / 7;
+        EXPECT_EQ(parts[0], 2 * u);
+        EXPECT_EQ(parts[1], 2 * u + step.cap);
+        EXPECT_EQ(parts[2], 4 * u);
+
+        GetWindowRect(app.editorWindow, &editor);
+        MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&editor), 2);
+        EXPECT_EQ(editor.top, app.toolbarHeight);
+        EXPECT_EQ(editor.bottom, client.bottom - app.statusHeight);
+        EXPECT_EQ(editor.right, client.right);
+        WPARAM numerator = 1;
+        LPARAM denominator = 1;
+        SendMessageA(app.editorWindow, EM_GETZOOM, reinterpret_cast<WPARAM>(&numerator),
+                     reinterpret_cast<LPARAM>(&denominator));
+        EXPECT_EQ(numerator, static_cast<WPARAM>(step.dpi == 96 ? 0 : step.dpi));
+        EXPECT_EQ(denominator, static_cast<LPARAM>(step.dpi == 96 ? 0 : 96));
+
+        if (step.dpi == 96) {
+            EXPECT_EQ(buttonSize(), size96);
+            EXPECT_EQ(app.toolbarHeight, toolbar96);
+            EXPECT_EQ(app.statusHeight, status96);
+            EXPECT_EQ(separatorWidth(), separator96);
+        } else {
+            EXPECT_GT(app.statusHeight, status96);
+            EXPECT_EQ(separatorWidth(), 8 * step.dpi / 96);
+        }
+    }
 }
 
 TEST_F(WindowTest, TheTrayHidesRestoresAndTipsWithTheName) {

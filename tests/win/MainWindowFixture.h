@@ -59,9 +59,12 @@ class MainWindowTest : public ::testing::Test {
         for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
             DispatchMessageA(&msg);
     }
-    void CreateBarsWithStrip() { // from the strip of the source tree
-        std::string strip = FileBytes(std::string(KORVID_SOURCE_DIR) + "/resources/ToolBar.bmp");
-        ASSERT_TRUE(WriteWholeFile(folder.File("ToolBar.bmp"), strip));
+    void CopyStrip(const char* name) { // from the source tree, beside the "program"
+        std::string strip = FileBytes(std::string(KORVID_SOURCE_DIR) + "/resources/" + name);
+        ASSERT_TRUE(WriteWholeFile(folder.File(name), strip));
+    }
+    void CreateBarsWithStrip() {
+        CopyStrip("ToolBar.bmp");
         CreateBars();
         ASSERT_NE(app.toolBar, nullptr);
     }
