@@ -70,17 +70,26 @@ PixelRect FitIntoArea(const PixelRect& rect, const PixelRect& area) {
             static_cast<int32_t>(left + width), static_cast<int32_t>(top + height)};
 }
 
-int32_t ScaleToDpi(int32_t pixels, int32_t dpi) {
-    if (dpi <= 0 || dpi == kBaseDpi)
-        return pixels;
-    int64_t product = static_cast<int64_t>(pixels) * dpi;
-    int64_t half = product < 0 ? -kBaseDpi / 2 : kBaseDpi / 2;
-    int64_t scaled = (product + half) / kBaseDpi;
+namespace {
+// pixels * to / from, rounded half away from zero, kept in range.
+int32_t Rescale(int32_t pixels, int32_t to, int32_t from) {
+    int64_t product = static_cast<int64_t>(pixels) * to;
+    int64_t half = product < 0 ? -(from / 2) : from / 2;
+    int64_t scaled = (product + half) / from;
     if (scaled > INT32_MAX)
         return INT32_MAX;
     if (scaled < INT32_MIN)
         return INT32_MIN;
     return static_cast<int32_t>(scaled);
+}
+} // namespace
+
+int32_t ScaleToDpi(int32_t pixels, int32_t dpi) {
+    return dpi <= 0 || dpi == kBaseDpi ? pixels : Rescale(pixels, dpi, kBaseDpi);
+}
+
+int32_t ScaleFromDpi(int32_t pixels, int32_t dpi) {
+    return dpi <= 0 || dpi == kBaseDpi ? pixels : Rescale(pixels, kBaseDpi, dpi);
 }
 
 int32_t ToolbarImageSize(int32_t dpi) {

@@ -36,6 +36,9 @@ constexpr int32_t kBaseDpi = 96;
 // away from zero, as MulDiv does). A `dpi` of 0 or less, which no screen
 // reports, leaves the size as it is.
 int32_t ScaleToDpi(int32_t pixels, int32_t dpi);
+// The other way: `pixels` at `dpi` as pixels at 96 dpi, rounded alike.
+// A size scaled and brought back is the size it was.
+int32_t ScaleFromDpi(int32_t pixels, int32_t dpi);
 
 // The size of the toolbar's images at `dpi`: 16, 24 or 32, the largest not
 // larger than 16 pixels scaled, so the images never come out of a strip

@@ -316,7 +316,7 @@ int ChooseGroupFont(HWND owner, COLORREF textColour, PackedLogFont* font) {
     request.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     if (!ChooseFontA(&request))
         return 0;
-    chosen.lfHeight = MulDiv(chosen.lfHeight, kBaseDpi, SystemDpi());
+    chosen.lfHeight = ScaleFromDpi(chosen.lfHeight, SystemDpi());
     memcpy(font, &chosen, sizeof chosen);
     return 1;
 }

@@ -64,6 +64,12 @@ TEST(ScreenScale, SizesScaleRoundedAndTheToolbarNeverStretchesItsImages) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ScaleToDpi(c.pixels, c.dpi), c.scaled) << c.pixels << " at " << c.dpi;
+    // A font height kept at 96 dpi goes through the font chooser of any
+    // screen unchanged, however often it is chosen again.
+    for (int32_t dpi : {96, 120, 144, 168, 192, 240, 288})
+        for (int32_t height = -200; height <= 200; ++height)
+            ASSERT_EQ(ScaleFromDpi(ScaleToDpi(height, dpi), dpi), height)
+                << height << " at " << dpi;
     // 100, 125, 150, 175, 200 and 300 %.
     const int32_t dpis[] = {96, 120, 144, 168, 192, 288, 72};
     const int32_t sizes[] = {16, 16, 24, 24, 32, 32, 16};

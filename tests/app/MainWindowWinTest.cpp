@@ -194,7 +194,7 @@ TEST_F(WindowTest, TheEditorLiesBetweenTheBarsAndTheStripIsFoundBesideTheDocumen
 TEST_F(WindowTest, AChangeOfScaleLaysTheWindowOutAgainAtTheProposedRectangle) {
     CopyStrip("ToolBar24.bmp");
     CreateBarsWithStrip();
-    MoveWindow(app.mainWindow, 0, 0, 1000, 600, TRUE);
+    MoveWindow(app.mainWindow, 0, 40, 1000, 560, TRUE);
     ASSERT_EQ(app.dpi, 96) << "the tests run at 100 %";
     auto buttonSize = [] {
         return static_cast<DWORD>(SendMessageA(app.toolBar, TB_GETBUTTONSIZE, 0, 0));
@@ -229,8 +229,9 @@ TEST_F(WindowTest, AChangeOfScaleLaysTheWindowOutAgainAtTheProposedRectangle) {
         SCOPED_TRACE(step.dpi);
         if (step.withLargest)
             CopyStrip("ToolBar32.bmp");
-        // Wide enough that the second part reaches its cap.
-        const RECT proposed = {step.dpi / 4, 40, step.dpi / 4 + 1000, 40 + 400 + step.dpi};
+        // Wide enough that the second part reaches its cap; one size for
+        // all, so no resize comes to lay the window out.
+        const RECT proposed = {step.dpi / 4, 40, step.dpi / 4 + 1000, 600};
         SendMessageA(app.mainWindow, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi),
                      reinterpret_cast<LPARAM>(&proposed));
         RECT window, client, editor;
