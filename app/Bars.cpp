@@ -180,7 +180,7 @@ bool ScaleToolbar() {
     SendMessageA(app.toolBar, TB_AUTOSIZE, 0, 0);
     RECT r;
     GetClientRect(app.toolBar, &r);
-    app.toolbarHeight = r.bottom - r.top + 2;
+    app.toolbarHeight = r.bottom - r.top + Scaled(2); // a gap above the editor
     return true;
 }
 

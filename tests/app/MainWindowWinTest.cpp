@@ -244,7 +244,7 @@ TEST_F(WindowTest, AChangeOfScaleLaysTheWindowOutAgainAtTheProposedRectangle) {
         EXPECT_EQ(HIWORD(buttonSize()), step.image + 6 * step.dpi / 96);
         RECT toolbar;
         GetClientRect(app.toolBar, &toolbar);
-        EXPECT_EQ(app.toolbarHeight, toolbar.bottom + 2);
+        EXPECT_EQ(app.toolbarHeight, toolbar.bottom + 2 * step.dpi / 96);
         EXPECT_GE(app.toolbarHeight, HIWORD(buttonSize()));
 
         GetClientRect(app.mainWindow, &client);
