@@ -372,6 +372,35 @@ DWORD WINAPI ShowNotificationThread(LPVOID mode) {
     return 0;
 }
 
+// A move to a screen of another scale: the system scales the dialog and
+// its controls, and the two fonts are made again for the new scale.
+void OnDpiChanged(HWND dialog, int dpi) {
+    OpenNotification* open = OpenOf(dialog);
+    if (open == nullptr)
+        return;
+    HFONT big = CreateNotifyFont(ScaleToDpi(kBigFontHeight, dpi));
+    HFONT small = CreateNotifyFont(ScaleToDpi(kSmallFontHeight, dpi));
+    HFONT shown =
+        reinterpret_cast<HFONT>(SendDlgItemMessageA(dialog, IDC_NOTIFY_TEXT, WM_GETFONT, 0, 0));
+    for (int id : {IDOK, IDCANCEL, IDC_NOTIFY_X, IDC_NOTIFY_THIRD})
+        SetItemFont(dialog, id, big);
+    SetItemFont(dialog, IDC_NOTIFY_TEXT, shown == open->smallFont ? small : big);
+    HFONT oldBig, oldSmall;
+    {
+        std::lock_guard<std::mutex> guard(notifyLock);
+        oldBig = open->bigFont;
+        oldSmall = open->smallFont;
+        open->bigFont = big;
+        open->smallFont = small;
+        if (notify.bigFont == oldBig)
+            notify.bigFont = big;
+        if (notify.smallFont == oldSmall)
+            notify.smallFont = small;
+    }
+    DeleteObject(oldBig);
+    DeleteObject(oldSmall);
+}
+
 INT_PTR CALLBACK NotifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
@@ -388,6 +417,9 @@ INT_PTR CALLBACK NotifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     case WM_NCDESTROY:
         OnNcDestroy(dialog);
         return FALSE;
+    case WM_DPICHANGED:
+        OnDpiChanged(dialog, HIWORD(wParam));
+        return FALSE; // the dialog manager scales and places the dialog
     default:
         return FALSE;
     }

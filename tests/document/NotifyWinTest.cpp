@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/Dpi.h"
 #include "document/Notify.h"
 #include "resource.h"
 
@@ -76,6 +77,32 @@ TEST_F(Notify, InputIsCutTo599EvenOnCancelAndOnlyCopiedInInputMode) {
         EXPECT_EQ(std::strlen(buffer), mode == NOTIFY_ASK ? 4u : 599u);
         EXPECT_EQ(buffer[600], '#') << "nothing may be written past the 600-byte buffer";
     }
+}
+
+// The fonts are 20 and 16 pixels at 96 dpi, made again on a move to a
+// screen of another scale; a small-text message keeps the small one.
+TEST_F(Notify, TheFontsFollowTheScreenScale) {
+    char buffer[600] = "";
+    Answer(
+        kAsk, IDOK,
+        [&] { Layout(NOTIFY_ASK + NOTIFY_SMALL_TEXT, "Saved.", buffer, IDD_NOTIFY_THREE); },
+        [](HWND d) {
+            auto height = [d](int id) {
+                LOGFONTA font = {};
+                GetObjectA(reinterpret_cast<HFONT>(SendDlgItemMessageA(d, id, WM_GETFONT, 0, 0)),
+                           sizeof font, &font);
+                return font.lfHeight;
+            };
+            ASSERT_EQ(SystemDpi(), 96) << "the tests run at 100 %";
+            EXPECT_EQ(height(IDOK), 20);
+            EXPECT_EQ(height(IDC_NOTIFY_TEXT), 16);
+            RECT proposed = {0, 0, 900, 600};
+            SendMessageA(d, WM_DPICHANGED, MAKEWPARAM(192, 192),
+                         reinterpret_cast<LPARAM>(&proposed));
+            EXPECT_EQ(height(IDOK), 40);
+            EXPECT_EQ(height(IDC_NOTIFY_THIRD), 40);
+            EXPECT_EQ(height(IDC_NOTIFY_TEXT), 32);
+        });
 }
 
 // The loader sets the handshake, starts the question's own thread and
