@@ -2,6 +2,7 @@
 // the labels window, the Run buttons, printing, File Info and the user
 // lists. Started programs are seen through the probe, which logs how it was
 // started; File Info is read from its dialog while it is open.
+#include "app/Dpi.h"
 #include "MainWindowFixture.h"
 
 #include "document/Lifecycle.h"
@@ -277,6 +278,16 @@ TEST_F(ToolsTest, LabelsWindowListsJumpsAndComesForwardAgain) {
     EXPECT_EQ(Cell(0, 0) + Cell(0, 1) + "|" + Cell(0, 2) + "|" + Cell(1, 0) + "|" + Cell(2, 1) +
                   Cell(2, 0),
               "MyRoutine proc|10|Other|*** Intro");
+
+    // Moved to a screen at 150 %: wider columns, the proposed rectangle.
+    EXPECT_EQ(SendMessageA(labelsList, LVM_GETCOLUMNWIDTH, 0, 0), 200);
+    const RECT proposed = {50, 60, 650, 900};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(SendMessageA(labelsList, LVM_GETCOLUMNWIDTH, 0, 0), 300);
+    EXPECT_EQ(SendMessageA(labelsList, LVM_GETCOLUMNWIDTH, 2, 0), 120);
+    RECT now;
+    GetWindowRect(window, &now);
+    EXPECT_TRUE(EqualRect(&now, &proposed));
 
     // A double click on the focused row selects there and closes.
     LVITEMA state = {};
