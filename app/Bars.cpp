@@ -188,7 +188,7 @@ bool ScaleToolbar() {
 // follows its font.
 void ScaleStatusBar() {
     static HFONT font;
-    HFONT made = CreateStatusFont(app.dpi > 0 ? app.dpi : SystemDpi());
+    HFONT made = CreateStatusFont(MainWindowDpi());
     if (made == nullptr && font == nullptr)
         return; // the default font, at the scale it was made for
     SendMessageA(app.statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(made), FALSE);
@@ -296,7 +296,7 @@ void SetStatusParts() {
     if (app.statusBar == nullptr)
         return;
     int32_t edges[4];
-    StatusPartEdges(app.clientWidth, app.dpi > 0 ? app.dpi : SystemDpi(), edges);
+    StatusPartEdges(app.clientWidth, MainWindowDpi(), edges);
     SendMessageA(app.statusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     SetStatusPart(3, doc.statusText);
 }

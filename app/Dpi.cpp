@@ -68,7 +68,9 @@ int WindowDpi(HWND window) {
     return SystemDpi();
 }
 
-int Scaled(int pixels) { return ScaleToDpi(pixels, app.dpi > 0 ? app.dpi : SystemDpi()); }
+int MainWindowDpi() { return app.dpi > 0 ? app.dpi : SystemDpi(); }
+
+int Scaled(int pixels) { return ScaleToDpi(pixels, MainWindowDpi()); }
 
 int SystemMetricForDpi(int index, int dpi) {
     if (Functions().metricForDpi != nullptr)

@@ -15,6 +15,8 @@ int WindowDpi(HWND window);
 // The DPI of the screen as the process started: the system's fonts and the
 // editor's character sizes are measured at it.
 int SystemDpi();
+// The main window's DPI; the screen's before the window exists.
+int MainWindowDpi();
 // `pixels` at 96 dpi scaled to the main window's DPI.
 int Scaled(int pixels);
 // A system metric (SM_CXSMICON, ...) at `dpi`.

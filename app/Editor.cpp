@@ -65,7 +65,7 @@ HWND CreateEditor(HWND parent) {
 void ScaleEditor(HWND editor) {
     if (editor == nullptr)
         return;
-    int dpi = app.dpi > 0 ? app.dpi : SystemDpi();
+    int dpi = MainWindowDpi();
     // 0 / 0 is no zoom at all.
     bool same = dpi == SystemDpi();
     SendMessageA(editor, EM_SETZOOM, same ? 0 : dpi, same ? 0 : SystemDpi());

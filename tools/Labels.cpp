@@ -233,7 +233,7 @@ void ShowLabelsWindow(HWND) {
     RegisterClassExA(&windowClass); // may still be registered from the last opening
     // 400 x 800 at 96 dpi, scaled to the main window's screen; a scaled
     // window is kept on that screen's work area.
-    const int dpi = app.mainWindow != nullptr ? WindowDpi(app.mainWindow) : SystemDpi();
+    const int dpi = MainWindowDpi();
     PixelRect place = {100, 100, 100 + ScaleToDpi(400, dpi), 100 + ScaleToDpi(800, dpi)};
     MONITORINFO screen = {};
     screen.cbSize = sizeof screen;
